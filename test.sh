@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
+# runs every test and then every fuzz target briefly over its seed corpus.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/tools/deps.sh"
+
+build="$here/build-check"
+jobs="$(nproc)"
+fuzz_seconds="${VELTRIX_FUZZ_SECONDS:-5}"
+
+CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+  -DVELTRIX_SANITIZE=ON -DVELTRIX_FUZZ=ON -DVELTRIX_BENCH=ON >/dev/null
+cmake --build "$build" -j "$jobs"
+
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$build" -j "$jobs" --output-on-failure
+
+# Fuzz targets: a few seconds each, new inputs go to a scratch corpus.
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+for target in "$build"/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name="$(basename "$target")"
+  seeds="$here/fuzz/corpus/${name#fuzz_}"
+  mkdir -p "$scratch/$name"
+  echo "fuzzing $name for ${fuzz_seconds}s"
+  args=("$scratch/$name")
+  [ -d "$seeds" ] && args+=("$seeds")
+  "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "${args[@]}" >"$scratch/$name.log" 2>&1 \
+    || { tail -n 60 "$scratch/$name.log"; echo "fuzz target $name failed"; exit 1; }
+done
+echo "all tests and fuzz targets passed"
