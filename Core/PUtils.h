@@ -1,0 +1,31 @@
+// Small shared helpers: character and string tests, in-place trimming and
+// case folding, a ray-plane distance, a point-in-triangle test and arc
+// functions that never fail. The file reader, the text parsers and the
+// configuration reader all trim and fold through these.
+#pragma once
+
+#include <string>
+
+// Tab, line feed, carriage return and space.
+bool IsSpace(char c);
+// Removes leading and trailing space characters; returns the same string.
+std::string& TrimString(std::string& text);
+// True when every character is '-', '.' or a digit (true for "").
+bool IsFloatString(const std::string& text);
+// True when every character is '-' or a digit (true for "").
+bool IsIntString(const std::string& text);
+// ASCII case folding in place; other bytes are left alone.
+std::string& ToLowerString(std::string& text);
+std::string& ToUpperString(std::string& text);
+
+// The ray parameter t at which origin + t * dir meets the plane
+// (a, b, c, d), or -1 when the ray runs parallel to the plane or along its
+// normal. t is negative when the plane lies behind the origin.
+float RayPlaneIntersect(const float origin[3], const float dir[3], const float plane[4]);
+// True when the point lies inside the triangle, tested in the projection
+// onto the two axes the triangle's normal spans least.
+bool PointInTriangle3D(const float point[3], const float v0[3], const float v1[3], const float v2[3]);
+
+// Arc cosine and arc sine of x clamped to [-1, 1], in radians.
+float SafeAcos(float x);
+float SafeAsin(float x);
