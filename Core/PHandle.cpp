@@ -1,0 +1,36 @@
+#include "Core/PHandle.h"
+
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+
+std::string HandleToString(const void* handle)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%" PRIdPTR, reinterpret_cast<intptr_t>(handle));
+    return text;
+}
+
+void* StringToHandle(const char* text)
+{
+    if (!text)
+        return nullptr;
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    // Unsigned arithmetic wraps instead of overflowing; a number that does not
+    // fit names no live object anyway.
+    uint64_t value = 0;
+    while (*p >= '0' && *p <= '9') {
+        value = value * 10u + static_cast<uint64_t>(*p - '0');
+        ++p;
+    }
+    if (negative)
+        value = 0u - value;
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
+}

@@ -1,0 +1,47 @@
+// Root of every shared engine object. It carries an intrusive reference count
+// and reports its class size and name. Counting never destroys anything:
+// AddRef counts up, Release resets the count to zero, and an object ends only
+// when code calls its deleting destructor (DeletePendingObjects does so for
+// the objects of the pending-delete list).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPManagedObject
+{
+public:
+    CPManagedObject();
+    CPManagedObject(const CPManagedObject&) = delete;
+    CPManagedObject& operator=(const CPManagedObject&) = delete;
+    virtual ~CPManagedObject();
+
+    virtual void AddRef();
+    // Sets the count to zero; frees nothing.
+    virtual void Release();
+    virtual int32_t GetObjectSize() const = 0;
+    // The class name, or "Class - name" for objects that have a name.
+    virtual std::string GetTypeName() const = 0;
+
+    int32_t GetRefCount() const { return m_count; }
+
+    // True while the object at this address is constructed and not yet
+    // destroyed. Handles that come back from scripts or command texts are
+    // checked here before they are used.
+    static bool IsLive(const void* address);
+
+protected:
+    int32_t m_count;
+};
+
+// Every managed object ever constructed, in construction order. Entries are
+// never removed, not even on destruction; nothing in the engine reads it.
+const std::vector<CPManagedObject*>& GetObjectList();
+
+// Objects awaiting destruction. Nothing in the engine adds to it; the host may.
+std::vector<CPManagedObject*>& GetPendingDeleteList();
+
+// Destroys every listed object in list order (null entries skipped), then
+// empties the list.
+void DeletePendingObjects();

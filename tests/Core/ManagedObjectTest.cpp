@@ -1,0 +1,142 @@
+#include "Core/PGlobals.h"
+#include "Core/PManagedObject.h"
+#include "Core/PSmartPtr.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+std::vector<std::string>* g_Destroyed = nullptr;
+
+class CTestObject : public CPManagedObject
+{
+public:
+    explicit CTestObject(std::string name)
+        : m_name(std::move(name))
+    {
+    }
+    ~CTestObject() override
+    {
+        if (g_Destroyed)
+            g_Destroyed->push_back(m_name);
+    }
+    int32_t GetObjectSize() const override { return sizeof(CTestObject); }
+    std::string GetTypeName() const override { return "CTestObject - " + m_name; }
+
+private:
+    std::string m_name;
+};
+}
+
+TEST(ManagedObject, NewObjectHasCountZeroAndEndsTheObjectList)
+{
+    CTestObject object("a");
+    EXPECT_EQ(object.GetRefCount(), 0);
+    ASSERT_FALSE(GetObjectList().empty());
+    EXPECT_EQ(GetObjectList().back(), &object);
+    EXPECT_TRUE(CPManagedObject::IsLive(&object));
+}
+
+TEST(ManagedObject, ReleaseResetsTheCountAndFreesNothing)
+{
+    CTestObject object("a");
+    object.AddRef();
+    object.AddRef();
+    object.Release();
+    EXPECT_EQ(object.GetRefCount(), 0);
+    object.AddRef();
+    EXPECT_EQ(object.GetRefCount(), 1);
+    EXPECT_EQ(object.GetTypeName(), "CTestObject - a");
+}
+
+TEST(ManagedObject, DestroyedObjectStaysListedButIsNoLongerLive)
+{
+    auto* object = new CTestObject("gone");
+    const size_t index = GetObjectList().size() - 1;
+    delete object;
+    EXPECT_EQ(GetObjectList()[index], object);
+    EXPECT_FALSE(CPManagedObject::IsLive(object));
+    EXPECT_FALSE(CPManagedObject::IsLive(nullptr));
+}
+
+TEST(SmartPtr, DroppingTheLastReferenceLeavesTheObjectAlive)
+{
+    CTestObject object("kept");
+    CTestObject* raw = &object;
+    {
+        CPSmartPtr<CTestObject> first(raw);
+        CPSmartPtr<CTestObject> second = first;
+        EXPECT_EQ(object.GetRefCount(), 2);
+    }
+    EXPECT_EQ(object.GetRefCount(), 0);
+    EXPECT_TRUE(CPManagedObject::IsLive(raw));
+    EXPECT_EQ(raw->GetTypeName(), "CTestObject - kept");
+}
+
+TEST(SmartPtr, AssignmentReleasesOldThenTakesNew)
+{
+    CTestObject a("a");
+    CTestObject b("b");
+    CPSmartPtr<CTestObject> ptr(&a);
+    a.AddRef(); // a count of 2: the Release on reassignment resets it to 0
+    ptr = &b;
+    EXPECT_EQ(a.GetRefCount(), 0);
+    EXPECT_EQ(b.GetRefCount(), 1);
+
+    // Its own object: Release (0) then AddRef (1).
+    b.AddRef();
+    ptr = ptr;
+    EXPECT_EQ(b.GetRefCount(), 1);
+    EXPECT_EQ(ptr.Get(), &b);
+
+    ptr = nullptr;
+    EXPECT_EQ(b.GetRefCount(), 0);
+    EXPECT_FALSE(ptr);
+}
+
+TEST(SmartPtr, ComparesByPointer)
+{
+    CTestObject a("a");
+    CTestObject b("b");
+    const CPSmartPtr<CTestObject> a1(&a);
+    const CPSmartPtr<CTestObject> a2(&a);
+    const CPSmartPtr<CTestObject> other(&b);
+    const CPSmartPtr<CTestObject> null1;
+    const CPSmartPtr<CTestObject> null2(nullptr);
+    EXPECT_TRUE(a1 == a2);
+    EXPECT_FALSE(a1 == other);
+    EXPECT_TRUE(null1 == null2);
+    EXPECT_TRUE(a1);
+    EXPECT_FALSE(null1);
+}
+
+TEST(ManagedObject, DeletePendingObjectsDestroysInListOrder)
+{
+    std::vector<std::string> destroyed;
+    g_Destroyed = &destroyed;
+    DeletePendingObjects(); // empty list: nothing happens
+    EXPECT_TRUE(destroyed.empty());
+
+    auto& pending = GetPendingDeleteList();
+    pending.push_back(new CTestObject("one"));
+    pending.push_back(nullptr);
+    pending.push_back(new CTestObject("two"));
+    pending.push_back(new CTestObject("three"));
+    DeletePendingObjects();
+    g_Destroyed = nullptr;
+
+    EXPECT_EQ(destroyed, (std::vector<std::string>{ "one", "two", "three" }));
+    EXPECT_TRUE(GetPendingDeleteList().empty());
+}
+
+TEST(Globals, AccessorsReturnThePointersUnchanged)
+{
+    EXPECT_EQ(GetLevel(), nullptr);
+    auto* fake = reinterpret_cast<CPLevel*>(0x1000);
+    g_Level = fake;
+    EXPECT_EQ(GetLevel(), fake);
+    g_Level = nullptr;
+}
