@@ -35,43 +35,35 @@ namespace
 constexpr float kTol = 1e-5f;
 constexpr float kHalfSqrt2 = 0.70710678f;
 
+void ExpectNearFloats(const float* actual, const float* expected, int count, float tol)
+{
+    for (int i = 0; i < count; ++i)
+        EXPECT_NEAR(actual[i], expected[i], tol) << "component " << i;
+}
+
 void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected, float tol = kTol)
 {
-    EXPECT_NEAR(actual.x, expected.x, tol);
-    EXPECT_NEAR(actual.y, expected.y, tol);
-    EXPECT_NEAR(actual.z, expected.z, tol);
+    ExpectNearFloats(actual, expected, 3, tol);
 }
 
 void ExpectNear(const D3DXVECTOR4& actual, const D3DXVECTOR4& expected, float tol = kTol)
 {
-    EXPECT_NEAR(actual.x, expected.x, tol);
-    EXPECT_NEAR(actual.y, expected.y, tol);
-    EXPECT_NEAR(actual.z, expected.z, tol);
-    EXPECT_NEAR(actual.w, expected.w, tol);
+    ExpectNearFloats(actual, expected, 4, tol);
 }
 
 void ExpectNear(const D3DXQUATERNION& actual, const D3DXQUATERNION& expected, float tol = kTol)
 {
-    EXPECT_NEAR(actual.x, expected.x, tol);
-    EXPECT_NEAR(actual.y, expected.y, tol);
-    EXPECT_NEAR(actual.z, expected.z, tol);
-    EXPECT_NEAR(actual.w, expected.w, tol);
+    ExpectNearFloats(actual, expected, 4, tol);
 }
 
 void ExpectNear(const D3DXPLANE& actual, const D3DXPLANE& expected, float tol = kTol)
 {
-    EXPECT_NEAR(actual.a, expected.a, tol);
-    EXPECT_NEAR(actual.b, expected.b, tol);
-    EXPECT_NEAR(actual.c, expected.c, tol);
-    EXPECT_NEAR(actual.d, expected.d, tol);
+    ExpectNearFloats(actual, expected, 4, tol);
 }
 
 void ExpectNear(const D3DXMATRIX& actual, const D3DXMATRIX& expected, float tol = kTol)
 {
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c)
-            EXPECT_NEAR(actual(r, c), expected(r, c), tol) << "row " << r << " column " << c;
-    }
+    ExpectNearFloats(actual, expected, 16, tol);
 }
 
 // q and -q are the same rotation.
