@@ -30,6 +30,7 @@ struct DirNode
 {
     std::string hostPath; // ends with '/'
     uint64_t loadEpoch = 0; // 0 until read; else the walk that last read it
+    bool readable = false;  // whether the last read found the directory
     std::unordered_map<std::string, std::vector<Spelling>> entries;
 };
 
@@ -57,6 +58,15 @@ struct Resolution
     bool exists = false;
 };
 
+// The answer of an earlier read walk of the same game path, good while the
+// cache has not changed since.
+struct Remembered
+{
+    std::string hostPath;
+    bool isDirectory = false;
+    uint64_t generation = 0;
+};
+
 // Nodes are owned by a pool and live until the cache is emptied, so a node
 // pointer stays valid across every walk and every re-read.
 struct State
@@ -66,6 +76,10 @@ struct State
     DirNode* top = nullptr;
     uint64_t epoch = 0;
     uint64_t directoryReads = 0;
+    // Counts changes to any cached directory; a remembered answer from an
+    // older generation is walked again.
+    uint64_t generation = 1;
+    std::unordered_map<std::string, Remembered> remembered;
     // Scratch of the current walk, kept to avoid allocations.
     std::vector<std::string_view> parts;
     std::vector<DirNode*> stack;
@@ -88,6 +102,8 @@ DirNode* NewNode(State& state, std::string hostPath)
 
 void Reset(State& state)
 {
+    ++state.generation;
+    state.remembered.clear();
     state.pool.clear();
     std::string prefix = state.root;
     if (prefix.back() != '/')
@@ -128,9 +144,12 @@ bool ByName(const Spelling& a, const Spelling& b)
 void Load(DirNode& node, uint64_t epoch)
 {
     ++Cache().directoryReads;
+    ++Cache().generation;
     std::unordered_map<std::string, std::vector<Spelling>> fresh;
     std::string key;
-    if (DIR* dir = opendir(node.hostPath.c_str())) {
+    DIR* dir = opendir(node.hostPath.c_str());
+    node.readable = dir != nullptr;
+    if (dir) {
         while (const dirent* item = readdir(dir)) {
             const std::string_view name = item->d_name;
             if (name == "." || name == "..")
@@ -187,6 +206,7 @@ void AddSpelling(DirNode& parent, std::string_view name, bool isDirectory)
             return;
     }
     spellings.push_back(Spelling { std::string(name), isDirectory, nullptr });
+    ++Cache().generation;
     std::sort(spellings.begin(), spellings.end(), ByName);
 }
 
@@ -198,6 +218,7 @@ void RemoveSpelling(DirNode& parent, const std::string& name)
     if (found == parent.entries.end())
         return;
     std::vector<Spelling>& spellings = found->second;
+    ++Cache().generation;
     spellings.erase(std::remove_if(spellings.begin(), spellings.end(),
                                    [&](const Spelling& s) { return s.name == name; }),
                     spellings.end());
@@ -279,8 +300,10 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
                 return Outcome::Conflict;
             std::vector<Spelling>& spellings = node.entries[state.lower];
             spellings.push_back(Spelling { std::string(part), true, nullptr });
+            ++state.generation;
             DirNode* child = Descend(state, node, spellings.back());
             child->loadEpoch = epoch; // just made: known to be empty
+            child->readable = true;
             child->entries.clear();
             state.stack.push_back(child);
             continue;
@@ -303,7 +326,12 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
 
     if (want == Want::Write)
         return Outcome::Conflict;
-    result.dir = state.stack.back();
+    DirNode& dir = *state.stack.back();
+    if (dir.loadEpoch == 0 || (fresh && dir.loadEpoch != epoch))
+        Load(dir, epoch);
+    if (!dir.readable)
+        return Outcome::Missing; // a missing root, or a directory removed by others
+    result.dir = &dir;
     hostPath = DirectoryHostPath(*result.dir);
     return Outcome::Ok;
 }
@@ -317,6 +345,45 @@ bool Resolve(const std::string& gamePath, Want want, MissingDirs missing,
     if (outcome == Outcome::Conflict)
         outcome = Walk(gamePath, want, missing, true, hostPath, result);
     return outcome == Outcome::Ok;
+}
+
+// Read walks answer from memory while nothing in the cache has changed, so a
+// known path costs one lookup. The memory is bounded: when full it starts over.
+constexpr size_t kMaxRemembered = 4096;
+
+bool Recall(const std::string& gamePath, std::string& hostPath, bool& isDirectory)
+{
+    State& state = Ready();
+    const auto found = state.remembered.find(gamePath);
+    if (found == state.remembered.end() || found->second.generation != state.generation)
+        return false;
+    hostPath = found->second.hostPath;
+    isDirectory = found->second.isDirectory;
+    return true;
+}
+
+void Remember(const std::string& gamePath, const std::string& hostPath, bool isDirectory)
+{
+    State& state = Cache();
+    if (state.remembered.size() >= kMaxRemembered)
+        state.remembered.clear();
+    Remembered& entry = state.remembered[gamePath];
+    entry.hostPath = hostPath;
+    entry.isDirectory = isDirectory;
+    entry.generation = state.generation;
+}
+
+// A read resolution through memory, then through the cache.
+bool ResolveRead(const std::string& gamePath, std::string& hostPath, bool& isDirectory)
+{
+    if (Recall(gamePath, hostPath, isDirectory))
+        return true;
+    Resolution result;
+    if (!Resolve(gamePath, Want::Read, MissingDirs::Fail, hostPath, result))
+        return false;
+    isDirectory = result.dir != nullptr;
+    Remember(gamePath, hostPath, isDirectory);
+    return true;
 }
 }
 
@@ -334,8 +401,8 @@ const std::string& GetRoot()
 
 bool ResolveForReading(const std::string& gamePath, std::string& hostPath)
 {
-    Resolution result;
-    return Resolve(gamePath, Want::Read, MissingDirs::Fail, hostPath, result);
+    bool isDirectory = false;
+    return ResolveRead(gamePath, hostPath, isDirectory);
 }
 
 bool ResolveForWriting(const std::string& gamePath, std::string& hostPath, MissingDirs missing)
@@ -353,19 +420,30 @@ FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missi
 {
     if (!mode)
         return nullptr;
-    const bool write = mode[0] == 'w' || mode[0] == 'a';
-    const Want want = write ? Want::Write : Want::Read;
     std::string hostPath;
     Resolution result;
+    if (mode[0] != 'w' && mode[0] != 'a') {
+        bool isDirectory = false;
+        if (!ResolveRead(gamePath, hostPath, isDirectory))
+            return nullptr;
+        if (!isDirectory) {
+            if (FILE* file = std::fopen(hostPath.c_str(), mode))
+                return file;
+        }
+        // The answer may be stale: once more with every directory read afresh.
+        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok || result.dir)
+            return nullptr;
+        return std::fopen(hostPath.c_str(), mode);
+    }
+
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const bool fresh = attempt == 1;
-        const Outcome outcome = Walk(gamePath, want, missing, fresh, hostPath, result);
+        const Outcome outcome = Walk(gamePath, Want::Write, missing, attempt == 1, hostPath, result);
         if (outcome == Outcome::Missing)
             return nullptr;
-        if (outcome == Outcome::Conflict || result.dir)
-            continue; // maybe stale; a directory is never opened as a file
+        if (outcome == Outcome::Conflict)
+            continue; // maybe stale
         if (FILE* file = std::fopen(hostPath.c_str(), mode)) {
-            if (write && !result.exists)
+            if (!result.exists)
                 AddSpelling(*result.parent, result.name, false);
             return file;
         }

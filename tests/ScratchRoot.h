@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -21,15 +22,16 @@ public:
     {
         char pattern[] = "/tmp/veltrix-test-XXXXXX";
         const char* made = mkdtemp(pattern);
-        m_path = made ? made : "";
+        if (!made)
+            std::abort(); // never fall back to the working directory
+        m_path = made;
         GamePath::SetRoot(m_path);
     }
     ~ScratchRoot()
     {
         GamePath::SetRoot(".");
         std::error_code ignored;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
     ScratchRoot(const ScratchRoot&) = delete;
     ScratchRoot& operator=(const ScratchRoot&) = delete;
@@ -61,6 +63,14 @@ public:
         return std::filesystem::exists(Host(relative));
     }
     // Names in a directory on disk, sorted.
+    // Removes everything below the root and forgets what the path layer cached.
+    void Clear() const
+    {
+        std::error_code ignored;
+        for (const auto& item : std::filesystem::directory_iterator(m_path, ignored))
+            std::filesystem::remove_all(item.path(), ignored);
+        GamePath::SetRoot(m_path);
+    }
     std::vector<std::string> Names(const std::string& relative) const
     {
         std::vector<std::string> names;
@@ -73,3 +83,12 @@ public:
 private:
     std::string m_path;
 };
+
+// Bytes given as numbers, for file contents.
+inline std::string ByteString(std::initializer_list<int> values)
+{
+    std::string bytes;
+    for (int v : values)
+        bytes += static_cast<char>(v);
+    return bytes;
+}

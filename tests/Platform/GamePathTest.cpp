@@ -188,6 +188,7 @@ TEST(GamePath, RootIsUsedAsGiven)
     EXPECT_EQ(host, root.Path());
 
     GamePath::SetRoot(root.Host("nowhere"));
+    EXPECT_FALSE(GamePath::ResolveForReading("", host));
     EXPECT_FALSE(GamePath::ResolveForReading("data\\a.txt", host));
     EXPECT_FALSE(GamePath::ResolveForWriting("data\\b.txt", host));
 }
@@ -227,6 +228,16 @@ TEST(GamePath, ChangesMadeByOthersAreSeen)
     std::filesystem::remove(root.Host("Data/a.txt"));
     root.MakeFile("Data/A.TXT", "new");
     FILE* file = GamePath::GameFOpen("data\\a.txt", "rb");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(ReadAll(file), "new");
+
+    // The same through a remembered answer.
+    root.MakeFile("Data/c.txt", "old");
+    ASSERT_TRUE(GamePath::ResolveForReading("data\\c.txt", host));
+    ASSERT_TRUE(GamePath::ResolveForReading("data\\c.txt", host));
+    std::filesystem::remove(root.Host("Data/c.txt"));
+    root.MakeFile("Data/C.TXT", "new");
+    file = GamePath::GameFOpen("data\\c.txt", "rb");
     ASSERT_TRUE(file);
     EXPECT_EQ(ReadAll(file), "new");
 
