@@ -75,11 +75,12 @@ private:
             const BYTE* bytes = m_data.get() + m_cursor;
             word = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8
                 | static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+            m_cursor += 4; // stays within the size
         } else {
             for (int32_t i = 0; i < left; ++i)
                 word |= static_cast<uint32_t>(m_data[m_cursor + i]) << (8 * i);
+            m_cursor = m_cursor > INT32_MAX - 4 ? INT32_MAX : m_cursor + 4;
         }
-        m_cursor = m_cursor > INT32_MAX - 4 ? INT32_MAX : m_cursor + 4;
         return word;
     }
     HRESULT LoadFrom(FILE* file, int64_t size);

@@ -180,6 +180,8 @@ void Load(DirNode& node, uint64_t epoch)
 
 Spelling& Pick(std::vector<Spelling>& spellings, std::string_view wanted)
 {
+    if (spellings.size() == 1)
+        return spellings.front();
     for (Spelling& spelling : spellings) {
         if (spelling.name == wanted)
             return spelling;

@@ -10,10 +10,12 @@
 // path never leaves the game root (a leading separator also means the root).
 //
 // Directory contents are cached (lower-cased name -> spellings), so resolving
-// a known path costs no system call. Writes through the layer keep the cache
-// current; a name the cache lacks makes that directory be read again once
-// (files created by others appear), and an open that fails through a cached
-// resolution is retried once with every directory on the path read afresh.
+// a known path costs no system call, and a path resolved for reading before is
+// answered from memory while nothing in the cache has changed. Writes through
+// the layer keep the cache current; a name the cache lacks makes that
+// directory be read again once (files created by others appear), and an open
+// that fails through a cached resolution is retried once with every directory
+// on the path read afresh. Exists and IsDirectory check their answer on disk.
 //
 // Single-threaded, like the engine.
 #pragma once
