@@ -1,0 +1,112 @@
+#include "Core/PFileReader.h"
+
+#include "Core/PScramble.h"
+#include "Core/PUtils.h"
+#include "Platform/GamePath.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+std::vector<CPPackArchive> g_PackArchives;
+
+CPFileReader::CPFileReader(const std::string& path, BYTE descramble)
+    : m_path(path)
+    , m_descramble(descramble)
+{
+    ToLowerString(m_path);
+}
+
+CPFileReader::~CPFileReader() = default;
+
+HRESULT CPFileReader::Load()
+{
+    m_data.reset();
+    m_size = 0;
+    FILE* file = GamePath::GameFOpen(m_path, "rb");
+    if (!file)
+        return LoadFromArchives();
+
+    HRESULT result = E_FAIL;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+            result = LoadFrom(file, size);
+            if (SUCCEEDED(result) && m_descramble)
+                UnscrambleBuffer(m_data.get(), static_cast<size_t>(m_size));
+        }
+    }
+    std::fclose(file);
+    return result;
+}
+
+// Reads `size` bytes from the file's current position into fresh data. A
+// short read keeps the full length, the missing bytes zero.
+HRESULT CPFileReader::LoadFrom(FILE* file, int64_t size)
+{
+    if (size < 0 || size > INT32_MAX)
+        return E_FAIL;
+    m_size = static_cast<int32_t>(size);
+    m_data.reset(m_size > 0 ? new BYTE[static_cast<size_t>(m_size)] : nullptr);
+    const size_t got = m_size > 0 ? std::fread(m_data.get(), 1, static_cast<size_t>(m_size), file) : 0;
+    if (got < static_cast<size_t>(m_size)) {
+        std::memset(m_data.get() + got, 0, static_cast<size_t>(m_size) - got);
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+// The first archive whose index holds the path supplies the bytes, which are
+// always unscrambled. An archive file that cannot be opened is passed over.
+HRESULT CPFileReader::LoadFromArchives()
+{
+    for (const CPPackArchive& archive : g_PackArchives) {
+        const auto entry = archive.index.find(m_path);
+        if (entry == archive.index.end())
+            continue;
+        FILE* file = GamePath::GameFOpen(archive.path, "rb");
+        if (!file)
+            continue;
+        HRESULT result = E_FAIL;
+        if (std::fseek(file, static_cast<long>(entry->second.offset), SEEK_SET) == 0) {
+            result = LoadFrom(file, entry->second.size);
+            UnscrambleBuffer(m_data.get(), static_cast<size_t>(m_size));
+        }
+        std::fclose(file);
+        return result;
+    }
+    return E_FAIL;
+}
+
+HRESULT CPFileReader::Read(void* destination, size_t count)
+{
+    if (count == 0)
+        return S_OK;
+    if (!destination)
+        return E_POINTER;
+    BYTE* out = static_cast<BYTE*>(destination);
+    const size_t left = m_cursor < m_size ? static_cast<size_t>(m_size - m_cursor) : 0;
+    const size_t copied = std::min(count, left);
+    if (copied > 0)
+        std::memcpy(out, m_data.get() + m_cursor, copied);
+    if (count > copied)
+        std::memset(out + copied, 0, count - copied);
+    const int64_t moved = static_cast<int64_t>(m_cursor) + static_cast<int64_t>(std::min<size_t>(count, INT32_MAX));
+    m_cursor = static_cast<int32_t>(std::min<int64_t>(moved, INT32_MAX));
+    return S_OK;
+}
+
+std::string CPFileReader::ReadString()
+{
+    const int32_t length = ReadInt();
+    if (length <= 0)
+        return std::string();
+    const int32_t left = m_cursor < m_size ? m_size - m_cursor : 0;
+    const int32_t taken = std::min(length, left);
+    if (taken == 0)
+        return std::string();
+    const char* text = reinterpret_cast<const char*>(m_data.get() + m_cursor);
+    m_cursor += taken;
+    const void* zero = std::memchr(text, 0, static_cast<size_t>(taken));
+    return std::string(text, zero ? static_cast<const char*>(zero) - text : taken);
+}

@@ -1,0 +1,554 @@
+#include "Platform/GamePath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace GamePath
+{
+namespace
+{
+struct DirNode;
+
+// One name in a directory as it is spelled on disk.
+struct Spelling
+{
+    std::string name;
+    bool isDirectory = false;
+    DirNode* child = nullptr; // made on the first descent into it
+};
+
+// A directory and, once read, its entries keyed by lower-cased name. Each key
+// holds every spelling of that name, in byte order.
+struct DirNode
+{
+    std::string hostPath; // ends with '/'
+    uint64_t loadEpoch = 0; // 0 until read; else the walk that last read it
+    bool readable = false;  // whether the last read found the directory
+    std::unordered_map<std::string, std::vector<Spelling>> entries;
+};
+
+enum class Want
+{
+    Read,
+    Write
+};
+
+enum class Outcome
+{
+    Ok,
+    Missing, // a component does not exist (or cannot exist, like a name with a zero byte)
+    Conflict // a file where a directory is needed, or the other way round
+};
+
+// Where a walk ended: in a directory (`dir`), or at a file in `parent`,
+// existing or about to be made.
+struct Resolution
+{
+    DirNode* dir = nullptr;
+    DirNode* parent = nullptr;
+    std::string_view name; // the file's spelling: on disk, or as given when new;
+                           // valid until the next walk or cache change
+    bool exists = false;
+};
+
+// The answer of an earlier read walk of the same game path, good while the
+// cache has not changed since.
+struct Remembered
+{
+    std::string hostPath;
+    bool isDirectory = false;
+    uint64_t generation = 0;
+};
+
+// Nodes are owned by a pool and live until the cache is emptied, so a node
+// pointer stays valid across every walk and every re-read.
+struct State
+{
+    std::string root = ".";
+    std::vector<std::unique_ptr<DirNode>> pool;
+    DirNode* top = nullptr;
+    uint64_t epoch = 0;
+    uint64_t directoryReads = 0;
+    // Counts changes to any cached directory; a remembered answer from an
+    // older generation is walked again.
+    uint64_t generation = 1;
+    std::unordered_map<std::string, Remembered> remembered;
+    // Scratch of the current walk, kept to avoid allocations.
+    std::vector<std::string_view> parts;
+    std::vector<DirNode*> stack;
+    std::string lower;
+};
+
+State& Cache()
+{
+    static State state;
+    return state;
+}
+
+DirNode* NewNode(State& state, std::string hostPath)
+{
+    state.pool.push_back(std::make_unique<DirNode>());
+    DirNode* node = state.pool.back().get();
+    node->hostPath = std::move(hostPath);
+    return node;
+}
+
+void Reset(State& state)
+{
+    ++state.generation;
+    state.remembered.clear();
+    state.pool.clear();
+    std::string prefix = state.root;
+    if (prefix.back() != '/')
+        prefix += '/';
+    state.top = NewNode(state, std::move(prefix));
+}
+
+State& Ready()
+{
+    State& state = Cache();
+    if (!state.top)
+        Reset(state);
+    return state;
+}
+
+void FoldCase(std::string_view text, std::string& out)
+{
+    out.assign(text.data(), text.size());
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+}
+
+bool IsDirectoryOnDisk(const std::string& hostPath)
+{
+    struct stat info;
+    return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool ByName(const Spelling& a, const Spelling& b)
+{
+    return a.name < b.name;
+}
+
+// Reads a directory's entries from disk. Subdirectories already known keep
+// their nodes, and with them what is cached below them.
+void Load(DirNode& node, uint64_t epoch)
+{
+    ++Cache().directoryReads;
+    ++Cache().generation;
+    std::unordered_map<std::string, std::vector<Spelling>> fresh;
+    std::string key;
+    DIR* dir = opendir(node.hostPath.c_str());
+    node.readable = dir != nullptr;
+    if (dir) {
+        while (const dirent* item = readdir(dir)) {
+            const std::string_view name = item->d_name;
+            if (name == "." || name == "..")
+                continue;
+            bool isDirectory = item->d_type == DT_DIR;
+            if (item->d_type != DT_DIR && item->d_type != DT_REG)
+                isDirectory = IsDirectoryOnDisk(node.hostPath + item->d_name);
+            FoldCase(name, key);
+            fresh[key].push_back(Spelling { std::string(name), isDirectory, nullptr });
+        }
+        closedir(dir);
+    }
+    for (auto& [lower, spellings] : fresh) {
+        std::sort(spellings.begin(), spellings.end(), ByName);
+        const auto old = node.entries.find(lower);
+        if (old == node.entries.end())
+            continue;
+        for (Spelling& now : spellings) {
+            for (const Spelling& before : old->second) {
+                if (now.isDirectory && before.child && before.name == now.name)
+                    now.child = before.child;
+            }
+        }
+    }
+    node.entries.swap(fresh);
+    node.loadEpoch = epoch;
+}
+
+Spelling& Pick(std::vector<Spelling>& spellings, std::string_view wanted)
+{
+    if (spellings.size() == 1)
+        return spellings.front();
+    for (Spelling& spelling : spellings) {
+        if (spelling.name == wanted)
+            return spelling;
+    }
+    return spellings.front();
+}
+
+DirNode* Descend(State& state, DirNode& parent, Spelling& spelling)
+{
+    if (!spelling.child)
+        spelling.child = NewNode(state, parent.hostPath + spelling.name + '/');
+    return spelling.child;
+}
+
+void AddSpelling(DirNode& parent, std::string_view name, bool isDirectory)
+{
+    if (parent.loadEpoch == 0)
+        return; // not read yet: the next read will see it
+    std::string key;
+    FoldCase(name, key);
+    std::vector<Spelling>& spellings = parent.entries[key];
+    for (const Spelling& spelling : spellings) {
+        if (spelling.name == name)
+            return;
+    }
+    spellings.push_back(Spelling { std::string(name), isDirectory, nullptr });
+    ++Cache().generation;
+    std::sort(spellings.begin(), spellings.end(), ByName);
+}
+
+void RemoveSpelling(DirNode& parent, const std::string& name)
+{
+    std::string key;
+    FoldCase(name, key);
+    const auto found = parent.entries.find(key);
+    if (found == parent.entries.end())
+        return;
+    std::vector<Spelling>& spellings = found->second;
+    ++Cache().generation;
+    spellings.erase(std::remove_if(spellings.begin(), spellings.end(),
+                                   [&](const Spelling& s) { return s.name == name; }),
+                    spellings.end());
+    if (spellings.empty())
+        parent.entries.erase(found);
+}
+
+void Split(const std::string& gamePath, std::vector<std::string_view>& parts)
+{
+    parts.clear();
+    const std::string_view path = gamePath;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && path[end] != '\\' && path[end] != '/')
+            ++end;
+        const std::string_view part = path.substr(start, end - start);
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = end + 1;
+    }
+}
+
+std::string DirectoryHostPath(const DirNode& node)
+{
+    std::string path = node.hostPath;
+    if (path.size() > 1)
+        path.pop_back();
+    return path;
+}
+
+// Follows a game path from the root. With `fresh`, every directory on the
+// way is read from disk once; otherwise only a directory that lacks a name
+// is read again (once per walk).
+Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool fresh,
+             std::string& hostPath, Resolution& result)
+{
+    State& state = Ready();
+    const uint64_t epoch = ++state.epoch;
+    Split(gamePath, state.parts);
+    state.stack.clear();
+    state.stack.push_back(state.top);
+    result = Resolution();
+
+    for (size_t i = 0; i < state.parts.size(); ++i) {
+        const std::string_view part = state.parts[i];
+        if (part == "..") {
+            if (state.stack.size() > 1)
+                state.stack.pop_back();
+            continue;
+        }
+        if (part.find('\0') != std::string_view::npos)
+            return Outcome::Missing;
+        DirNode& node = *state.stack.back();
+        if (node.loadEpoch == 0 || (fresh && node.loadEpoch != epoch))
+            Load(node, epoch);
+        FoldCase(part, state.lower);
+        auto found = node.entries.find(state.lower);
+        if (found == node.entries.end() && node.loadEpoch != epoch) {
+            Load(node, epoch);
+            found = node.entries.find(state.lower);
+        }
+        const bool last = i + 1 == state.parts.size();
+
+        if (found == node.entries.end()) {
+            if (want == Want::Read)
+                return Outcome::Missing;
+            if (last) {
+                result.parent = &node;
+                result.name = part;
+                hostPath = node.hostPath;
+                hostPath += part;
+                return Outcome::Ok;
+            }
+            if (missing == MissingDirs::Fail)
+                return Outcome::Missing;
+            const std::string made = node.hostPath + std::string(part);
+            if (mkdir(made.c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectoryOnDisk(made)))
+                return Outcome::Conflict;
+            std::vector<Spelling>& spellings = node.entries[state.lower];
+            spellings.push_back(Spelling { std::string(part), true, nullptr });
+            ++state.generation;
+            DirNode* child = Descend(state, node, spellings.back());
+            child->loadEpoch = epoch; // just made: known to be empty
+            child->readable = true;
+            child->entries.clear();
+            state.stack.push_back(child);
+            continue;
+        }
+
+        Spelling& spelling = Pick(found->second, part);
+        if (spelling.isDirectory) {
+            state.stack.push_back(Descend(state, node, spelling));
+            continue;
+        }
+        if (!last)
+            return Outcome::Conflict;
+        result.parent = &node;
+        result.name = spelling.name;
+        result.exists = true;
+        hostPath = node.hostPath;
+        hostPath += spelling.name;
+        return Outcome::Ok;
+    }
+
+    if (want == Want::Write)
+        return Outcome::Conflict;
+    DirNode& dir = *state.stack.back();
+    if (dir.loadEpoch == 0 || (fresh && dir.loadEpoch != epoch))
+        Load(dir, epoch);
+    if (!dir.readable)
+        return Outcome::Missing; // a missing root, or a directory removed by others
+    result.dir = &dir;
+    hostPath = DirectoryHostPath(*result.dir);
+    return Outcome::Ok;
+}
+
+// A walk through the cache; a conflict may come from a stale cache, so it is
+// walked once more with every directory read afresh.
+bool Resolve(const std::string& gamePath, Want want, MissingDirs missing,
+             std::string& hostPath, Resolution& result)
+{
+    Outcome outcome = Walk(gamePath, want, missing, false, hostPath, result);
+    if (outcome == Outcome::Conflict)
+        outcome = Walk(gamePath, want, missing, true, hostPath, result);
+    return outcome == Outcome::Ok;
+}
+
+// Read walks answer from memory while nothing in the cache has changed, so a
+// known path costs one lookup. The memory is bounded: when full it starts over.
+constexpr size_t kMaxRemembered = 4096;
+
+bool Recall(const std::string& gamePath, std::string& hostPath, bool& isDirectory)
+{
+    State& state = Ready();
+    const auto found = state.remembered.find(gamePath);
+    if (found == state.remembered.end() || found->second.generation != state.generation)
+        return false;
+    hostPath = found->second.hostPath;
+    isDirectory = found->second.isDirectory;
+    return true;
+}
+
+void Remember(const std::string& gamePath, const std::string& hostPath, bool isDirectory)
+{
+    State& state = Cache();
+    if (state.remembered.size() >= kMaxRemembered)
+        state.remembered.clear();
+    Remembered& entry = state.remembered[gamePath];
+    entry.hostPath = hostPath;
+    entry.isDirectory = isDirectory;
+    entry.generation = state.generation;
+}
+
+// A read resolution through memory, then through the cache.
+bool ResolveRead(const std::string& gamePath, std::string& hostPath, bool& isDirectory)
+{
+    if (Recall(gamePath, hostPath, isDirectory))
+        return true;
+    Resolution result;
+    if (!Resolve(gamePath, Want::Read, MissingDirs::Fail, hostPath, result))
+        return false;
+    isDirectory = result.dir != nullptr;
+    Remember(gamePath, hostPath, isDirectory);
+    return true;
+}
+}
+
+void SetRoot(const std::string& hostDirectory)
+{
+    State& state = Cache();
+    state.root = hostDirectory.empty() ? std::string(".") : hostDirectory;
+    Reset(state);
+}
+
+const std::string& GetRoot()
+{
+    return Cache().root;
+}
+
+bool ResolveForReading(const std::string& gamePath, std::string& hostPath)
+{
+    bool isDirectory = false;
+    return ResolveRead(gamePath, hostPath, isDirectory);
+}
+
+bool ResolveForWriting(const std::string& gamePath, std::string& hostPath, MissingDirs missing)
+{
+    Resolution result;
+    return Resolve(gamePath, Want::Write, missing, hostPath, result);
+}
+
+FILE* GameFOpen(const std::string& gamePath, const char* mode)
+{
+    return GameFOpen(gamePath, mode, MissingDirs::Create);
+}
+
+FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missing)
+{
+    if (!mode)
+        return nullptr;
+    std::string hostPath;
+    Resolution result;
+    if (mode[0] != 'w' && mode[0] != 'a') {
+        bool isDirectory = false;
+        if (!ResolveRead(gamePath, hostPath, isDirectory))
+            return nullptr;
+        if (!isDirectory) {
+            if (FILE* file = std::fopen(hostPath.c_str(), mode))
+                return file;
+        }
+        // The answer may be stale: once more with every directory read afresh.
+        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok || result.dir)
+            return nullptr;
+        return std::fopen(hostPath.c_str(), mode);
+    }
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Outcome outcome = Walk(gamePath, Want::Write, missing, attempt == 1, hostPath, result);
+        if (outcome == Outcome::Missing)
+            return nullptr;
+        if (outcome == Outcome::Conflict)
+            continue; // maybe stale
+        if (FILE* file = std::fopen(hostPath.c_str(), mode)) {
+            if (!result.exists)
+                AddSpelling(*result.parent, result.name, false);
+            return file;
+        }
+    }
+    return nullptr;
+}
+
+// Resolves for reading and checks the answer against the disk, so a file
+// removed or replaced by others is not reported from a stale cache.
+bool ResolveChecked(const std::string& gamePath, Resolution& result)
+{
+    std::string hostPath;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Outcome outcome = Walk(gamePath, Want::Read, MissingDirs::Fail, attempt == 1, hostPath, result);
+        if (outcome == Outcome::Missing)
+            return false;
+        struct stat info;
+        if (outcome == Outcome::Ok && stat(hostPath.c_str(), &info) == 0
+            && S_ISDIR(info.st_mode) == (result.dir != nullptr))
+            return true;
+    }
+    return false;
+}
+
+bool Exists(const std::string& gamePath)
+{
+    Resolution result;
+    return ResolveChecked(gamePath, result);
+}
+
+bool IsDirectory(const std::string& gamePath)
+{
+    Resolution result;
+    return ResolveChecked(gamePath, result) && result.dir;
+}
+
+bool RemoveFile(const std::string& gamePath)
+{
+    std::string hostPath;
+    Resolution result;
+    if (!Resolve(gamePath, Want::Read, MissingDirs::Fail, hostPath, result) || !result.exists)
+        return false;
+    if (unlink(hostPath.c_str()) != 0)
+        return false;
+    RemoveSpelling(*result.parent, std::string(result.name));
+    return true;
+}
+
+bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath)
+{
+    std::string fromHost;
+    Resolution from;
+    if (!Resolve(fromGamePath, Want::Read, MissingDirs::Fail, fromHost, from) || !from.exists)
+        return false;
+    const std::string fromName(from.name); // the next walk may re-read its directory
+    std::string toHost;
+    Resolution to;
+    if (!Resolve(toGamePath, Want::Write, MissingDirs::Fail, toHost, to))
+        return false;
+    if (std::rename(fromHost.c_str(), toHost.c_str()) != 0)
+        return false;
+    if (fromHost != toHost) {
+        if (!to.exists)
+            AddSpelling(*to.parent, to.name, false);
+        RemoveSpelling(*from.parent, fromName);
+    }
+    return true;
+}
+
+bool ListDirectory(const std::string& gamePath, std::vector<Entry>& entries)
+{
+    entries.clear();
+    std::string hostPath;
+    Resolution result;
+    if (!Resolve(gamePath, Want::Read, MissingDirs::Fail, hostPath, result) || !result.dir)
+        return false;
+    State& state = Cache();
+    DirNode& node = *result.dir;
+    if (node.loadEpoch != state.epoch)
+        Load(node, state.epoch);
+    for (const auto& [lower, spellings] : node.entries) {
+        for (const Spelling& spelling : spellings) {
+            Entry entry;
+            entry.name = spelling.name;
+            entry.isDirectory = spelling.isDirectory;
+            struct stat info;
+            if (!spelling.isDirectory && stat((node.hostPath + spelling.name).c_str(), &info) == 0)
+                entry.size = static_cast<uint64_t>(info.st_size);
+            entries.push_back(std::move(entry));
+        }
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return true;
+}
+
+void InvalidateCache()
+{
+    Reset(Cache());
+}
+
+uint64_t DirectoryReadCount()
+{
+    return Cache().directoryReads;
+}
+}

@@ -1,0 +1,158 @@
+#include "Core/PFileWriter.h"
+
+#include "Core/PFileReader.h"
+#include "Core/PScramble.h"
+#include "ScratchRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace
+{
+void WriteSample(CPFileWriter& writer)
+{
+    writer.WriteInt(0x04030201);
+    writer.WriteInt(-2);
+    writer.WriteFloat(1.5f);
+    writer.WriteString("AB");
+    writer.WriteString("");
+    writer.Write("xy", 2);
+}
+
+const std::string kSampleBytes = ByteString({ 0x01, 0x02, 0x03, 0x04, 0xFE, 0xFF, 0xFF, 0xFF,
+                                         0x00, 0x00, 0xC0, 0x3F, 0x02, 0x00, 0x00, 0x00,
+                                         'A', 'B', 0x00, 0x00, 0x00, 0x00, 'x', 'y' });
+
+// Lowers the largest file this process may write, so writes past it fail.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old;
+    void (*m_oldHandler)(int);
+};
+}
+
+TEST(FileWriter, WritesExactLittleEndianBytes)
+{
+    ScratchRoot root;
+    root.MakeDirectory("Data");
+    CPFileWriter writer("DATA\\Out.bin");
+    WriteSample(writer);
+    ASSERT_EQ(writer.Save(), S_OK);
+    EXPECT_EQ(root.ReadFile("Data/Out.bin"), kSampleBytes);
+    EXPECT_EQ(root.Names("Data"), std::vector<std::string> { "Out.bin" }); // no temporary left
+
+    CPFileWriter empty("data\\empty.bin");
+    ASSERT_EQ(empty.Save(), S_OK);
+    EXPECT_TRUE(root.OnDisk("Data/empty.bin"));
+    EXPECT_EQ(root.ReadFile("Data/empty.bin"), "");
+}
+
+TEST(FileWriter, ScramblesACopySoEverySaveIsTheSame)
+{
+    ScratchRoot root;
+    root.MakeDirectory("Data");
+    std::string expected = kSampleBytes;
+    ScrambleBuffer(reinterpret_cast<BYTE*>(&expected[0]), expected.size());
+    ASSERT_NE(expected, kSampleBytes);
+
+    CPFileWriter writer("Data\\scores.dat", 1);
+    WriteSample(writer);
+    ASSERT_EQ(writer.Save(), S_OK);
+    EXPECT_EQ(root.ReadFile("Data/scores.dat"), expected);
+    ASSERT_EQ(writer.Save(), S_OK);
+    EXPECT_EQ(root.ReadFile("Data/scores.dat"), expected);
+
+    CPFileReader reader("Data\\scores.dat", 1);
+    ASSERT_EQ(reader.Load(), S_OK);
+    EXPECT_EQ(reader.ReadInt(), 0x04030201);
+    EXPECT_EQ(reader.ReadInt(), -2);
+    EXPECT_EQ(reader.ReadFloat(), 1.5f);
+    EXPECT_EQ(reader.ReadString(), "AB");
+}
+
+TEST(FileWriter, ReplacesTheFileUnderItsOwnSpelling)
+{
+    ScratchRoot root;
+    root.MakeFile("data/saves/Save0.sav", "a much longer old content");
+    CPFileWriter writer("DATA\\Saves\\save0.sav");
+    writer.Write("new", 3);
+    ASSERT_EQ(writer.Save(), S_OK);
+    EXPECT_EQ(root.Names("data/saves"), std::vector<std::string> { "Save0.sav" });
+    EXPECT_EQ(root.ReadFile("data/saves/Save0.sav"), "new");
+}
+
+TEST(FileWriter, FailedSavesLeaveTheOldFileAlone)
+{
+    ScratchRoot root;
+    root.MakeFile("Data/scores.dat", "old");
+
+    // No directories are made for the writer.
+    CPFileWriter missingDirectory("Data\\Saves\\save0.sav");
+    missingDirectory.Write("x", 1);
+    EXPECT_EQ(missingDirectory.Save(), E_FAIL);
+    EXPECT_FALSE(root.OnDisk("Data/Saves"));
+
+    root.MakeDirectory("Data/Dir");
+    CPFileWriter directory("data\\dir");
+    EXPECT_EQ(directory.Save(), E_FAIL);
+    EXPECT_TRUE(std::filesystem::is_directory(root.Host("Data/Dir")));
+
+    // A write cut short: E_FAIL, the old bytes stay and no temporary remains.
+    CPFileWriter tooLong("data\\scores.dat");
+    tooLong.Write(std::string(4096, 'n').data(), 4096);
+    {
+        FileSizeLimit limit(64);
+        EXPECT_EQ(tooLong.Save(), E_FAIL);
+    }
+    EXPECT_EQ(root.ReadFile("Data/scores.dat"), "old");
+    EXPECT_EQ(root.Names("Data"), (std::vector<std::string> { "Dir", "scores.dat" }));
+    // The same writer succeeds once there is room.
+    ASSERT_EQ(tooLong.Save(), S_OK);
+    EXPECT_EQ(root.ReadFile("Data/scores.dat").size(), 4096u);
+}
+
+TEST(Scramble, RoundTripsAndRestartsTheKeyEvery1933Bytes)
+{
+    std::vector<BYTE> zeros(2 * kScrambleKeySize + 10, 0);
+    ScrambleBuffer(zeros.data(), zeros.size());
+    // Scrambled zeros are the key itself: 1932 printable bytes, then zero.
+    for (size_t i = 0; i + 1 < kScrambleKeySize; ++i) {
+        ASSERT_GE(zeros[i], 0x20) << i;
+        ASSERT_LE(zeros[i], 0x7E) << i;
+    }
+    EXPECT_EQ(zeros[kScrambleKeySize - 1], 0);
+    for (size_t i = kScrambleKeySize; i < zeros.size(); ++i)
+        ASSERT_EQ(zeros[i], zeros[i - kScrambleKeySize]) << i;
+
+    // Each call starts at key byte 0.
+    std::vector<BYTE> tail(10, 0);
+    ScrambleBuffer(tail.data(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), zeros.begin()));
+
+    std::vector<BYTE> data(5000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<BYTE>(i * 7 + 3);
+    std::vector<BYTE> copy = data;
+    ScrambleBuffer(copy.data(), copy.size());
+    EXPECT_NE(copy, data);
+    UnscrambleBuffer(copy.data(), copy.size());
+    EXPECT_EQ(copy, data);
+}
