@@ -39,7 +39,7 @@ void FreeEndpoint(CPPhysicEndpointAxis& axis, CPPhysicEndpoint*& endpoint)
 bool CPPhysicBroadPhase::Init(CPPhysicAllocator* allocator, int32_t bodyCount, int32_t particleCount,
                               int32_t pairCount, uint32_t axisMask)
 {
-    Release();
+    FreeTables();
     m_allocator = allocator;
     m_bodyCount = bodyCount > 0 ? bodyCount : 0;
     m_particleCount = particleCount > 0 ? particleCount : 0;
@@ -67,7 +67,7 @@ bool CPPhysicBroadPhase::Init(CPPhysicAllocator* allocator, int32_t bodyCount, i
         ok = ok && m_axes[axis].m_endpoints;
     }
     if (!ok) {
-        Release();
+        FreeTables();
         return false;
     }
 
@@ -83,7 +83,7 @@ bool CPPhysicBroadPhase::Init(CPPhysicAllocator* allocator, int32_t bodyCount, i
     return true;
 }
 
-void CPPhysicBroadPhase::Release()
+void CPPhysicBroadPhase::FreeTables()
 {
     PhysicFreeArray(m_allocator, m_pairTable, m_pairTableSize);
     PhysicFreeArray(m_allocator, m_particleTable, m_particleTableSize);
@@ -97,7 +97,8 @@ void CPPhysicBroadPhase::Release()
     m_pairTable = m_particleTable = nullptr;
     m_pairTableSize = m_particleTableSize = 0;
     m_pending = nullptr;
-    m_pendingCount = m_pendingCapacity = 0;
+    m_pendingCount = 0;
+    m_pendingCapacity = 0;
     m_memberships = nullptr;
     m_membershipCount = 0;
     m_usedMembers = m_freeMembers = CPPhysicList<CPPhysicMembership>();

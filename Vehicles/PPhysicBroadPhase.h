@@ -61,7 +61,7 @@ public:
     CPPhysicBroadPhase() = default;
     CPPhysicBroadPhase(const CPPhysicBroadPhase&) = delete;
     CPPhysicBroadPhase& operator=(const CPPhysicBroadPhase&) = delete;
-    ~CPPhysicBroadPhase() { Release(); }
+    ~CPPhysicBroadPhase() { FreeTables(); }
 
     // Sizes every table for `bodyCount` bodies (rigid and animated) and
     // `particleCount` rigid particles. False, leaving the registry empty,
@@ -121,5 +121,5 @@ public:
     int64_t m_endpointCount = 0;
 
 private:
-    void Release();
+    void FreeTables();
 };

@@ -154,6 +154,16 @@ TEST_F(PhysicData, ApplyMassRegistersTheDescriptionAsControllerOnceWhenWanted)
     EXPECT_EQ(node->m_controller, static_cast<CPPhysicController*>(&m_data));
 }
 
+TEST_F(PhysicData, ApplyMassWithAZeroRotationLeavesTheBodyUnturned)
+{
+    m_data.m_rigidBody = m_world->CreateRigidBody();
+    m_data.SetBoxInertia(1.0f, 1.0f, 1.0f, 1.0f);
+    m_data.ApplyMass(D3DXVECTOR3(), D3DXQUATERNION());
+    D3DXMATRIX transform, identity;
+    m_data.m_rigidBody->GetTransform(&transform);
+    EXPECT_EQ(transform, *D3DXMatrixIdentity(&identity));
+}
+
 TEST_F(PhysicData, ApplyMassWithoutARigidBodyDoesNothing)
 {
     m_data.m_animatedBody = m_world->CreateAnimatedBody();
@@ -170,6 +180,11 @@ TEST_F(PhysicData, OnStepPushesVelocityAndMomentumOnlyWhileEnabled)
     body->m_worldInverseInertia = CPPhysicTensor::Identity();
     m_data.m_pushedAngularMomentum = D3DXVECTOR4(0.0f, 0.0f, 2.0f, 0.0f);
     m_data.m_pushedVelocity = D3DXVECTOR4(1.0f, 0.0f, 0.0f, 0.0f);
+
+    // Pushing without a body has nothing to push.
+    CPPhysicData bodiless(nullptr);
+    bodiless.m_pushEnabled = 1;
+    bodiless.OnStep(nullptr, 0.01f);
 
     CPPhysicController& controller = m_data;
     controller.OnStep(nullptr, 0.01f);
