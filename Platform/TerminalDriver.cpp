@@ -246,7 +246,7 @@ Action TerminalDriver::NextAction(const DialogView& dialog)
         }
         const std::string command = Lowered(Trimmed(line));
         if (m_echo)
-            m_output << command << '\n';
+            m_output << command << std::endl;
         if (command.empty())
             continue;
         for (const Key& key : keys) {
