@@ -1,84 +1,45 @@
 #include "Platform/Resources.h"
 
-#include <list>
+#include "Platform/WinUser.h"
 
 namespace
 {
-struct Resource
-{
-    std::string name;
-    std::string type;
-    std::string bytes;
+constexpr DWORD kFlatButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT;
+
+const DialogTemplate kLauncherDialog = {
+    IDD_LAUNCHER, kResourceLanguage, false, WS_POPUP | WS_BORDER | DS_SETFONT, 0, "",
+    "MS Sans Serif", 8, 0, 0, 443, 331,
+    {
+        { IDC_PLAY_FULLSCREEN, "BUTTON", "Play in fullscreen mode", kFlatButton, 0, 7, 310, 90, 14 },
+        { IDC_OPTIONS, "BUTTON", "Options", kFlatButton, 0, 250, 310, 68, 14 },
+        { IDC_EXIT, "BUTTON", "Exit", kFlatButton, 0, 373, 310, 63, 14 },
+        { IDC_WEB_PAGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 0, 7, 7, 429, 298 },
+        { IDC_PLAY_WINDOWED, "BUTTON", "Play in windowed mode", kFlatButton, 0, 103, 310, 85, 14 },
+    },
 };
 
-// A list keeps every resource at its address while others come and go.
-std::list<Resource>& Registry()
-{
-    static std::list<Resource> resources;
-    return resources;
+const DialogTemplate kOptionsDialog = {
+    IDD_OPTIONS, kResourceLanguage, true, WS_CAPTION | DS_SETFONT, 0, "Options",
+    "MS Sans Serif", 8, 0, 0, 186, 98,
+    {
+        { IDOK, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 71, 77, 50, 14 },
+        { IDCANCEL, "BUTTON", "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 129, 77, 50, 14 },
+        { IDC_MOTION_BLUR, "BUTTON", "Motion Blur", WS_CHILD | BS_AUTOCHECKBOX, 0, 15, 58, 96, 10 },
+        { IDC_LENS_FLARE, "BUTTON", "Lens Flare", WS_CHILD | WS_DISABLED | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 15, 72, 49, 10 },
+        { IDC_BLOOM, "BUTTON", "Bloom", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 125, 58, 35, 10 },
+        { IDC_SMOKE, "BUTTON", "Smoke", WS_CHILD | WS_DISABLED | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 125, 72, 38, 10 },
+        { IDC_STATIC, "BUTTON", "Video", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | BS_FLAT, WS_EX_NOPARENTNOTIFY, 7, 7, 172, 67 },
+        { IDC_STATIC, "STATIC", "Screen Resolution", WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, 14, 22, 59, 8 },
+        { IDC_RESOLUTION, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, 81, 20, 87, 51 },
+    },
+};
 }
 
-bool SameText(const std::string& a, const char* b)
+const DialogTemplate* FindDialogTemplate(WORD resourceId)
 {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
+    for (const DialogTemplate* dialog : { &kLauncherDialog, &kOptionsDialog }) {
+        if (dialog->resourceId == resourceId)
+            return dialog;
     }
-    return i == a.size() && !b[i];
-}
-
-Resource* AsResource(const void* handle)
-{
-    for (Resource& r : Registry())
-        if (&r == handle)
-            return &r;
     return nullptr;
-}
-}
-
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type)
-{
-    if (module || !name || !type)
-        return nullptr;
-    for (Resource& r : Registry())
-        if (SameText(r.name, name) && SameText(r.type, type))
-            return reinterpret_cast<HRSRC>(&r);
-    return nullptr;
-}
-
-HGLOBAL LoadResource(HMODULE, HRSRC resource)
-{
-    return AsResource(resource);
-}
-
-DWORD SizeofResource(HMODULE, HRSRC resource)
-{
-    const Resource* r = AsResource(resource);
-    return r ? static_cast<DWORD>(r->bytes.size()) : 0;
-}
-
-LPVOID LockResource(HGLOBAL loaded)
-{
-    Resource* r = AsResource(loaded);
-    return r && !r->bytes.empty() ? &r->bytes[0] : nullptr;
-}
-
-namespace PlatformResources
-{
-void Add(const std::string& name, const std::string& type, const std::string& bytes)
-{
-    for (Resource& r : Registry())
-        if (SameText(r.name, name.c_str()) && SameText(r.type, type.c_str())) {
-            r.bytes = bytes;
-            return;
-        }
-    Registry().push_back({ name, type, bytes });
-}
-
-void Clear()
-{
-    Registry().clear();
-}
 }

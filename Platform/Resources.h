@@ -1,28 +1,63 @@
-// Resources of the program file, looked up by name and type as the engine
-// does for sounds it carries inside the executable. This build carries none:
-// the registry starts empty and the game leaves it so; tests add the
-// resources they need. Names and types are matched without regard to ASCII
-// case. A resource's bytes stay at one address until it is replaced or the
-// registry is cleared.
+// The program file's resources: the templates of the launcher's two dialogs
+// (ids, texts, styles, positions in dialog units) and the identifiers of the
+// resources and their controls. Dialog boxes are built from these templates.
 #pragma once
 
 #include "Platform/Win32.h"
 
-#include <string>
+#include <vector>
 
-typedef struct HRSRC__* HRSRC;
-typedef void* HGLOBAL;
+// Resource identifiers.
+constexpr WORD IDD_LAUNCHER = 101;
+constexpr WORD IDD_OPTIONS = 105;
+constexpr WORD IDB_LOGO = 110; // a bitmap no code uses
+constexpr WORD IDI_PROGRAM = 111;
+// Language of every resource (Russian).
+constexpr WORD kResourceLanguage = 1049;
 
-// Null module means the program file itself (the only module there is).
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
-HGLOBAL LoadResource(HMODULE module, HRSRC resource);
-DWORD SizeofResource(HMODULE module, HRSRC resource);
-LPVOID LockResource(HGLOBAL loaded);
+// Controls of the start-up dialog.
+constexpr int IDC_PLAY_FULLSCREEN = 1000;
+constexpr int IDC_OPTIONS = 1001;
+constexpr int IDC_EXIT = 1002;
+constexpr int IDC_PLAY_WINDOWED = 1003;
+constexpr int IDC_WEB_PAGE = 1026;
+// Controls of the options dialog (OK and Cancel are IDOK and IDCANCEL).
+constexpr int IDC_RESOLUTION = 1004;
+constexpr int IDC_MOTION_BLUR = 1007;
+constexpr int IDC_LENS_FLARE = 1008;
+constexpr int IDC_BLOOM = 1009;
+constexpr int IDC_SMOKE = 1010;
+// Switch identifiers the options dialog understands but has no control for.
+constexpr int IDC_WHEEL = 1011;
+constexpr int IDC_WEATHER = 1016;
+constexpr int IDC_CONTRAST = 1017;
+constexpr int IDC_SHADOWS = 1018;
+// Labels and frames.
+constexpr int IDC_STATIC = -1;
 
-namespace PlatformResources
+struct DialogItemTemplate
 {
-// Registers (or replaces) the resource `name` of type `type`.
-void Add(const std::string& name, const std::string& type, const std::string& bytes);
-// Forgets every resource; handles obtained before become invalid.
-void Clear();
-}
+    int id;
+    const char* className; // "BUTTON", "STATIC", "COMBOBOX"
+    const char* text;
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy; // dialog units
+};
+
+struct DialogTemplate
+{
+    WORD resourceId;
+    WORD language;
+    bool extended; // an extended template (it may carry extended styles)
+    DWORD style;
+    DWORD exStyle;
+    const char* caption;
+    const char* fontName;
+    WORD pointSize;
+    short x, y, cx, cy; // dialog units
+    std::vector<DialogItemTemplate> items; // in template order
+};
+
+// The template of a dialog resource, or null when the module has none.
+const DialogTemplate* FindDialogTemplate(WORD resourceId);
