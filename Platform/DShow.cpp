@@ -213,7 +213,7 @@ IUnknown* MakeGraph()
     return static_cast<IGraphBuilder*>(new FilterGraph);
 }
 
-[[maybe_unused]] const bool g_Registered = (PlatformCom::RegisterClass(CLSID_FilterGraph, &MakeGraph), true);
+[[maybe_unused]] const bool g_Registered = (PlatformCom::RegisterClassFactory(CLSID_FilterGraph, &MakeGraph), true);
 }
 
 namespace PlatformDShow
@@ -233,7 +233,7 @@ void EndOfMusic()
 
 void SetAvailable(bool available)
 {
-    PlatformCom::RegisterClass(CLSID_FilterGraph, available ? &MakeGraph : nullptr);
+    PlatformCom::RegisterClassFactory(CLSID_FilterGraph, available ? &MakeGraph : nullptr);
 }
 
 void SetMissingInterface(const IID* iid)

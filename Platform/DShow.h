@@ -7,7 +7,7 @@
 // the class unavailable, or make one interface missing.
 #pragma once
 
-#include "Platform/Com.h"
+#include "Platform/ComClasses.h"
 #include "Platform/WideChar.h"
 #include "Platform/Win32.h"
 

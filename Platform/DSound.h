@@ -9,7 +9,7 @@
 // Restore fail for a while.
 #pragma once
 
-#include "Platform/Com.h"
+#include "Platform/ComClasses.h"
 #include "Platform/D3DX9Math.h"
 #include "Platform/MMIO.h"
 #include "Platform/Win32.h"
@@ -89,7 +89,7 @@ struct DSBUFFERDESC
     DWORD dwFlags;
     DWORD dwBufferBytes;
     DWORD dwReserved;
-    WAVEFORMATEX* lpwfxFormat;
+    const WAVEFORMATEX* lpwfxFormat;
     GUID guid3DAlgorithm;
 };
 

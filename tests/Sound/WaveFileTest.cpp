@@ -1,7 +1,7 @@
 #include "Sound/PWaveFile.h"
 
-#include "Platform/Com.h"
-#include "Platform/Resources.h"
+#include "Platform/COM.h"
+#include "Platform/ResourceData.h"
 #include "ScratchRoot.h"
 #include "WavBuilder.h"
 
