@@ -16,7 +16,9 @@ std::string& TrimString(std::string& text)
     size_t end = text.size();
     while (end > begin && IsSpace(text[end - 1]))
         --end;
-    text = text.substr(begin, end - begin);
+    // In place: the parsers trim every line and token, and keep their buffers.
+    text.erase(end);
+    text.erase(0, begin);
     return text;
 }
 
