@@ -12,18 +12,15 @@ CPTextParser::CPTextParser(const void* data, int32_t size)
 
 CPTextParser::~CPTextParser() = default;
 
-void CPTextParser::ReadRawLine()
+const char* CPTextParser::ReadRawLine(size_t& length)
 {
-    if (m_position >= m_size)
-        return;
     const char* start = m_data + m_position;
     const size_t left = static_cast<size_t>(m_size - m_position);
     const void* feed = std::memchr(start, '\n', left);
     const size_t upToFeed = feed ? static_cast<size_t>(static_cast<const char*>(feed) - start) : left;
     const void* zero = std::memchr(start, '\0', upToFeed);
-    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - start) : upToFeed;
+    length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - start) : upToFeed;
 
-    m_line.append(start, length);
     m_position += static_cast<int32_t>(length);
     if (length < left) {
         // The terminator belongs to no line.
@@ -31,29 +28,51 @@ void CPTextParser::ReadRawLine()
             ++m_lineCount;
         ++m_position;
     }
+    return start;
 }
 
 BYTE CPTextParser::NextLine()
 {
     m_line.clear();
-    for (;;) {
-        ReadRawLine();
-        // Every comment marker holds a slash: lines without one skip the checks.
-        if (m_line.find('/') != std::string::npos) {
-            if (m_line.find("//") != std::string::npos)
-                m_line.clear();
-            if (m_line.find("/*") != std::string::npos)
+    while (m_position < m_size) {
+        size_t length = 0;
+        const char* line = ReadRawLine(length);
+
+        // The comment markers, found in one pass over the line's slashes. A
+        // line with "//" is dropped before the others are looked for.
+        bool doubleSlash = false;
+        bool opens = false;
+        bool closes = false;
+        const char* end = line + length;
+        for (const char* slash = line; slash < end; ++slash) {
+            slash = static_cast<const char*>(std::memchr(slash, '/', static_cast<size_t>(end - slash)));
+            if (!slash)
+                break;
+            if (slash + 1 < end && slash[1] == '/')
+                doubleSlash = true;
+            if (slash + 1 < end && slash[1] == '*')
+                opens = true;
+            if (slash > line && slash[-1] == '*')
+                closes = true;
+        }
+        bool dropped = doubleSlash;
+        if (!doubleSlash) {
+            if (opens)
                 m_inComment = 1;
-            if (m_line.find("*/") != std::string::npos) {
+            if (closes) {
                 m_inComment = 0;
-                m_line.clear();
+                dropped = true;
             }
         }
-        if (m_inComment)
-            m_line.clear();
-        TrimString(m_line);
-        if (!m_line.empty() || m_position >= m_size)
+        if (dropped || m_inComment)
+            continue;
+
+        // Trimmed as it is copied.
+        TrimBounds(line, end);
+        if (line < end) {
+            m_line.assign(line, static_cast<size_t>(end - line));
             break;
+        }
     }
 
     const size_t length = m_line.size();

@@ -7,6 +7,7 @@
 
 #include "Platform/Win32.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,8 +31,9 @@ public:
     int32_t GetLineCount() const { return m_lineCount; }
 
 private:
-    // Appends the bytes up to the next line feed or zero byte, and steps over it.
-    void ReadRawLine();
+    // The bytes up to the next line feed or zero byte (there must be bytes
+    // left); steps over the terminator.
+    const char* ReadRawLine(size_t& length);
 
     const char* m_data;
     int32_t m_size;
