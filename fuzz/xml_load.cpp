@@ -18,9 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static bool ready = false;
     if (!ready) {
         root.MakeDirectory("Data/Descriptions");
+        GamePath::SetRoot(root.Path());
         ready = true;
     }
-    GamePath::SetRoot(root.Path());
     CPFileWriter writer("Data\\Descriptions\\Fuzz.xml");
     writer.Write(data, size);
     if (FAILED(writer.Save()))
