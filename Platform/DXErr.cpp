@@ -1,5 +1,7 @@
 #include "Platform/DXErr.h"
 
+#include "Platform/D3D9.h"
+
 namespace
 {
 struct DXErrorText
@@ -21,6 +23,10 @@ const DXErrorText kErrorTexts[] = {
     { E_NOTIMPL, "E_NOTIMPL", "The operation is not implemented." },
     { E_NOINTERFACE, "E_NOINTERFACE", "The object does not offer the interface asked for." },
     { E_POINTER, "E_POINTER", "A pointer argument is invalid." },
+
+    // Direct3D 9.
+    { D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE", "The device does not support the queried technique." },
+    { D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL", "The method call is invalid: a parameter may be wrong." },
 };
 
 const DXErrorText* FindErrorText(HRESULT result)

@@ -1,4 +1,5 @@
 #include "Core/PLog.h"
+#include "Platform/D3D9.h"
 #include "Platform/DXErr.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,7 @@ TEST(DXErr, NamesKnownCodesAndSaysUnknownOtherwise)
 {
     EXPECT_STREQ(DXGetErrorString9A(S_OK), "S_OK");
     EXPECT_STREQ(DXGetErrorString9A(E_INVALIDARG), "E_INVALIDARG");
+    EXPECT_STREQ(DXGetErrorString9A(D3DERR_INVALIDCALL), "D3DERR_INVALIDCALL");
     EXPECT_STRNE(DXGetErrorDescription9A(E_INVALIDARG), DXGetErrorDescription9A(E_FAIL));
     const HRESULT strange = static_cast<HRESULT>(0x8123ABCDu);
     EXPECT_STREQ(DXGetErrorString9A(strange), "Unknown");
