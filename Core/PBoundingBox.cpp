@@ -2,10 +2,14 @@
 
 #include "Core/PUtils.h"
 
-#include <algorithm>
-
 namespace
 {
+// Corner k takes +x for k in {1, 2, 5, 6}, +y for {2, 3, 6, 7}, +z for {4..7}.
+constexpr int kCornerSigns[8][3] = {
+    { -1, -1, -1 }, { 1, -1, -1 }, { 1, 1, -1 }, { -1, 1, -1 },
+    { -1, -1, 1 },  { 1, -1, 1 },  { 1, 1, 1 },  { -1, 1, 1 },
+};
+
 // The three corners that span each face plane, in plane order.
 constexpr int kPlaneCorners[6][3] = {
     { 0, 1, 2 }, { 1, 5, 6 }, { 2, 6, 7 }, { 3, 7, 4 }, { 0, 4, 5 }, { 5, 4, 7 },
@@ -52,30 +56,28 @@ void CPBoundingBox::Update()
     m_halfSize.y = ClampHalfSize(m_halfSize.y);
     m_halfSize.z = ClampHalfSize(m_halfSize.z);
 
+    if (IsAffine(m_world))
+        UpdateAffine();
+    else
+        UpdateProjective();
+
+    m_worldMin = m_corners[0];
+    m_worldMax = m_corners[0];
+    for (int k = 1; k < 8; ++k) {
+        D3DXVec3Minimize(&m_worldMin, &m_worldMin, &m_corners[k]);
+        D3DXVec3Maximize(&m_worldMax, &m_worldMax, &m_corners[k]);
+    }
+}
+
+void CPBoundingBox::UpdateProjective()
+{
     const D3DXVECTOR3 low = m_centre - m_halfSize;
     const D3DXVECTOR3 high = m_centre + m_halfSize;
     for (int k = 0; k < 8; ++k) {
-        const bool px = k == 1 || k == 2 || k == 5 || k == 6;
-        const bool py = k == 2 || k == 3 || k == 6 || k == 7;
-        const bool pz = k >= 4;
-        m_corners[k] = D3DXVECTOR3(px ? high.x : low.x, py ? high.y : low.y, pz ? high.z : low.z);
+        const D3DXVECTOR3 corner(kCornerSigns[k][0] > 0 ? high.x : low.x, kCornerSigns[k][1] > 0 ? high.y : low.y,
+                                 kCornerSigns[k][2] > 0 ? high.z : low.z);
+        D3DXVec3TransformCoord(&m_corners[k], &corner, &m_world);
     }
-
-    const D3DXMATRIX& w = m_world;
-    if (IsAffine(w)) {
-        // w = 1 for every corner: the division of the general transform is a no-op.
-        for (D3DXVECTOR3& c : m_corners) {
-            const float x = c.x, y = c.y, z = c.z;
-            c = D3DXVECTOR3(x * w._11 + y * w._21 + z * w._31 + w._41, x * w._12 + y * w._22 + z * w._32 + w._42,
-                            x * w._13 + y * w._23 + z * w._33 + w._43);
-        }
-    } else {
-        for (D3DXVECTOR3& c : m_corners) {
-            const D3DXVECTOR3 local = c;
-            D3DXVec3TransformCoord(&c, &local, &w);
-        }
-    }
-
     for (int p = 0; p < 6; ++p) {
         const D3DXVECTOR3& p0 = m_corners[kPlaneCorners[p][0]];
         const D3DXVECTOR3 a = m_corners[kPlaneCorners[p][2]] - p0;
@@ -84,12 +86,39 @@ void CPBoundingBox::Update()
         D3DXVec3Cross(&n, &a, &b);
         m_planes[p] = D3DXPLANE(n.x, n.y, n.z, -D3DXVec3Dot(&n, &p0));
     }
+}
 
-    m_worldMin = m_corners[0];
-    m_worldMax = m_corners[0];
-    for (int k = 1; k < 8; ++k) {
-        D3DXVec3Minimize(&m_worldMin, &m_worldMin, &m_corners[k]);
-        D3DXVec3Maximize(&m_worldMax, &m_worldMax, &m_corners[k]);
+void CPBoundingBox::UpdateAffine()
+{
+    // Under an affine matrix the box stays a parallelepiped: the centre moves
+    // and the half size turns into three edge vectors.
+    const D3DXMATRIX& w = m_world;
+    const D3DXVECTOR3 rowX(w._11, w._12, w._13);
+    const D3DXVECTOR3 rowY(w._21, w._22, w._23);
+    const D3DXVECTOR3 rowZ(w._31, w._32, w._33);
+    const D3DXVECTOR3 centre = rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
+    const D3DXVECTOR3 edges[3] = { rowX * m_halfSize.x, rowY * m_halfSize.y, rowZ * m_halfSize.z };
+    for (int k = 0; k < 8; ++k) {
+        D3DXVECTOR3 corner = centre;
+        for (int axis = 0; axis < 3; ++axis) {
+            if (kCornerSigns[k][axis] > 0)
+                corner += edges[axis];
+            else
+                corner -= edges[axis];
+        }
+        m_corners[k] = corner;
+    }
+
+    // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
+    // is four times a cross product of two edge vectors.
+    D3DXVECTOR3 xy, yz, zx;
+    D3DXVec3Cross(&xy, &edges[0], &edges[1]);
+    D3DXVec3Cross(&yz, &edges[1], &edges[2]);
+    D3DXVec3Cross(&zx, &edges[2], &edges[0]);
+    const D3DXVECTOR3 normals[6] = { xy * -4.0f, yz * 4.0f, zx * 4.0f, yz * -4.0f, zx * -4.0f, xy * 4.0f };
+    for (int p = 0; p < 6; ++p) {
+        const D3DXVECTOR3& n = normals[p];
+        m_planes[p] = D3DXPLANE(n.x, n.y, n.z, -D3DXVec3Dot(&n, &m_corners[kPlaneCorners[p][0]]));
     }
 }
 

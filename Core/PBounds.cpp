@@ -87,19 +87,38 @@ void CPBounds::AddShadow()
     if (s._14 == 0.0f && s._24 == 0.0f && s._34 == 0.0f && s._44 == 0.0f)
         return;
 
-    const D3DXVECTOR3 low = m_min;
-    const D3DXVECTOR3 high = m_max;
+    // (x, y, z, 1) x S for the eight corners, from the rows scaled by each
+    // extreme of each axis.
+    const float* rows[4] = { s.m[0], s.m[1], s.m[2], s.m[3] };
+    float scaled[3][2][4];
+    const float extremes[3][2] = { { m_min.x, m_max.x }, { m_min.y, m_max.y }, { m_min.z, m_max.z } };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int side = 0; side < 2; ++side) {
+            for (int c = 0; c < 4; ++c)
+                scaled[axis][side][c] = extremes[axis][side] * rows[axis][c];
+        }
+    }
+
+    D3DXVECTOR3 low = m_min;
+    D3DXVECTOR3 high = m_max;
     for (int k = 0; k < 8; ++k) {
-        const D3DXVECTOR3 corner((k & 1) ? high.x : low.x, (k & 2) ? high.y : low.y, (k & 4) ? high.z : low.z);
-        D3DXVECTOR4 projected;
-        D3DXVec3Transform(&projected, &corner, &s);
-        if (projected.w == 0.0f)
+        const float* x = scaled[0][k & 1];
+        const float* y = scaled[1][(k >> 1) & 1];
+        const float* z = scaled[2][(k >> 2) & 1];
+        float p[4];
+        for (int c = 0; c < 4; ++c)
+            p[c] = x[c] + y[c] + z[c] + rows[3][c];
+        if (p[3] == 0.0f)
             continue;
-        const D3DXVECTOR3 point(projected.x / projected.w, projected.y / projected.w, projected.z / projected.w);
+        const float inverse = 1.0f / p[3];
+        const D3DXVECTOR3 point(p[0] * inverse, p[1] * inverse, p[2] * inverse);
         if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
             continue;
-        Grow(m_min, m_max, point, point);
+        D3DXVec3Minimize(&low, &low, &point);
+        D3DXVec3Maximize(&high, &high, &point);
     }
+    m_min = low;
+    m_max = high;
 }
 
 bool CPBounds::SphereTest(const D3DXVECTOR3& c, float radius) const
