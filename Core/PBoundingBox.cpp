@@ -2,6 +2,8 @@
 
 #include "Core/PUtils.h"
 
+#include <cmath>
+
 namespace
 {
 // Corner k takes +x for k in {1, 2, 5, 6}, +y for {2, 3, 6, 7}, +z for {4..7}.
@@ -60,13 +62,6 @@ void CPBoundingBox::Update()
         UpdateAffine();
     else
         UpdateProjective();
-
-    m_worldMin = m_corners[0];
-    m_worldMax = m_corners[0];
-    for (int k = 1; k < 8; ++k) {
-        D3DXVec3Minimize(&m_worldMin, &m_worldMin, &m_corners[k]);
-        D3DXVec3Maximize(&m_worldMax, &m_worldMax, &m_corners[k]);
-    }
 }
 
 void CPBoundingBox::UpdateProjective()
@@ -86,6 +81,13 @@ void CPBoundingBox::UpdateProjective()
         D3DXVec3Cross(&n, &a, &b);
         m_planes[p] = D3DXPLANE(n.x, n.y, n.z, -D3DXVec3Dot(&n, &p0));
     }
+
+    m_worldMin = m_corners[0];
+    m_worldMax = m_corners[0];
+    for (int k = 1; k < 8; ++k) {
+        D3DXVec3Minimize(&m_worldMin, &m_worldMin, &m_corners[k]);
+        D3DXVec3Maximize(&m_worldMax, &m_worldMax, &m_corners[k]);
+    }
 }
 
 void CPBoundingBox::UpdateAffine()
@@ -96,30 +98,47 @@ void CPBoundingBox::UpdateAffine()
     const D3DXVECTOR3 rowX(w._11, w._12, w._13);
     const D3DXVECTOR3 rowY(w._21, w._22, w._23);
     const D3DXVECTOR3 rowZ(w._31, w._32, w._33);
-    const D3DXVECTOR3 centre = rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
-    const D3DXVECTOR3 edges[3] = { rowX * m_halfSize.x, rowY * m_halfSize.y, rowZ * m_halfSize.z };
-    for (int k = 0; k < 8; ++k) {
-        D3DXVECTOR3 corner = centre;
-        for (int axis = 0; axis < 3; ++axis) {
-            if (kCornerSigns[k][axis] > 0)
-                corner += edges[axis];
-            else
-                corner -= edges[axis];
-        }
-        m_corners[k] = corner;
-    }
+    const D3DXVECTOR3 centre =
+        rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
+    const D3DXVECTOR3 x = rowX * m_halfSize.x;
+    const D3DXVECTOR3 y = rowY * m_halfSize.y;
+    const D3DXVECTOR3 z = rowZ * m_halfSize.z;
+
+    const D3DXVECTOR3 below = centre - z;
+    const D3DXVECTOR3 above = centre + z;
+    const D3DXVECTOR3 back = y - x;  // from corner 1 to corner 3, halved
+    const D3DXVECTOR3 front = x + y; // from corner 0 to corner 2, halved
+    m_corners[0] = below - front;
+    m_corners[1] = below - back;
+    m_corners[2] = below + front;
+    m_corners[3] = below + back;
+    m_corners[4] = above - front;
+    m_corners[5] = above - back;
+    m_corners[6] = above + front;
+    m_corners[7] = above + back;
 
     // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
     // is four times a cross product of two edge vectors.
     D3DXVECTOR3 xy, yz, zx;
-    D3DXVec3Cross(&xy, &edges[0], &edges[1]);
-    D3DXVec3Cross(&yz, &edges[1], &edges[2]);
-    D3DXVec3Cross(&zx, &edges[2], &edges[0]);
-    const D3DXVECTOR3 normals[6] = { xy * -4.0f, yz * 4.0f, zx * 4.0f, yz * -4.0f, zx * -4.0f, xy * 4.0f };
-    for (int p = 0; p < 6; ++p) {
-        const D3DXVECTOR3& n = normals[p];
-        m_planes[p] = D3DXPLANE(n.x, n.y, n.z, -D3DXVec3Dot(&n, &m_corners[kPlaneCorners[p][0]]));
-    }
+    D3DXVec3Cross(&xy, &x, &y);
+    D3DXVec3Cross(&yz, &y, &z);
+    D3DXVec3Cross(&zx, &z, &x);
+    xy *= 4.0f;
+    yz *= 4.0f;
+    zx *= 4.0f;
+    m_planes[0] = D3DXPLANE(-xy.x, -xy.y, -xy.z, D3DXVec3Dot(&xy, &m_corners[0]));
+    m_planes[1] = D3DXPLANE(yz.x, yz.y, yz.z, -D3DXVec3Dot(&yz, &m_corners[1]));
+    m_planes[2] = D3DXPLANE(zx.x, zx.y, zx.z, -D3DXVec3Dot(&zx, &m_corners[2]));
+    m_planes[3] = D3DXPLANE(-yz.x, -yz.y, -yz.z, D3DXVec3Dot(&yz, &m_corners[3]));
+    m_planes[4] = D3DXPLANE(-zx.x, -zx.y, -zx.z, D3DXVec3Dot(&zx, &m_corners[0]));
+    m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
+
+    // The extremes of the corners on each axis lie |x| + |y| + |z| from the centre.
+    const D3DXVECTOR3 reach(std::fabs(x.x) + std::fabs(y.x) + std::fabs(z.x),
+                            std::fabs(x.y) + std::fabs(y.y) + std::fabs(z.y),
+                            std::fabs(x.z) + std::fabs(y.z) + std::fabs(z.z));
+    m_worldMin = centre - reach;
+    m_worldMax = centre + reach;
 }
 
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,
