@@ -1,5 +1,6 @@
 #include "Platform/D3D9.h"
 
+#include "Platform/D3D9Device.h"
 #include "Platform/DisplayModes.h"
 
 const IID IID_IDirect3D9 = { 0x7E172001, 0x0000, 0x0000, { 0x56, 0x45, 0x4C, 0x54, 0x52, 0x49, 0x58, 0x01 } };
@@ -85,6 +86,26 @@ public:
             || (displayFormat == D3DFMT_X8R8G8B8 && backBufferFormat == D3DFMT_A8R8G8B8)
             || (displayFormat == D3DFMT_X1R5G5B5 && backBufferFormat == D3DFMT_A1R5G5B5);
         return matches ? S_OK : D3DERR_NOTAVAILABLE;
+    }
+
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
+                         D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) override
+    {
+        (void)focusWindow;
+        if (device)
+            *device = nullptr;
+        if (!device || !parameters || adapter != D3DADAPTER_DEFAULT)
+            return D3DERR_INVALIDCALL;
+        if (deviceType != D3DDEVTYPE_HAL)
+            return D3DERR_NOTAVAILABLE;
+        const DWORD processing = behaviorFlags
+            & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING
+               | D3DCREATE_MIXED_VERTEXPROCESSING);
+        if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING
+            && processing != D3DCREATE_MIXED_VERTEXPROCESSING)
+            return D3DERR_INVALIDCALL;
+        *device = PlatformD3D9::CreateRecordingDevice(*parameters);
+        return S_OK;
     }
 
 private:

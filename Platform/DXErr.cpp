@@ -29,6 +29,10 @@ const DXErrorText kErrorTexts[] = {
     // Direct3D 9.
     { D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE", "The device does not support the queried technique." },
     { D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL", "The method call is invalid: a parameter may be wrong." },
+    { D3DERR_OUTOFVIDEOMEMORY, "D3DERR_OUTOFVIDEOMEMORY", "Not enough display memory to complete the call." },
+    { D3DERR_DRIVERINTERNALERROR, "D3DERR_DRIVERINTERNALERROR", "The display driver met an internal error." },
+    { D3DERR_DEVICELOST, "D3DERR_DEVICELOST", "The device is lost and cannot be reset yet." },
+    { D3DERR_DEVICENOTRESET, "D3DERR_DEVICENOTRESET", "The device is lost but can be reset now." },
 
     // DirectSound.
     { DSERR_CONTROLUNAVAIL, "DSERR_CONTROLUNAVAIL", "The buffer was not created with the control this call needs." },

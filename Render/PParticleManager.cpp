@@ -1,5 +1,6 @@
 #include "Render/PParticleManager.h"
 
+#include "Platform/CRand.h"
 #include "Render/PParticleSystem.h"
 
 CPParticleManager* g_ParticleManager = nullptr;
@@ -49,4 +50,40 @@ CPSmartPtr<CPParticleSystem> CPParticleManager::CloneSystem(int32_t index) const
     if (index < 0 || static_cast<size_t>(index) >= m_prototypes.size() || !m_prototypes[index])
         return CPSmartPtr<CPParticleSystem>();
     return m_prototypes[index]->CloneSystem();
+}
+
+void CPParticleManager::Emit(const CPParticleEmitDesc& record)
+{
+    CPParticleLaunch launch;
+    launch.position = record.position;
+    launch.velocity = record.velocity;
+    launch.acceleration = record.acceleration;
+    launch.scalar2 = record.scalar2;
+    launch.scalar1 = record.scalar1;
+    launch.scalar3 = record.scalar3;
+    launch.flag1 = record.flag1;
+    if (record.name == kDebrisEmitter)
+        launch.yaw = D3DXToRadian(static_cast<float>(crt::rand() % 360));
+    launch.flag2 = record.flag2;
+    if (record.next)
+        launch.next = std::make_unique<CPParticleEmitDesc>(*record.next);
+    launch.value4 = record.value4;
+    launch.object = record.object;
+
+    const auto found = m_emitters.find(record.name);
+    if (found == m_emitters.end() || !found->second)
+        return;
+    CPParticleEmitter* const emitter = found->second.Get();
+    if (!emitter->m_active)
+        m_active.emplace_back(emitter);
+    emitter->Emit(launch);
+}
+
+void CPParticleManager::Reset()
+{
+    for (auto& entry : m_emitters) {
+        if (entry.second)
+            entry.second->Clear();
+    }
+    m_active.clear();
 }

@@ -1,6 +1,10 @@
-// Particle manager: the process-wide keeper of particle-system prototypes and
-// emitter templates, filled by the host. Game objects clone their flame
-// systems from its prototypes; particle systems copy its templates by name.
+// Particle manager: the process-wide keeper of the particle emitters, the
+// emitter templates and the particle-system prototypes, all filled by the
+// host. Game code and particle systems hand it emission records, which it
+// turns into launch records for the emitter of the record's name; the
+// emitters (the host's) simulate and draw their own particles. Game objects
+// clone their flame systems from its prototypes; particle systems copy its
+// templates by name.
 #pragma once
 
 #include "Core/PManagedObject.h"
@@ -23,6 +27,8 @@ struct CPParticleEmitDesc
 {
     CPParticleEmitDesc() = default;
     CPParticleEmitDesc(const CPParticleEmitDesc& source) { CopyFrom(source); }
+    CPParticleEmitDesc(CPParticleEmitDesc&&) = default;
+    CPParticleEmitDesc& operator=(CPParticleEmitDesc&&) = default;
     CPParticleEmitDesc& operator=(const CPParticleEmitDesc& source)
     {
         if (this != &source)
@@ -69,9 +75,47 @@ struct CPEmitterTemplate
     D3DXVECTOR3 spread;
 };
 
+// What an emitter receives for one emission, built from an emission record:
+// its vectors, scalars and flags, a copy of its chain, its value 4 and
+// object, and a random yaw for debris.
+struct CPParticleLaunch
+{
+    D3DXVECTOR3 position;
+    D3DXVECTOR3 velocity;
+    D3DXVECTOR3 acceleration;
+    float scalar2 = 0.0f;
+    float scalar1 = 0.0f;
+    float scalar3 = 0.0f;
+    uint8_t flag1 = 0;
+    // Radians; drawn for the emitter "derbis" only, else 0.
+    float yaw = 0.0f;
+    uint8_t flag2 = 0;
+    // A copy of the record's chain, owned.
+    std::unique_ptr<CPParticleEmitDesc> next;
+    int32_t value4 = 0;
+    CPSmartPtr<CPManagedObject> object;
+};
+
+// The host's emitters: each simulates and draws its own particles. The
+// emitter sets its active flag while it has particles to run; the manager
+// lists an inactive emitter as active when it gives it an emission.
+class CPParticleEmitter : public CPManagedObject
+{
+public:
+    virtual void Emit(const CPParticleLaunch& launch) = 0;
+    // Drops every particle.
+    virtual void Clear() = 0;
+
+    uint8_t m_active = 0;
+};
+
 class CPParticleManager
 {
 public:
+    // The one emitter name whose launches get a random yaw.
+    static constexpr const char* kDebrisEmitter = "derbis";
+
+    using EmitterMap = std::unordered_map<std::string, CPSmartPtr<CPParticleEmitter>>;
     CPParticleManager();
     ~CPParticleManager();
     CPParticleManager(const CPParticleManager&) = delete;
@@ -81,13 +125,25 @@ public:
     // the list or an empty entry.
     CPSmartPtr<CPParticleSystem> CloneSystem(int32_t index) const;
 
-    // Filled by the host: prototypes indexed by the scene's flame types, and
-    // emitter templates by name.
+    // Builds the launch record and hands it to the emitter of the record's
+    // name, listing that emitter as active first when its flag is clear. A
+    // name no emitter has is dropped without a report.
+    void Emit(const CPParticleEmitDesc& record);
+    // Clears every emitter and empties the active list.
+    void Reset();
+
+    // Filled by the host: prototypes indexed by the scene's flame types,
+    // emitters and emitter templates by name.
     std::vector<CPSmartPtr<CPParticleSystem>>& GetPrototypes() { return m_prototypes; }
+    EmitterMap& GetEmitters() { return m_emitters; }
     std::unordered_map<std::string, CPEmitterTemplate>& GetTemplates() { return m_templates; }
+    // The emitters the host updates and draws.
+    const std::vector<CPSmartPtr<CPParticleEmitter>>& GetActiveEmitters() const { return m_active; }
 
 private:
     std::vector<CPSmartPtr<CPParticleSystem>> m_prototypes;
+    EmitterMap m_emitters;
+    std::vector<CPSmartPtr<CPParticleEmitter>> m_active;
     std::unordered_map<std::string, CPEmitterTemplate> m_templates;
 };
 

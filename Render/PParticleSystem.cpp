@@ -2,15 +2,27 @@
 
 #include "Core/PGameHost.h"
 #include "Core/PGameObject.h"
+#include "Core/PUtils.h"
 #include "Platform/CRand.h"
+
+#include <cmath>
 
 namespace
 {
 constexpr float kRandScale = 1.0f / 32767.0f;
+// Below this squared length the cone's turning axis counts as zero: the
+// direction is +z, straight down, or zero.
+constexpr float kParallelAxisSq = 1e-12f;
 
 float RandomOffset()
 {
     return static_cast<float>(crt::rand()) * kRandScale - 0.5f;
+}
+
+// Uniform in [-spread, +spread].
+float Scatter(float spread)
+{
+    return static_cast<float>(crt::rand()) * kRandScale * 2.0f * spread - spread;
 }
 }
 
@@ -81,8 +93,7 @@ void CPParticleSystem::Update()
     m_accumulator += g_FrameTime;
     const bool beforeHalfLife = m_lifetime * 0.5f > m_age;
 
-    // A period that is not positive would never use up the accumulator.
-    while (m_period > 0.0f && m_accumulator > m_period) {
+    while (m_accumulator > m_period) {
         if (m_damageTarget) {
             // One draw per axis, in axis order.
             const float x = RandomOffset();
@@ -94,10 +105,12 @@ void CPParticleSystem::Update()
         m_age += m_period;
         if (m_owner)
             m_owner->GetHandlerOwner()->Damage(D3DXVECTOR3(), D3DXVECTOR3(), m_damage, false, 0);
-        // The burst of this period is not launched yet: the emission records
-        // and the emitters that receive them are still to come.
+        Emit();
         if (m_lifetime > 0.0f && m_age > m_lifetime)
             Stop();
+        // A period that is not positive would never use up the accumulator.
+        if (m_period <= 0.0f)
+            break;
     }
 
     // Over the frame the age grows by exactly the frame time.
@@ -107,4 +120,64 @@ void CPParticleSystem::Update()
     // even when it falls between two bursts.
     if (beforeHalfLife && m_lifetime * 0.5f <= m_age && m_owner)
         m_owner->GetHandlerOwner()->ApplyMaterial();
+}
+
+void CPParticleSystem::Emit()
+{
+    if (m_templates.empty())
+        return;
+    CPParticleEmitDesc head = BuildLaunch(m_templates.front(), true);
+    std::unique_ptr<CPParticleEmitDesc>* tail = &head.next;
+    for (size_t i = 1; i < m_templates.size(); ++i) {
+        *tail = std::make_unique<CPParticleEmitDesc>(BuildLaunch(m_templates[i], false));
+        tail = &(*tail)->next;
+    }
+    if (CPParticleManager* manager = GetParticleManager())
+        manager->Emit(head);
+}
+
+CPParticleEmitDesc CPParticleSystem::BuildLaunch(const CPEmitterTemplate& source, bool first) const
+{
+    CPParticleEmitDesc record;
+    record.name = source.name;
+    record.scalar1 = source.scalar1;
+    record.scalar2 = source.scalar2;
+    record.scalar3 = source.scalar3;
+    record.flag1 = source.flag1;
+    record.acceleration = source.acceleration;
+
+    // One draw per axis, in axis order.
+    record.position.x = Scatter(source.spread.x);
+    record.position.y = Scatter(source.spread.y);
+    record.position.z = Scatter(source.spread.z);
+    D3DXMATRIX world;
+    if (m_owner)
+        world = m_owner->GetWorldMatrix();
+    else
+        D3DXMatrixIdentity(&world);
+    if (first)
+        record.position += D3DXVECTOR3(world._41, world._42, world._43);
+
+    // A direction in the cone around +z. Halving a cone of 1 degree or less
+    // leaves no range to draw an elevation from.
+    const float azimuth = D3DXToRadian(static_cast<float>(crt::rand() % 360));
+    const int32_t halfCone = source.cone / 2;
+    const float elevation = halfCone > 0 ? D3DXToRadian(static_cast<float>(crt::rand() % halfCone)) : 0.0f;
+    D3DXVECTOR3 velocity(std::sin(elevation) * std::cos(azimuth), std::sin(elevation) * std::sin(azimuth),
+                         std::cos(elevation));
+    velocity *= source.speed;
+
+    // Turn +z onto the template's direction.
+    const D3DXVECTOR3& d = source.direction;
+    const D3DXVECTOR3 axis(-d.y, d.x, 0.0f);
+    D3DXMATRIX turn;
+    if (D3DXVec3LengthSq(&axis) > kParallelAxisSq)
+        D3DXMatrixRotationAxis(&turn, &axis, SafeAcos(d.z));
+    else if (d.z < 0.0f)
+        D3DXMatrixRotationX(&turn, D3DX_PI);
+    else
+        D3DXMatrixIdentity(&turn);
+    D3DXVec3TransformNormal(&velocity, &velocity, &turn);
+    D3DXVec3TransformNormal(&record.velocity, &velocity, &world);
+    return record;
 }

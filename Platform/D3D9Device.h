@@ -1,0 +1,224 @@
+// The Direct3D 9 device of this platform: it draws nothing and records what
+// it is asked. Render, texture-stage and sampler states are kept as the raw
+// 32-bit values they were set to (a float state reads back as its bits), with
+// the transforms, the material, the lights and their enables, the vertex
+// format, the stream sources, the index buffer and the texture of each stage.
+// Vertex and index buffers keep their bytes in memory and know whether they
+// are locked. Every call goes into an ordered log with its arguments, and any
+// call can be made to fail on its Nth use with a chosen result. Tests can
+// also lose the device, as when another program takes the screen.
+#pragma once
+
+#include "Platform/D3D9.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace PlatformD3D9
+{
+// One call as the device saw it. Object arguments appear as the object's
+// serial number (0 for null), floats as their bits; records (matrices,
+// lights, the material) are not repeated here but kept as the device state.
+struct DeviceCall
+{
+    std::string method;
+    std::vector<DWORD> args;
+    HRESULT result = D3D_OK;
+
+    // "SetRenderState(137, 1)", with " -> 0x8876086c" after a failure.
+    std::string Text() const;
+    bool operator==(const DeviceCall& other) const
+    {
+        return method == other.method && args == other.args && result == other.result;
+    }
+};
+
+// A vertex or index buffer, or a texture; kept after the object is released.
+struct ResourceRecord
+{
+    enum Kind { kVertexBuffer, kIndexBuffer, kTexture };
+
+    Kind kind = kVertexBuffer;
+    DWORD serial = 0;
+    UINT length = 0;          // bytes of a buffer
+    DWORD usage = 0;
+    DWORD fvf = 0;            // vertex buffers
+    D3DFORMAT format = D3DFMT_UNKNOWN; // index buffers and textures
+    D3DPOOL pool = D3DPOOL_DEFAULT;
+    UINT width = 0;           // textures
+    UINT height = 0;
+    UINT levels = 0;
+    std::vector<uint8_t> memory; // a buffer's bytes, zero when created
+    int lockDepth = 0;        // Lock calls not yet matched by Unlock
+    int lockCount = 0;        // successful Lock calls
+    UINT lockOffset = 0;      // the last successful Lock
+    UINT lockSize = 0;
+    DWORD lockFlags = 0;
+    bool released = false;
+};
+
+enum class DeviceState
+{
+    kOperational,
+    kLost,     // cannot be reset yet
+    kNotReset, // can be reset
+};
+
+struct StreamSource
+{
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    UINT offset = 0;
+    UINT stride = 0;
+};
+
+class DeviceCore;
+
+class RecordingDevice final : public IDirect3DDevice9
+{
+public:
+    static constexpr DWORD kStages = 8;
+
+    explicit RecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
+    ~RecordingDevice();
+    RecordingDevice(const RecordingDevice&) = delete;
+    RecordingDevice& operator=(const RecordingDevice&) = delete;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                    const RGNDATA* dirtyRegion) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer9** vertexBuffer, HANDLE* sharedHandle) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer9** indexBuffer, HANDLE* sharedHandle) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetMaterial(const D3DMATERIAL9* material) override;
+    HRESULT GetMaterial(D3DMATERIAL9* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT9* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
+                                 UINT startIndex, UINT primitiveCount) override;
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override;
+    HRESULT SetFVF(DWORD fvf) override;
+    HRESULT GetFVF(DWORD* fvf) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) override;
+    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
+    HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) override;
+
+    // --- What tests read and arrange --------------------------------------
+
+    // Every call since creation or the last ClearLog, buffer locks included
+    // (as "VertexBuffer::Lock" and the like).
+    const std::vector<DeviceCall>& Log() const;
+    // The calls of one method, in order.
+    std::vector<DeviceCall> CallsOf(const std::string& method) const;
+    void ClearLog();
+    // A long run can switch the log off; states are kept either way.
+    void SetLogging(bool on);
+
+    // The `nth` call of the method from now on (1: the next one) fails with
+    // `result` and changes nothing. Several failures may be pending.
+    void FailCall(const std::string& method, int nth, HRESULT result);
+
+    // The value last set, or 0 for a state never set since creation or Reset.
+    DWORD RenderState(D3DRENDERSTATETYPE state) const;
+    bool HasRenderState(D3DRENDERSTATETYPE state) const;
+    DWORD TextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const;
+    DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const;
+    // Null for a transform never set.
+    const D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE state) const;
+    const D3DMATERIAL9& Material() const { return m_material; }
+    // Null for a light never set.
+    const D3DLIGHT9* Light(DWORD index) const;
+    bool IsLightEnabled(DWORD index) const;
+    DWORD Fvf() const { return m_fvf; }
+    StreamSource Stream(UINT stream) const;
+    IDirect3DIndexBuffer9* Indices() const { return m_indices; }
+    IDirect3DBaseTexture9* Texture(DWORD stage) const;
+
+    // BeginScene calls not yet ended (0 or 1), and scenes ended so far.
+    int SceneDepth() const { return m_sceneDepth; }
+    int ScenesEnded() const { return m_scenesEnded; }
+    int PresentCount() const { return m_presentCount; }
+    int ResetCount() const { return m_resetCount; }
+    const D3DPRESENT_PARAMETERS& PresentParameters() const { return m_parameters; }
+
+    D3DCAPS9& Caps() { return m_caps; }
+    void SetDeviceState(DeviceState state) { m_state = state; }
+    DeviceState GetDeviceState() const { return m_state; }
+
+    // Every resource made on this device, in creation order.
+    const std::vector<std::shared_ptr<ResourceRecord>>& Resources() const;
+    // Default-pool resources not yet released.
+    int LiveDefaultPoolResources() const;
+
+private:
+    // Logs the call; a pending failure for it comes back instead of D3D_OK.
+    HRESULT Enter(const char* method, std::vector<DWORD> args);
+    HRESULT Finish(HRESULT result);
+    void ClearStates();
+    template <class T>
+    void Bind(T*& slot, T* object);
+
+    std::shared_ptr<DeviceCore> m_core;
+    ULONG m_count = 1;
+    D3DPRESENT_PARAMETERS m_parameters;
+    D3DCAPS9 m_caps;
+    DeviceState m_state = DeviceState::kOperational;
+
+    std::map<DWORD, DWORD> m_renderStates;
+    std::array<std::map<DWORD, DWORD>, kStages> m_stageStates;
+    std::array<std::map<DWORD, DWORD>, kStages> m_samplerStates;
+    std::map<DWORD, D3DMATRIX> m_transforms;
+    D3DMATERIAL9 m_material{};
+    std::map<DWORD, D3DLIGHT9> m_lights;
+    std::map<DWORD, BOOL> m_lightEnables;
+    DWORD m_fvf = 0;
+    std::array<StreamSource, kStages> m_streams{};
+    IDirect3DIndexBuffer9* m_indices = nullptr;
+    std::array<IDirect3DBaseTexture9*, kStages> m_textures{};
+    int m_sceneDepth = 0;
+    int m_scenesEnded = 0;
+    int m_presentCount = 0;
+    int m_resetCount = 0;
+};
+
+// A new recording device (count 1) for the parameters; the host-side way to
+// a device without going through the Direct3D object.
+RecordingDevice* CreateRecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
+// The recording device behind a device interface, or null.
+RecordingDevice* RecordOf(IDirect3DDevice9* device);
+// The record behind a resource of a recording device, or null.
+ResourceRecord* RecordOf(IDirect3DVertexBuffer9* buffer);
+ResourceRecord* RecordOf(IDirect3DIndexBuffer9* buffer);
+ResourceRecord* RecordOf(IDirect3DBaseTexture9* texture);
+// Devices and resources of every recording device not yet released.
+int LiveDeviceCount();
+int LiveResourceCount();
+}
