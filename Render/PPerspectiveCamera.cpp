@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+CPPerspectiveCamera* g_ActiveCamera = nullptr;
+
 D3DXPLANE MakePlane(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVECTOR3& c)
 {
     const D3DXVECTOR3 ab = b - a;

@@ -76,3 +76,7 @@ private:
     D3DXMATRIX m_inverseViewProjection;
     D3DXMATRIX m_skyViewProjection;
 };
+
+// The perspective camera in use, published by the chase camera and cleared
+// when the level stops; its eye is the point distance tests measure from.
+extern CPPerspectiveCamera* g_ActiveCamera;
