@@ -73,6 +73,12 @@ struct POINT
     LONG y;
 };
 
+struct SIZE
+{
+    LONG cx;
+    LONG cy;
+};
+
 // Layout of the local time as the game reads it for its save games.
 struct SYSTEMTIME
 {

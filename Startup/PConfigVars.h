@@ -6,6 +6,11 @@
 
 #include <cstdint>
 
+class CPConfig;
+class CPDatorBase;
+template <class T>
+class CPSmartPtr;
+
 extern int32_t g_CfgScreenWidth;   // "screenWidth"
 extern int32_t g_CfgScreenHeight;  // "screenHeight"
 extern int32_t g_CfgScreenBPP;     // "screenBPP"
@@ -38,3 +43,44 @@ extern int32_t g_CfgWeather;       // "weather"
 extern int32_t g_CfgBlur;          // "blur"
 extern int32_t g_CfgContrast;      // "contrast"
 extern int32_t g_CfgAdmin;         // "admin"
+
+// The variable objects bound to the values above, one handle each, null until
+// the registry registers them.
+extern CPSmartPtr<CPDatorBase> g_DatorScreenWidth;
+extern CPSmartPtr<CPDatorBase> g_DatorScreenHeight;
+extern CPSmartPtr<CPDatorBase> g_DatorScreenBPP;
+extern CPSmartPtr<CPDatorBase> g_DatorFullScreen;
+extern CPSmartPtr<CPDatorBase> g_DatorWeightDiv;
+extern CPSmartPtr<CPDatorBase> g_DatorStatic;
+extern CPSmartPtr<CPDatorBase> g_DatorRolling;
+extern CPSmartPtr<CPDatorBase> g_DatorTexLod;
+extern CPSmartPtr<CPDatorBase> g_DatorQuadLevels;
+extern CPSmartPtr<CPDatorBase> g_DatorBBoxes;
+extern CPSmartPtr<CPDatorBase> g_DatorChannels;
+extern CPSmartPtr<CPDatorBase> g_DatorFrequency;
+extern CPSmartPtr<CPDatorBase> g_DatorBitrate;
+extern CPSmartPtr<CPDatorBase> g_DatorSoundVolume;
+extern CPSmartPtr<CPDatorBase> g_DatorMusicVolume;
+extern CPSmartPtr<CPDatorBase> g_DatorMouse;
+extern CPSmartPtr<CPDatorBase> g_DatorPlane;
+extern CPSmartPtr<CPDatorBase> g_DatorCamSpeed;
+extern CPSmartPtr<CPDatorBase> g_DatorDistance;
+extern CPSmartPtr<CPDatorBase> g_DatorStartMenu;
+extern CPSmartPtr<CPDatorBase> g_DatorFriction;
+extern CPSmartPtr<CPDatorBase> g_DatorRestitution;
+extern CPSmartPtr<CPDatorBase> g_DatorShadows;
+extern CPSmartPtr<CPDatorBase> g_DatorBloom;
+extern CPSmartPtr<CPDatorBase> g_DatorLensFlare;
+extern CPSmartPtr<CPDatorBase> g_DatorDust;
+extern CPSmartPtr<CPDatorBase> g_DatorWheel;
+extern CPSmartPtr<CPDatorBase> g_DatorPSystems;
+extern CPSmartPtr<CPDatorBase> g_DatorWeather;
+extern CPSmartPtr<CPDatorBase> g_DatorBlur;
+extern CPSmartPtr<CPDatorBase> g_DatorContrast;
+extern CPSmartPtr<CPDatorBase> g_DatorAdmin;
+
+// Creates a variable for each value above, in the order listed, stores it in
+// its handle (dropping what the handle held) and registers it under its key.
+void RegisterConfigVariables(CPConfig& config);
+// Empties the 32 handles.
+void ReleaseConfigVariables();

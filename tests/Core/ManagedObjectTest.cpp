@@ -88,7 +88,8 @@ TEST(SmartPtr, AssignmentReleasesOldThenTakesNew)
 
     // Its own object: Release (0) then AddRef (1).
     b.AddRef();
-    ptr = ptr;
+    CPSmartPtr<CTestObject>& same = ptr;
+    ptr = same;
     EXPECT_EQ(b.GetRefCount(), 1);
     EXPECT_EQ(ptr.Get(), &b);
 

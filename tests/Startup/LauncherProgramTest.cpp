@@ -1,0 +1,84 @@
+// The real launcher program, run in a scratch directory with its commands
+// piped in, as a person would run it from a terminal.
+#include "ConfigValues.h"
+#include "ScratchRoot.h"
+#include "Startup/PLauncher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+const char kProgram[] = VELTRIX_BINARY_DIR "/veltrix";
+
+// Runs the launcher with `commands` as its input and the given variables
+// added to the environment; returns its exit status, or -1.
+int RunLauncher(const ScratchRoot& root, const std::string& commands, const std::vector<std::string>& variables)
+{
+    root.MakeFile("commands.txt", commands);
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        if (std::strncmp(*entry, "VELTRIX_", 8) != 0)
+            environment.push_back(*entry);
+    }
+    environment.insert(environment.end(), variables.begin(), variables.end());
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, root.Path().c_str());
+    posix_spawn_file_actions_addopen(&actions, 0, "commands.txt", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "output.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    char* argv[] = { const_cast<char*>(kProgram), nullptr };
+    pid_t child = 0;
+    const int error = posix_spawn(&child, kProgram, &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+}
+
+TEST(LauncherProgram, PipedCommandsChooseAModeAndStartTheGame)
+{
+    ScratchRoot root;
+    const std::string log = root.Host("shell.log");
+    const std::vector<std::string> variables = {
+        "VELTRIX_SHELL=record",
+        "VELTRIX_SHELL_LOG=" + log,
+        "VELTRIX_DISPLAY_MODES=800x600@60,1024x768@60,1024x768@75,1280x1024@60",
+    };
+    ASSERT_EQ(RunLauncher(root, "3\n2\no\n1\n", variables), 0) << kProgram;
+    std::string expected = DefaultConfigText();
+    for (const auto& [from, to] : { std::pair<const char*, const char*> { "fullScreen = 0", "fullScreen = 1" },
+                                    { "screenBPP = 16", "screenBPP = 32" },
+                                    { "screenWidth = 640", "screenWidth = 1280" },
+                                    { "screenHeight = 480", "screenHeight = 1024" } })
+        expected.replace(expected.find(from), std::strlen(from), to);
+    EXPECT_EQ(root.ReadFile("config.cfg"), expected);
+    EXPECT_EQ(root.ReadFile("shell.log"), "open\t.\\data\\scripts\\veltrix.exe\t\t\tSW_SHOWNORMAL\n");
+    const std::string output = root.ReadFile("output.txt");
+    EXPECT_NE(output.find("== Options ==\n"), std::string::npos);
+    EXPECT_NE(output.find("    * [2] 1280 x 1024 x 32\n"), std::string::npos);
+
+    // Exit from a later run: the statistics page, and the saved file stays.
+    ASSERT_EQ(RunLauncher(root, "4\n", variables), 0);
+    EXPECT_EQ(root.ReadFile("config.cfg"), expected);
+    const std::string lines = root.ReadFile("shell.log");
+    EXPECT_EQ(lines.substr(lines.find('\n') + 1), std::string("open\t") + kStatisticsPageUrl + "\t\t\tSW_SHOWNORMAL\n");
+    EXPECT_NE(root.ReadFile("output.txt").find(std::string("web page: ") + kSplashPageUrl + "\n"), std::string::npos);
+}
