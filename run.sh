@@ -3,6 +3,6 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/tools/deps.sh"
-cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIX_TESTS=OFF -DVELTRIX_BENCH=OFF >/dev/null
-cmake --build "$here/build" --target veltrix
-exec "$here/build/veltrix" "$@"
+cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIX_TESTS=OFF -DVELTRIX_BENCH=OFF >/dev/null
+cmake --build "$here/build-release" --target veltrix
+exec "$here/build-release/veltrix" "$@"

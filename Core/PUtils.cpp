@@ -5,20 +5,14 @@
 #include <cstdlib>
 #include <limits>
 
-bool IsSpace(char c)
-{
-    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
-
 std::string& TrimString(std::string& text)
 {
-    size_t begin = 0;
-    while (begin < text.size() && IsSpace(text[begin]))
-        ++begin;
-    size_t end = text.size();
-    while (end > begin && IsSpace(text[end - 1]))
-        --end;
-    text = text.substr(begin, end - begin);
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    TrimBounds(begin, end);
+    // In place: the parsers trim every line and token, and keep their buffers.
+    text.erase(static_cast<size_t>(end - text.data()));
+    text.erase(0, static_cast<size_t>(begin - text.data()));
     return text;
 }
 

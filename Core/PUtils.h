@@ -8,9 +8,20 @@
 #include <string>
 
 // Tab, line feed, carriage return and space.
-bool IsSpace(char c);
+inline bool IsSpace(char c)
+{
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
 // Removes leading and trailing space characters; returns the same string.
 std::string& TrimString(std::string& text);
+// Narrows [begin, end) to its text without leading and trailing spaces.
+inline void TrimBounds(const char*& begin, const char*& end)
+{
+    while (begin < end && IsSpace(*begin))
+        ++begin;
+    while (end > begin && IsSpace(end[-1]))
+        --end;
+}
 // True when every character is '-', '.' or a digit (true for "").
 bool IsFloatString(const std::string& text);
 // True when every character is '-' or a digit (true for "").

@@ -1,0 +1,40 @@
+#include "Host/PHostFrame.h"
+
+#include "Core/PGameHost.h"
+#include "Core/PTaskManager.h"
+
+void AdvanceFrameClock(float frameTime)
+{
+    g_FullTime += frameTime;
+    g_FrameTime = frameTime;
+    ++g_FrameCounter;
+}
+
+void RunTasks(CPTaskManager& tasks)
+{
+    const CPTaskManager::TaskList& list = tasks.GetTasks();
+    // Tasks added meanwhile go to their ordered place and run this frame when
+    // that place lies ahead.
+    for (auto position = list.begin(); position != list.end(); ++position) {
+        CPTask* task = position->Get();
+        if (!task->IsFinished())
+            task->Update();
+    }
+    auto position = list.begin();
+    while (position != list.end()) {
+        CPTask* task = position->Get();
+        if (task->IsFinished()) {
+            task->SetRunning(false);
+            position = tasks.RemoveTask(position);
+        } else {
+            ++position;
+        }
+    }
+}
+
+void RunFrame(float frameTime)
+{
+    AdvanceFrameClock(frameTime);
+    if (CPTaskManager* tasks = GetTaskManager())
+        RunTasks(*tasks);
+}

@@ -1,0 +1,35 @@
+// The host's script objects: the targets of the engine's commands. Each has
+// a name and the categories it belongs to, is registered with the command
+// dispatcher under them, and takes commands while its task runs; scripts
+// read its queue through the script API.
+#pragma once
+
+#include "Core/PCommandTarget.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPCommandDispatcher;
+
+class CPScriptObject : public CPCommandTarget
+{
+public:
+    explicit CPScriptObject(const std::string& name, std::vector<std::string> categories = {});
+    ~CPScriptObject() override;
+
+    int32_t GetObjectSize() const override;
+    // "CPScriptObject - " and the name.
+    std::string GetTypeName() const override;
+    // Nothing of its own each frame: its commands wait for the script.
+    void Update() override;
+    int32_t QueryFlag() override;
+
+    const std::vector<std::string>& GetCategories() const { return m_categories; }
+
+    // Registers the object under its name and each of its categories.
+    void Register(CPCommandDispatcher& dispatcher);
+
+private:
+    std::vector<std::string> m_categories;
+};
