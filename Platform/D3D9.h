@@ -39,6 +39,37 @@ struct D3DDISPLAYMODE
     D3DFORMAT Format;
 };
 
+enum D3DLIGHTTYPE : uint32_t
+{
+    D3DLIGHT_POINT = 1,
+    D3DLIGHT_SPOT = 2,
+    D3DLIGHT_DIRECTIONAL = 3,
+};
+
+// Colour with float channels as the device takes it.
+struct D3DCOLORVALUE
+{
+    float r, g, b, a;
+};
+
+// A light of the fixed-function pipeline.
+struct D3DLIGHT9
+{
+    D3DLIGHTTYPE Type;
+    D3DCOLORVALUE Diffuse;
+    D3DCOLORVALUE Specular;
+    D3DCOLORVALUE Ambient;
+    D3DVECTOR Position;
+    D3DVECTOR Direction;
+    float Range;
+    float Falloff;
+    float Attenuation0;
+    float Attenuation1;
+    float Attenuation2;
+    float Theta;
+    float Phi;
+};
+
 constexpr HRESULT D3DERR_NOTAVAILABLE = static_cast<HRESULT>(0x8876086Au);
 constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086Cu);
 

@@ -1,6 +1,8 @@
 #include "Platform/DXErr.h"
 
 #include "Platform/D3D9.h"
+#include "Platform/DSound.h"
+#include "Platform/DShow.h"
 
 namespace
 {
@@ -27,6 +29,21 @@ const DXErrorText kErrorTexts[] = {
     // Direct3D 9.
     { D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE", "The device does not support the queried technique." },
     { D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL", "The method call is invalid: a parameter may be wrong." },
+
+    // DirectSound.
+    { DSERR_CONTROLUNAVAIL, "DSERR_CONTROLUNAVAIL", "The buffer was not created with the control this call needs." },
+    { DSERR_INVALIDCALL, "DSERR_INVALIDCALL", "This call is not valid for the object in its present state." },
+    { DSERR_PRIOLEVELNEEDED, "DSERR_PRIOLEVELNEEDED", "The call needs a higher cooperative level." },
+    { DSERR_BADFORMAT, "DSERR_BADFORMAT", "The wave format is not supported." },
+    { DSERR_BUFFERLOST, "DSERR_BUFFERLOST", "The buffer memory was lost and must be restored." },
+
+    // Component objects and DirectShow.
+    { CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION", "The class cannot be created as part of another object." },
+    { REGDB_E_CLASSNOTREG, "REGDB_E_CLASSNOTREG", "The class is not registered." },
+    { CO_E_NOTINITIALIZED, "CO_E_NOTINITIALIZED", "The object has not been initialised." },
+    { E_ABORT, "E_ABORT", "The operation was aborted." },
+    { HRESULT_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND", "The system cannot find the file specified." },
+    { VFW_E_UNKNOWN_FILE_TYPE, "VFW_E_UNKNOWN_FILE_TYPE", "The media type of this file is not recognised." },
 };
 
 const DXErrorText* FindErrorText(HRESULT result)

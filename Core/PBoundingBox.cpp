@@ -1,0 +1,169 @@
+#include "Core/PBoundingBox.h"
+
+#include "Core/PUtils.h"
+
+#include <cmath>
+
+namespace
+{
+// Corner k takes +x for k in {1, 2, 5, 6}, +y for {2, 3, 6, 7}, +z for {4..7}.
+constexpr int kCornerSigns[8][3] = {
+    { -1, -1, -1 }, { 1, -1, -1 }, { 1, 1, -1 }, { -1, 1, -1 },
+    { -1, -1, 1 },  { 1, -1, 1 },  { 1, 1, 1 },  { -1, 1, 1 },
+};
+
+// The three corners that span each face plane, in plane order.
+constexpr int kPlaneCorners[6][3] = {
+    { 0, 1, 2 }, { 1, 5, 6 }, { 2, 6, 7 }, { 3, 7, 4 }, { 0, 4, 5 }, { 5, 4, 7 },
+};
+
+// The two triangles that cover each face, in face order.
+constexpr int kFaceTriangles[6][2][3] = {
+    { { 0, 1, 2 }, { 0, 2, 3 } },
+    { { 1, 5, 6 }, { 1, 2, 6 } },
+    { { 2, 6, 7 }, { 2, 7, 3 } },
+    { { 3, 4, 7 }, { 3, 4, 0 } },
+    { { 0, 4, 5 }, { 0, 5, 1 } },
+    { { 4, 5, 6 }, { 4, 6, 7 } },
+};
+
+constexpr int kTopFace = 5;
+
+bool IsAffine(const D3DXMATRIX& m)
+{
+    return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+float ClampHalfSize(float h)
+{
+    // Written so that a NaN half size is clamped too.
+    return h >= CPBoundingBox::kMinHalfSize ? h : CPBoundingBox::kMinHalfSize;
+}
+}
+
+CPBoundingBox::CPBoundingBox(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfSize)
+    : m_centre(centre),
+      m_halfSize(halfSize),
+      m_worldMin(centre - halfSize),
+      m_worldMax(centre + halfSize)
+{
+    D3DXMatrixIdentity(&m_matrix);
+    D3DXMatrixIdentity(&m_world);
+    D3DXMatrixIdentity(&m_local);
+}
+
+void CPBoundingBox::Update()
+{
+    m_halfSize.x = ClampHalfSize(m_halfSize.x);
+    m_halfSize.y = ClampHalfSize(m_halfSize.y);
+    m_halfSize.z = ClampHalfSize(m_halfSize.z);
+
+    if (IsAffine(m_world))
+        UpdateAffine();
+    else
+        UpdateProjective();
+}
+
+void CPBoundingBox::UpdateProjective()
+{
+    const D3DXVECTOR3 low = m_centre - m_halfSize;
+    const D3DXVECTOR3 high = m_centre + m_halfSize;
+    for (int k = 0; k < 8; ++k) {
+        const D3DXVECTOR3 corner(kCornerSigns[k][0] > 0 ? high.x : low.x, kCornerSigns[k][1] > 0 ? high.y : low.y,
+                                 kCornerSigns[k][2] > 0 ? high.z : low.z);
+        D3DXVec3TransformCoord(&m_corners[k], &corner, &m_world);
+    }
+    for (int p = 0; p < 6; ++p) {
+        const D3DXVECTOR3& p0 = m_corners[kPlaneCorners[p][0]];
+        const D3DXVECTOR3 a = m_corners[kPlaneCorners[p][2]] - p0;
+        const D3DXVECTOR3 b = m_corners[kPlaneCorners[p][1]] - p0;
+        D3DXVECTOR3 n;
+        D3DXVec3Cross(&n, &a, &b);
+        m_planes[p] = D3DXPLANE(n.x, n.y, n.z, -D3DXVec3Dot(&n, &p0));
+    }
+
+    m_worldMin = m_corners[0];
+    m_worldMax = m_corners[0];
+    for (int k = 1; k < 8; ++k) {
+        D3DXVec3Minimize(&m_worldMin, &m_worldMin, &m_corners[k]);
+        D3DXVec3Maximize(&m_worldMax, &m_worldMax, &m_corners[k]);
+    }
+}
+
+void CPBoundingBox::UpdateAffine()
+{
+    // Under an affine matrix the box stays a parallelepiped: the centre moves
+    // and the half size turns into three edge vectors.
+    const D3DXMATRIX& w = m_world;
+    const D3DXVECTOR3 rowX(w._11, w._12, w._13);
+    const D3DXVECTOR3 rowY(w._21, w._22, w._23);
+    const D3DXVECTOR3 rowZ(w._31, w._32, w._33);
+    const D3DXVECTOR3 centre =
+        rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
+    const D3DXVECTOR3 x = rowX * m_halfSize.x;
+    const D3DXVECTOR3 y = rowY * m_halfSize.y;
+    const D3DXVECTOR3 z = rowZ * m_halfSize.z;
+
+    const D3DXVECTOR3 below = centre - z;
+    const D3DXVECTOR3 above = centre + z;
+    const D3DXVECTOR3 back = y - x;  // from corner 1 to corner 3, halved
+    const D3DXVECTOR3 front = x + y; // from corner 0 to corner 2, halved
+    m_corners[0] = below - front;
+    m_corners[1] = below - back;
+    m_corners[2] = below + front;
+    m_corners[3] = below + back;
+    m_corners[4] = above - front;
+    m_corners[5] = above - back;
+    m_corners[6] = above + front;
+    m_corners[7] = above + back;
+
+    // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
+    // is four times a cross product of two edge vectors.
+    D3DXVECTOR3 xy, yz, zx;
+    D3DXVec3Cross(&xy, &x, &y);
+    D3DXVec3Cross(&yz, &y, &z);
+    D3DXVec3Cross(&zx, &z, &x);
+    xy *= 4.0f;
+    yz *= 4.0f;
+    zx *= 4.0f;
+    m_planes[0] = D3DXPLANE(-xy.x, -xy.y, -xy.z, D3DXVec3Dot(&xy, &m_corners[0]));
+    m_planes[1] = D3DXPLANE(yz.x, yz.y, yz.z, -D3DXVec3Dot(&yz, &m_corners[1]));
+    m_planes[2] = D3DXPLANE(zx.x, zx.y, zx.z, -D3DXVec3Dot(&zx, &m_corners[2]));
+    m_planes[3] = D3DXPLANE(-yz.x, -yz.y, -yz.z, D3DXVec3Dot(&yz, &m_corners[3]));
+    m_planes[4] = D3DXPLANE(-zx.x, -zx.y, -zx.z, D3DXVec3Dot(&zx, &m_corners[0]));
+    m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
+
+    // The extremes of the corners on each axis lie |x| + |y| + |z| from the centre.
+    const D3DXVECTOR3 reach(std::fabs(x.x) + std::fabs(y.x) + std::fabs(z.x),
+                            std::fabs(x.y) + std::fabs(y.y) + std::fabs(z.y),
+                            std::fabs(x.z) + std::fabs(y.z) + std::fabs(z.z));
+    m_worldMin = centre - reach;
+    m_worldMax = centre + reach;
+}
+
+bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,
+                                 D3DXPLANE& plane) const
+{
+    bool hit = false;
+    for (int face = 0; face < 6; ++face) {
+        const float t = RayPlaneIntersect(origin, dir, m_planes[face]);
+        if (!(t < best) || t < 0.0f)
+            continue;
+        const D3DXVECTOR3 point = origin + dir * t;
+        bool inside = false;
+        for (const auto& tri : kFaceTriangles[face]) {
+            if (PointInTriangle3D(point, m_corners[tri[0]], m_corners[tri[1]], m_corners[tri[2]])) {
+                inside = true;
+                break;
+            }
+        }
+        if (!inside)
+            continue;
+        plane = m_planes[face];
+        best = t;
+        hit = true;
+        if (face == kTopFace)
+            break;
+    }
+    return hit;
+}

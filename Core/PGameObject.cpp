@@ -1,0 +1,604 @@
+#include "Core/PGameObject.h"
+
+#include "Core/PCommandDispatcher.h"
+#include "Core/PHandle.h"
+#include "Core/PTaskManager.h"
+#include "Core/PXmlDocument.h"
+#include "Race/PEnemyController.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PLight.h"
+#include "Render/PMaterial.h"
+#include "Render/PParticleManager.h"
+#include "Render/PParticleSystem.h"
+#include "Render/PPartAnimation.h"
+#include "Render/PRenderObject.h"
+#include "Render/PSprite.h"
+#include "Vehicles/PCar.h"
+#include "Vehicles/PPhysicAnimatedBody.h"
+#include "Vehicles/PPhysicData.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace
+{
+// Names exchanged with scripts and scene data.
+constexpr char kCommandAddObject[] = "add_object";
+constexpr char kCommandDeleteObject[] = "delete_object";
+constexpr char kCommandAnimationEnd[] = "animation_end";
+constexpr char kCommandDamage[] = "damage";
+constexpr char kIdleAnimation[] = "idle";
+constexpr char kFlameName[] = "flame";
+
+bool IsAffine(const D3DXMATRIX& m)
+{
+    return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+// out = a x b. Most scene matrices are affine; their product skips the terms
+// of the fourth column, which add exact zeros, so it equals the full product.
+void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& b)
+{
+    if (!IsAffine(a) || !IsAffine(b)) {
+        D3DXMatrixMultiply(&out, &a, &b);
+        return;
+    }
+    D3DXMATRIX r;
+    for (int row = 0; row < 4; ++row) {
+        const float a0 = a.m[row][0], a1 = a.m[row][1], a2 = a.m[row][2];
+        for (int col = 0; col < 3; ++col)
+            r.m[row][col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
+    }
+    r._41 += b._41;
+    r._42 += b._42;
+    r._43 += b._43;
+    r._44 = 1.0f;
+    out = r;
+}
+
+// Places a box on its owner: world = local x the owner's world.
+void PlaceBox(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
+{
+    if (D3DXMatrixIsIdentity(&box.m_local))
+        box.m_world = ownerWorld;
+    else
+        MultiplyTransforms(box.m_world, box.m_local, ownerWorld);
+    box.Update();
+}
+
+// The later detail levels: entry 0 is the object itself.
+template <class Action>
+void ForEachLaterDetailLevel(std::vector<CPDetailLevel>& levels, const CPGameObject* self, Action action)
+{
+    for (size_t i = 1; i < levels.size(); ++i) {
+        CPGameObject* object = levels[i].object.Get();
+        if (object && object != self)
+            action(*object);
+    }
+}
+}
+
+CPGameObject::CPGameObject(const std::string& name)
+    : m_name(name)
+{
+    D3DXMatrixIdentity(&m_parentMatrix);
+    D3DXMatrixIdentity(&m_localMatrix);
+    D3DXMatrixIdentity(&m_worldMatrix);
+    D3DXMatrixIdentity(&m_pose);
+    D3DXQuaternionIdentity(&m_rotation);
+}
+
+CPGameObject::~CPGameObject()
+{
+    Deactivate();
+
+    if (m_parent) {
+        ObjectList& siblings = m_parent->m_children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        // Normally one entry under its name; an object renamed by CopyFrom
+        // after it was added may stand under its old name.
+        auto& named = m_parent->m_childMap;
+        for (auto entry = named.begin(); entry != named.end();)
+            entry = entry->second == this ? named.erase(entry) : std::next(entry);
+    }
+    for (const CPSmartPtr<CPGameObject>& child : m_children) {
+        if (child && child->m_parent == this)
+            child->m_parent = nullptr;
+    }
+    if (m_kind == kBodyParticleSystem && m_body)
+        static_cast<CPParticleSystem*>(m_body.Get())->Stop();
+}
+
+int32_t CPGameObject::GetObjectSize() const
+{
+    return static_cast<int32_t>(sizeof(CPGameObject));
+}
+
+std::string CPGameObject::GetTypeName() const
+{
+    return "CPGameObject - " + m_name;
+}
+
+// --- Hierarchy -------------------------------------------------------------
+
+void CPGameObject::CollectHierarchy(ObjectList& objects)
+{
+    objects.emplace_back(this);
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->CollectHierarchy(objects);
+}
+
+void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
+{
+    if (!child)
+        return;
+    child->m_parent = this;
+    m_children.push_back(child);
+    m_childMap[child->m_name] = child;
+}
+
+CPSmartPtr<CPGameObject> CPGameObject::FindPart(const std::string& name) const
+{
+    const auto found = m_childMap.find(name);
+    return found != m_childMap.end() ? found->second : CPSmartPtr<CPGameObject>();
+}
+
+CPSmartPtr<CPGameObject> CPGameObject::FindChild(const std::string& name) const
+{
+    const auto found = m_childMap.find(name);
+    if (found != m_childMap.end())
+        return found->second;
+    for (const CPSmartPtr<CPGameObject>& child : m_children) {
+        CPSmartPtr<CPGameObject> below = child->FindChild(name);
+        if (below)
+            return below;
+    }
+    return CPSmartPtr<CPGameObject>();
+}
+
+CPSmartPtr<CPGameObject> CPGameObject::GetParent() const
+{
+    return CPSmartPtr<CPGameObject>(m_parent);
+}
+
+// --- Placement -------------------------------------------------------------
+
+void CPGameObject::SetPosition(const D3DXVECTOR3& position)
+{
+    ForEachLaterDetailLevel(m_detailLevels, this, [&position](CPGameObject& level) { level.SetPosition(position); });
+    m_position = position;
+    m_hasPose = 0;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+    if (m_physicData)
+        m_physicData->SetPosition(position);
+}
+
+void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
+{
+    ForEachLaterDetailLevel(m_detailLevels, this, [&rotation](CPGameObject& level) { level.SetRotation(rotation); });
+    m_rotation = rotation;
+    m_hasPose = 0;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+    if (m_physicData) {
+        if (m_physicData->m_animatedBody)
+            m_physicData->m_animatedBody->SetRotation(rotation);
+        else
+            m_physicData->SetBodyRotation(rotation);
+    }
+}
+
+void CPGameObject::SetPose(const D3DXMATRIX& pose)
+{
+    m_pose = pose;
+    m_hasPose = 1;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+}
+
+void CPGameObject::UpdateTransform()
+{
+    if (!m_dirty)
+        return;
+    ForEachLaterDetailLevel(m_detailLevels, this, [](CPGameObject& level) { level.UpdateTransform(); });
+
+    if (m_hasPose) {
+        m_localMatrix = m_pose;
+    } else {
+        // Rotation x translation: the rotation with the position as its
+        // fourth row.
+        D3DXMatrixRotationQuaternion(&m_localMatrix, &m_rotation);
+        m_localMatrix._41 = m_position.x;
+        m_localMatrix._42 = m_position.y;
+        m_localMatrix._43 = m_position.z;
+    }
+    MultiplyTransforms(m_worldMatrix, m_localMatrix, m_parentMatrix);
+
+    for (CPBoundingBox& box : m_partBoxes)
+        PlaceBox(box, m_worldMatrix);
+    PlaceBox(m_ownBox, m_worldMatrix);
+    m_objectBounds.FromBox(m_ownBox);
+    m_partBounds.FromParts(m_partBoxes);
+
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        CPGameObject& child = *m_children[i];
+        child.m_transformUpdated = 0;
+        child.m_parentMatrix = m_worldMatrix;
+        child.m_dirty = 1;
+        child.UpdateTransform();
+        m_partBounds.Merge(child.m_partBounds);
+        m_objectBounds.Union(child.m_objectBounds);
+    }
+
+    if (m_shadow)
+        m_objectBounds.AddShadow();
+    m_objectBounds.UpdateCentre();
+    m_transformUpdated = 1;
+    m_dirty = 0;
+    // A mesh body reads the world matrix from its owner when it sees the
+    // transform-updated flag, so nothing is copied into it here.
+}
+
+// --- Boxes, flags, body ----------------------------------------------------
+
+void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
+{
+    m_ownBox = box;
+    m_objectBounds.FromBox(m_ownBox);
+}
+
+void CPGameObject::SetStatic(bool isStatic)
+{
+    m_static = isStatic ? 1 : 0;
+    ForEachLaterDetailLevel(m_detailLevels, this, [isStatic](CPGameObject& level) { level.SetStatic(isStatic); });
+}
+
+void CPGameObject::SetShadow(bool shadow)
+{
+    m_shadow = shadow ? 1 : 0;
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->SetShadow(shadow);
+    ForEachLaterDetailLevel(m_detailLevels, this, [shadow](CPGameObject& level) { level.SetShadow(shadow); });
+}
+
+void CPGameObject::SetBody(CPManagedObject* body, int32_t kind)
+{
+    m_body = body;
+    m_kind = kind;
+}
+
+void CPGameObject::SetMaterial(CPMaterial* material)
+{
+    m_material = material;
+}
+
+void CPGameObject::SetShadowMaterial(CPMaterial* material)
+{
+    m_shadowMaterial = material;
+}
+
+void CPGameObject::SetPhysicData(CPPhysicData* physicData)
+{
+    m_physicData = physicData;
+}
+
+CPSmartPtr<CPCar> CPGameObject::GetCar() const
+{
+    return m_car;
+}
+
+void CPGameObject::SetCar(CPCar* car)
+{
+    m_car = car;
+}
+
+bool CPGameObject::LoadDescription()
+{
+    return LoadDescriptionDocument(m_description, m_descriptionName);
+}
+
+// --- Activation ------------------------------------------------------------
+
+void CPGameObject::AddTaskWithOrder(CPTask* task, int32_t order) const
+{
+    // A running task keeps its order: moving it would break the list's order.
+    if (!task->IsRunning())
+        task->SetOrder(order);
+    if (CPTaskManager* tasks = GetTaskManager())
+        tasks->AddTask(CPSmartPtr<CPTask>(task));
+}
+
+void CPGameObject::SendToHandler(const char* command, const std::string& params) const
+{
+    if (!m_scriptHandler)
+        return;
+    if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
+        dispatcher->SendCommandByObject(CPSmartPtr<CPCommandTarget>(m_scriptHandler), command, params);
+}
+
+void CPGameObject::Activate(int32_t order)
+{
+    if (m_active)
+        return;
+    m_active = 1;
+
+    if (m_currentAnimation)
+        AddTaskWithOrder(m_currentAnimation.Get(), order);
+    if (m_kind == kBodyParticleSystem && m_visible && m_body) {
+        auto* particles = static_cast<CPParticleSystem*>(m_body.Get());
+        if (!particles->IsRunning())
+            AddTaskWithOrder(particles, order);
+    }
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->Activate(order);
+    if (m_scriptHandler) {
+        AddTaskWithOrder(m_scriptHandler, order);
+        // The script holds the object by its handle from now on.
+        AddRef();
+        SendToHandler(kCommandAddObject, HandleToString(this));
+    }
+}
+
+void CPGameObject::Deactivate()
+{
+    if (!m_active)
+        return;
+    if (m_kind == kBodyParticleSystem && m_body)
+        static_cast<CPParticleSystem*>(m_body.Get())->Stop();
+    m_active = 0;
+    if (m_currentAnimation)
+        m_currentAnimation->Stop();
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->Deactivate();
+    SendToHandler(kCommandDeleteObject, HandleToString(this));
+}
+
+// --- Animations ------------------------------------------------------------
+
+void CPGameObject::AddAnimation(const std::string& name, const CPSmartPtr<CPPartAnimation>& animation)
+{
+    m_hasAnimations = 1;
+    m_static = 0;
+    m_animations[name] = animation;
+    if (name != kIdleAnimation)
+        return;
+    if (m_currentAnimation && m_currentAnimation != animation && m_currentAnimation->IsRunning())
+        m_currentAnimation->Stop();
+    m_currentAnimation = animation;
+    if (animation)
+        animation->SetLoop(true);
+}
+
+void CPGameObject::OnAnimationEnd()
+{
+    SendToHandler(kCommandAnimationEnd, HandleToString(this));
+}
+
+void CPGameObject::SetAnimation(const CPAnimationRequest& request, bool restart)
+{
+    if (m_kind == kBodyAnimatedObject && m_body)
+        static_cast<CPAnimatedObject*>(m_body.Get())->SetAnimation(request, restart);
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->SetAnimation(request, restart);
+}
+
+// --- Events ----------------------------------------------------------------
+
+void CPGameObject::ClearStaticBelow()
+{
+    m_static = 0;
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->ClearStaticBelow();
+}
+
+void CPGameObject::SetScriptHandler(CPCommandTarget* handler)
+{
+    if (!handler)
+        return;
+    ClearStaticBelow();
+    m_scriptHandler = handler;
+}
+
+CPSmartPtr<CPCommandTarget> CPGameObject::GetScriptHandler() const
+{
+    return CPSmartPtr<CPCommandTarget>(m_scriptHandler);
+}
+
+CPSmartPtr<CPGameObject> CPGameObject::GetHandlerOwner()
+{
+    CPGameObject* owner = this;
+    while (!owner->m_scriptHandler && owner->m_parent)
+        owner = owner->m_parent;
+    return CPSmartPtr<CPGameObject>(owner);
+}
+
+bool CPGameObject::RayPick(CPRayQuery& query)
+{
+    if (!m_collision || query.excluded == this ||
+        !m_partBounds.IntersectSegment(query.origin, query.direction, query.distance))
+        return false;
+
+    bool hit = false;
+    for (const CPBoundingBox& box : m_partBoxes) {
+        if (box.IntersectRay(query.origin, query.direction, query.distance, query.hitPlane))
+            hit = true;
+    }
+    if (hit) {
+        query.hitObject = this;
+        query.hitOwner = GetHandlerOwner();
+        query.hitPoint = query.origin + query.direction * query.distance;
+    }
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        if (m_children[i]->RayPick(query))
+            hit = true;
+    }
+    return hit;
+}
+
+void CPGameObject::Damage(const D3DXVECTOR3& point, const D3DXVECTOR3& direction, float amount, bool noEffect,
+                          uint8_t silent)
+{
+    if (m_scriptHandler && !silent) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "%.2f", amount);
+        SendToHandler(kCommandDamage, text);
+    }
+    if (m_enemyController)
+        m_enemyController->OnDamage(point, direction, amount, noEffect, silent);
+}
+
+void CPGameObject::OnControllerAnimationEnd()
+{
+    if (m_enemyController)
+        m_enemyController->OnAnimationEnd();
+}
+
+void CPGameObject::UpdateController()
+{
+    if (m_enemyController)
+        m_enemyController->Update();
+}
+
+// --- Effects and materials -------------------------------------------------
+
+void CPGameObject::AttachFlame()
+{
+    if (m_flameType >= 0) {
+        CPSmartPtr<CPParticleSystem> system;
+        if (CPParticleManager* particles = GetParticleManager())
+            system = particles->CloneSystem(m_flameType);
+        if (system) {
+            AddTaskWithOrder(system.Get(), kFlameOrder);
+            CPSmartPtr<CPGameObject> flame(new CPGameObject(kFlameName));
+            flame->SetBody(system.Get(), kBodyParticleSystem);
+            system->SetOwner(flame.Get());
+            AddChild(flame);
+            SetPosition(D3DXVECTOR3(m_position));
+            UpdateTransform();
+        }
+        m_flameType = kNoFlame;
+    }
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->AttachFlame();
+}
+
+void CPGameObject::ApplyMaterial()
+{
+    if (m_material && m_body) {
+        if (m_kind == kBodyRenderObject)
+            static_cast<CPRenderObject*>(m_body.Get())->SetMaterial(m_material);
+        else if (m_kind == kBodyAnimatedObject)
+            static_cast<CPAnimatedObject*>(m_body.Get())->SetMaterial(m_material);
+    }
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->ApplyMaterial();
+}
+
+// --- Copying ---------------------------------------------------------------
+
+void CPGameObject::CopyBodyFrom(const CPGameObject& source)
+{
+    m_body = nullptr;
+    CPManagedObject* body = source.m_body.Get();
+    if (!body)
+        return;
+    switch (m_kind) {
+    case kBodyRenderObject: {
+        auto* mesh = new CPRenderObject(this);
+        mesh->CopyFrom(*static_cast<CPRenderObject*>(body));
+        mesh->SetOwner(this);
+        m_body = mesh;
+        break;
+    }
+    case kBodyAnimatedObject: {
+        auto* animated = new CPAnimatedObject();
+        animated->CopyFrom(*static_cast<CPAnimatedObject*>(body));
+        animated->SetOwner(this);
+        m_body = animated;
+        break;
+    }
+    case kBodyLight: {
+        auto* light = new CPLight();
+        light->GetLightData() = static_cast<CPLight*>(body)->GetLightData();
+        light->SetOwner(this);
+        m_body = light;
+        break;
+    }
+    case kBodySprite: {
+        const auto* original = static_cast<CPSprite*>(body);
+        auto* sprite = new CPSprite(original->GetSize());
+        sprite->CopySettings(*original);
+        sprite->SetOwner(this);
+        m_body = sprite;
+        break;
+    }
+    case kBodyParticleSystem: {
+        CPSmartPtr<CPParticleSystem> system = static_cast<CPParticleSystem*>(body)->CloneSystem();
+        system->SetOwner(this);
+        m_body = system.Get();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CPGameObject::CopyFrom(const CPSmartPtr<CPGameObject>& sourcePtr)
+{
+    // Copying an object onto itself would walk lists while it grows them.
+    if (!sourcePtr || sourcePtr == this)
+        return;
+    const CPGameObject& source = *sourcePtr;
+
+    m_ownBox = source.m_ownBox;
+    m_objectBounds = source.m_objectBounds;
+    m_kind = source.m_kind;
+    m_description = source.m_description;
+    CopyBodyFrom(source);
+
+    m_partBoxes.insert(m_partBoxes.end(), source.m_partBoxes.begin(), source.m_partBoxes.end());
+
+    for (const auto& entry : source.m_animations) {
+        CPSmartPtr<CPPartAnimation> animation(new CPPartAnimation());
+        if (entry.second)
+            animation->CopyFrom(*entry.second);
+        animation->SetPart(this);
+        AddAnimation(entry.first, animation);
+    }
+
+    for (const CPSmartPtr<CPGameObject>& sourceChild : source.m_children) {
+        CPSmartPtr<CPGameObject> child(new CPGameObject(sourceChild->m_name));
+        child->m_parent = this;
+        child->CopyFrom(sourceChild);
+        m_children.push_back(child);
+        m_childMap[child->m_name] = child;
+    }
+
+    m_shadowMaterial = source.m_shadowMaterial;
+    m_material = source.m_material;
+    m_flameType = source.m_flameType;
+    m_position = source.m_position;
+    m_rotation = source.m_rotation;
+    m_parentMatrix = source.m_parentMatrix;
+    m_localMatrix = source.m_localMatrix;
+    m_worldMatrix = source.m_worldMatrix;
+    m_pose = source.m_pose;
+    m_hasPose = source.m_hasPose;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+    m_name = source.m_name;
+    m_visible = source.m_visible;
+    m_static = source.m_static;
+    m_shadow = source.m_shadow;
+    m_scriptHandler = source.m_scriptHandler;
+
+    if (source.m_physicData) {
+        CPSmartPtr<CPPhysicData> physics(new CPPhysicData(this));
+        physics->CopyFrom(*source.m_physicData);
+        m_physicData = physics;
+    }
+
+    UpdateTransform();
+}

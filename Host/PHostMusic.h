@@ -1,0 +1,18 @@
+// The music player's task behaviour, which the host supplies: starting the
+// task runs the graph, each frame the graph's events are read and at the end
+// of the music a looping file is rewound and run again (any other is
+// stopped), and stopping the task stops the graph. The task is listed once at
+// start-up and stays listed, so a later Start plays the next file; Start runs
+// the graph even when the task is already running.
+#pragma once
+
+#include "Sound/PMusic.h"
+
+class CPHostMusic : public CPMusic
+{
+public:
+    int32_t GetObjectSize() const override;
+    bool Start() override;
+    void Update() override;
+    void Stop() override;
+};

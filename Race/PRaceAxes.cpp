@@ -1,0 +1,4 @@
+#include "Race/PRaceAxes.h"
+
+CPAxisSystem g_LevelAxisSystem;
+CPAxisSystem g_CameraAxisSystem;

@@ -1,0 +1,113 @@
+// Timing of the two walks over object trees that run every frame or every
+// shot: rebuilding the transforms and bounds of a moved tree, and picking a
+// ray against the part boxes of a scene.
+#include "Core/PBounds.h"
+#include "Core/PGameObject.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+// A tree of objects, each with an own box and one part box, destroyed with
+// the holder (children before parents).
+class Tree
+{
+public:
+    Tree() = default;
+    Tree(const Tree&) = delete;
+    Tree& operator=(const Tree&) = delete;
+    ~Tree()
+    {
+        for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it)
+            delete *it;
+    }
+
+    CPGameObject* Add(CPGameObject* parent, const D3DXVECTOR3& position)
+    {
+        auto* object = new CPGameObject("node");
+        object->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.5f, 0.5f, 0.5f)));
+        object->GetPartBoxes().push_back(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.4f, 0.4f, 0.4f)));
+        D3DXQUATERNION turn;
+        D3DXQuaternionRotationYawPitchRoll(&turn, 0.01f * m_objects.size(), 0.0f, 0.02f);
+        object->SetRotation(turn);
+        object->SetPosition(position);
+        if (parent)
+            parent->AddChild(object);
+        m_objects.push_back(object);
+        return object;
+    }
+
+    CPGameObject* Root() const { return m_objects.front(); }
+
+private:
+    std::vector<CPGameObject*> m_objects;
+};
+
+// A root with 99 groups of 100 leaves each: 10,000 objects.
+void BuildLevel(Tree& tree)
+{
+    CPGameObject* root = tree.Add(nullptr, D3DXVECTOR3(0, 0, 0));
+    for (int g = 0; g < 99; ++g) {
+        CPGameObject* group = tree.Add(root, D3DXVECTOR3((g % 10) * 20.0f, (g / 10) * 20.0f, 0));
+        for (int l = 0; l < 100; ++l)
+            tree.Add(group, D3DXVECTOR3(static_cast<float>(l % 10), static_cast<float>(l / 10), 1.0f));
+    }
+}
+
+void UseLevelShadow(bool on)
+{
+    if (!on) {
+        g_ShadowMatrix = D3DXMATRIX();
+        return;
+    }
+    const D3DXVECTOR4 sun(-0.3f, 0.2f, 1.0f, 0.0f);
+    const D3DXPLANE ground(0, 0, 1, 0);
+    D3DXMatrixShadow(&g_ShadowMatrix, &sun, &ground);
+}
+
+// Moving the root makes the whole tree rebuild; range(0) = 1 with a level's
+// shadow projection, 0 without.
+void BM_UpdateTransform10000(benchmark::State& state)
+{
+    UseLevelShadow(state.range(0) != 0);
+    Tree tree;
+    BuildLevel(tree);
+    float x = 0.0f;
+    for (auto _ : state) {
+        x += 0.001f;
+        tree.Root()->SetPosition(D3DXVECTOR3(x, 0, 0));
+        tree.Root()->UpdateTransform();
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+    UseLevelShadow(false);
+}
+BENCHMARK(BM_UpdateTransform10000)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A scene of 1,000 objects: 9 groups of 110 leaves along x; rays along x at
+// varying heights, each passing a row of boxes in every group.
+void BM_RayPick1000(benchmark::State& state)
+{
+    Tree tree;
+    CPGameObject* root = tree.Add(nullptr, D3DXVECTOR3(0, 0, -100));
+    for (int g = 0; g < 9; ++g) {
+        CPGameObject* group = tree.Add(root, D3DXVECTOR3(g * 12.0f, 0, 100));
+        for (int l = 0; l < 110; ++l)
+            tree.Add(group, D3DXVECTOR3(static_cast<float>(l % 10), static_cast<float>(l / 10), 0));
+    }
+    root->UpdateTransform();
+
+    int ray = 0;
+    for (auto _ : state) {
+        CPRayQuery query;
+        query.origin = D3DXVECTOR3(-10, static_cast<float>(ray++ % 10), 0);
+        query.direction = D3DXVECTOR3(1, 0, 0);
+        query.distance = 200;
+        benchmark::DoNotOptimize(root->RayPick(query));
+    }
+}
+BENCHMARK(BM_RayPick1000)->Unit(benchmark::kMicrosecond);
+}

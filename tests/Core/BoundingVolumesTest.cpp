@@ -1,0 +1,281 @@
+#include "Core/PBoundingBox.h"
+#include "Core/PBounds.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+void ExpectVec(const D3DXVECTOR3& actual, float x, float y, float z, float tolerance = 1e-5f)
+{
+    EXPECT_NEAR(actual.x, x, tolerance);
+    EXPECT_NEAR(actual.y, y, tolerance);
+    EXPECT_NEAR(actual.z, z, tolerance);
+}
+
+CPBoundingBox UnitBox()
+{
+    CPBoundingBox box(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.5f, 0.5f, 0.5f));
+    box.Update();
+    return box;
+}
+
+CPBounds MakeBounds(const D3DXVECTOR3& low, const D3DXVECTOR3& high)
+{
+    CPBounds bounds;
+    bounds.m_min = low;
+    bounds.m_max = high;
+    bounds.UpdateCentre();
+    return bounds;
+}
+
+// Restores the all-zero shadow matrix that a test changed.
+struct ShadowMatrixGuard
+{
+    ~ShadowMatrixGuard() { g_ShadowMatrix = D3DXMATRIX(); }
+};
+}
+
+TEST(BoundingBox, ConstructionGivesExtentsBeforeTheFirstUpdate)
+{
+    const CPBoundingBox box(D3DXVECTOR3(1, 2, 3), D3DXVECTOR3(0.5f, 1, 2));
+    ExpectVec(box.m_worldMin, 0.5f, 1, 1);
+    ExpectVec(box.m_worldMax, 1.5f, 3, 5);
+    EXPECT_TRUE(D3DXMatrixIsIdentity(&box.m_world));
+    EXPECT_TRUE(D3DXMatrixIsIdentity(&box.m_local));
+}
+
+TEST(BoundingBox, UpdateClampsHalfSizesBelowTheMinimum)
+{
+    CPBoundingBox box(D3DXVECTOR3(), D3DXVECTOR3(0, 2, 0.0005f));
+    box.Update();
+    ExpectVec(box.m_halfSize, 0.001f, 2, 0.001f, 0);
+    box.m_halfSize = D3DXVECTOR3(-1, std::numeric_limits<float>::quiet_NaN(), 0.001f);
+    box.Update();
+    ExpectVec(box.m_halfSize, 0.001f, 0.001f, 0.001f, 0);
+}
+
+TEST(BoundingBox, UnitBoxCornersPlanesAndExtents)
+{
+    const CPBoundingBox box = UnitBox();
+    const float h = 0.5f;
+    const float corners[8][3] = {
+        { -h, -h, -h }, { h, -h, -h }, { h, h, -h }, { -h, h, -h },
+        { -h, -h, h },  { h, -h, h },  { h, h, h },  { -h, h, h },
+    };
+    for (int k = 0; k < 8; ++k)
+        ExpectVec(box.m_corners[k], corners[k][0], corners[k][1], corners[k][2]);
+
+    // Faces -z, +x, +y, -x, -y, +z; normals of length 1 (2h x 2h) and d = -0.5.
+    const float planes[6][4] = {
+        { 0, 0, -1, -h }, { 1, 0, 0, -h }, { 0, 1, 0, -h }, { -1, 0, 0, -h }, { 0, -1, 0, -h }, { 0, 0, 1, -h },
+    };
+    for (int p = 0; p < 6; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_NEAR(box.m_planes[p].a, planes[p][0], 1e-6f);
+        EXPECT_NEAR(box.m_planes[p].b, planes[p][1], 1e-6f);
+        EXPECT_NEAR(box.m_planes[p].c, planes[p][2], 1e-6f);
+        EXPECT_NEAR(box.m_planes[p].d, planes[p][3], 1e-6f);
+    }
+    ExpectVec(box.m_worldMin, -h, -h, -h);
+    ExpectVec(box.m_worldMax, h, h, h);
+}
+
+TEST(BoundingBox, UpdateAppliesTheWorldMatrix)
+{
+    CPBoundingBox box(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(1, 2, 3));
+    D3DXMATRIX turn;
+    D3DXMATRIX move;
+    D3DXMatrixRotationZ(&turn, D3DX_PI / 2);
+    D3DXMatrixTranslation(&move, 10, 20, 30);
+    D3DXMatrixMultiply(&box.m_world, &turn, &move);
+    box.Update();
+    // The box spans x 0..2, y -2..2; the turn takes (x, y) to (-y, x).
+    ExpectVec(box.m_worldMin, 8, 20, 27, 1e-4f);
+    ExpectVec(box.m_worldMax, 12, 22, 33, 1e-4f);
+    // Normals still point out of the box: the +x face now faces +y.
+    EXPECT_NEAR(box.m_planes[1].b / std::fabs(box.m_planes[1].b), 1, 1e-6f);
+    EXPECT_NEAR(box.m_planes[1].a, 0, 1e-3f);
+
+    // A projective world matrix goes through the divided transform.
+    CPBoundingBox scaled(D3DXVECTOR3(), D3DXVECTOR3(1, 1, 1));
+    D3DXMatrixIdentity(&scaled.m_world);
+    scaled.m_world._44 = 2;
+    scaled.Update();
+    ExpectVec(scaled.m_worldMin, -0.5f, -0.5f, -0.5f);
+    ExpectVec(scaled.m_worldMax, 0.5f, 0.5f, 0.5f);
+}
+
+TEST(BoundingBox, IntersectRay)
+{
+    const CPBoundingBox box = UnitBox();
+    const struct
+    {
+        const char* what;
+        D3DXVECTOR3 origin;
+        D3DXVECTOR3 dir;
+        float best;
+        bool hit;
+        float distance;
+        int face;
+    } cases[] = {
+        { "down onto the top face", { 0, 0, 5 }, { 0, 0, -1 }, 100, true, 4.5f, 5 },
+        { "top face beyond best", { 0, 0, 5 }, { 0, 0, -1 }, 4, false, 4, -1 },
+        { "from -x side", { -3, 0.2f, 0.1f }, { 1, 0, 0 }, 100, true, 2.5f, 3 },
+        { "distance in multiples of dir", { 0, -4.5f, 0 }, { 0, 2, 0 }, 100, true, 2, 4 },
+        { "passes beside", { 2, 0, 5 }, { 0, 0, -1 }, 100, false, 100, -1 },
+        { "points away", { 0, 0, 5 }, { 0, 0, 1 }, 100, false, 100, -1 },
+        { "starts inside", { 0.1f, 0.2f, 0 }, { 0, 0, -1 }, 100, false, 100, -1 },
+        { "starts inside, slanted", { 0, 0, 0 }, { 0.3f, -0.5f, 0.8f }, 100, false, 100, -1 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        float best = c.best;
+        D3DXPLANE plane(9, 9, 9, 9);
+        EXPECT_EQ(box.IntersectRay(c.origin, c.dir, best, plane), c.hit);
+        EXPECT_NEAR(best, c.distance, 1e-5f);
+        if (c.hit)
+            EXPECT_EQ(plane, box.m_planes[c.face]);
+        else
+            EXPECT_EQ(plane, D3DXPLANE(9, 9, 9, 9));
+    }
+}
+
+TEST(Bounds, StartAtZero)
+{
+    const CPBounds bounds;
+    ExpectVec(bounds.m_min, 0, 0, 0, 0);
+    ExpectVec(bounds.m_max, 0, 0, 0, 0);
+    ExpectVec(bounds.m_halfSize, 0, 0, 0, 0);
+    ExpectVec(bounds.m_centre, 0, 0, 0, 0);
+}
+
+TEST(Bounds, FromPartsOfNothingIsEmptyAndKeepsCentre)
+{
+    CPBounds bounds = MakeBounds(D3DXVECTOR3(1, 1, 1), D3DXVECTOR3(3, 3, 3));
+    bounds.FromParts({});
+    ExpectVec(bounds.m_min, 1000000, 1000000, 1000000, 0);
+    ExpectVec(bounds.m_max, -1000000, -1000000, -1000000, 0);
+    ExpectVec(bounds.m_centre, 2, 2, 2, 0);
+    ExpectVec(bounds.m_halfSize, 1, 1, 1, 0);
+}
+
+TEST(Bounds, FromPartsFromBoxMergeAndUnion)
+{
+    CPBoundingBox a(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+    CPBoundingBox b(D3DXVECTOR3(4, 0, -1), D3DXVECTOR3(1, 2, 1));
+    a.Update();
+    b.Update();
+
+    CPBounds parts;
+    parts.FromParts({ a, b });
+    ExpectVec(parts.m_min, -1, -2, -2);
+    ExpectVec(parts.m_max, 5, 2, 1);
+    ExpectVec(parts.m_centre, 2, 0, -0.5f);
+    ExpectVec(parts.m_halfSize, 3, 2, 1.5f);
+
+    CPBounds own;
+    own.FromBox(b);
+    ExpectVec(own.m_min, 3, -2, -2);
+    ExpectVec(own.m_centre, 4, 0, -1);
+    ExpectVec(own.m_halfSize, 1, 2, 1);
+
+    const CPBounds far = MakeBounds(D3DXVECTOR3(10, 10, 10), D3DXVECTOR3(12, 11, 10.5f));
+    CPBounds merged = own;
+    merged.Merge(far);
+    CPBounds unioned = own;
+    unioned.Union(far);
+    for (const CPBounds* grown : { &merged, &unioned }) {
+        ExpectVec(grown->m_min, 3, -2, -2);
+        ExpectVec(grown->m_max, 12, 11, 10.5f);
+        ExpectVec(grown->m_centre, 7.5f, 4.5f, 4.25f);
+        ExpectVec(grown->m_halfSize, 4.5f, 6.5f, 6.25f);
+    }
+}
+
+TEST(Bounds, ContainsIsStrict)
+{
+    const CPBounds bounds = MakeBounds(D3DXVECTOR3(-0.5f, -0.5f, -0.5f), D3DXVECTOR3(0.5f, 0.5f, 0.5f));
+    EXPECT_FALSE(bounds.Contains(D3DXVECTOR3(0.5f, 0, 0)));
+    EXPECT_TRUE(bounds.Contains(D3DXVECTOR3(0.49f, 0, 0)));
+    EXPECT_FALSE(bounds.Contains(D3DXVECTOR3(0, -0.5f, 0)));
+    EXPECT_FALSE(bounds.Contains(D3DXVECTOR3(0, 0, 0.7f)));
+}
+
+TEST(Bounds, IntersectSegment)
+{
+    const CPBounds bounds = MakeBounds(D3DXVECTOR3(-0.5f, -0.5f, -0.5f), D3DXVECTOR3(0.5f, 0.5f, 0.5f));
+    const struct
+    {
+        const char* what;
+        D3DXVECTOR3 origin;
+        D3DXVECTOR3 dir;
+        float length;
+        bool hit;
+    } cases[] = {
+        { "stops short", { -2, 0, 0 }, { 1, 0, 0 }, 1, false },
+        { "reaches in", { -2, 0, 0 }, { 1, 0, 0 }, 2, true },
+        { "starts inside", { 0, 0, 0 }, { 0, 0, 1 }, 0.1f, true },
+        { "points away", { -2, 0, 0 }, { -1, 0, 0 }, 5, false },
+        { "passes above", { -2, 0, 0.6f }, { 1, 0, 0 }, 5, false },
+        { "diagonal past a corner", { -1, 0.6f, 0 }, { 0.7071f, 0.7071f, 0 }, 3, false },
+        { "diagonal through", { -1, -0.4f, 0 }, { 0.7071f, 0.7071f, 0 }, 3, true },
+        { "length in multiples of dir", { -4, 0, 0 }, { 2, 0, 0 }, 1.8f, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(bounds.IntersectSegment(c.origin, c.dir, c.length), c.hit);
+    }
+}
+
+TEST(Bounds, SphereTest)
+{
+    const CPBounds bounds = MakeBounds(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+    EXPECT_TRUE(bounds.SphereTest(D3DXVECTOR3(2, 0.5f, 0.5f), 1));
+    EXPECT_FALSE(bounds.SphereTest(D3DXVECTOR3(2, 0.5f, 0.5f), 0.99f));
+    EXPECT_TRUE(bounds.SphereTest(D3DXVECTOR3(0.5f, 0.5f, 0.5f), 0));
+    // Corner distance: sqrt(1 + 1 + 1).
+    EXPECT_TRUE(bounds.SphereTest(D3DXVECTOR3(-1, -1, -1), 1.7321f));
+    EXPECT_FALSE(bounds.SphereTest(D3DXVECTOR3(-1, -1, -1), 1.732f));
+}
+
+TEST(Bounds, AddShadowWithoutALevelShadowChangesNothing)
+{
+    ASSERT_EQ(g_ShadowMatrix, D3DXMATRIX());
+    CPBounds bounds = MakeBounds(D3DXVECTOR3(-1, -2, 0), D3DXVECTOR3(1, 2, 3));
+    const CPBounds before = bounds;
+    bounds.AddShadow();
+    ExpectVec(bounds.m_min, before.m_min.x, before.m_min.y, before.m_min.z, 0);
+    ExpectVec(bounds.m_max, before.m_max.x, before.m_max.y, before.m_max.z, 0);
+}
+
+TEST(Bounds, AddShadowGrowsByTheProjectedCorners)
+{
+    ShadowMatrixGuard guard;
+    // Sun along (1, 0, -1) onto the ground plane z = 0: a point at height h
+    // lands h further along x.
+    const D3DXVECTOR4 light(-1, 0, 1, 0);
+    const D3DXPLANE ground(0, 0, 1, 0);
+    D3DXMatrixShadow(&g_ShadowMatrix, &light, &ground);
+
+    CPBounds bounds = MakeBounds(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 2));
+    bounds.AddShadow();
+    ExpectVec(bounds.m_min, 0, 0, 0);
+    ExpectVec(bounds.m_max, 3, 1, 2);
+    // Centre and half size wait for UpdateCentre.
+    ExpectVec(bounds.m_centre, 0.5f, 0.5f, 1);
+    bounds.UpdateCentre();
+    ExpectVec(bounds.m_centre, 1.5f, 0.5f, 1);
+
+    // A point light level with a corner sends it to infinity: that corner is skipped.
+    const D3DXVECTOR4 lamp(0, 0, 1, 1);
+    D3DXMatrixShadow(&g_ShadowMatrix, &lamp, &ground);
+    CPBounds level = MakeBounds(D3DXVECTOR3(-1, -1, 0), D3DXVECTOR3(1, 1, 1));
+    level.AddShadow();
+    for (float v : { level.m_min.x, level.m_min.y, level.m_min.z, level.m_max.x, level.m_max.y, level.m_max.z })
+        EXPECT_TRUE(std::isfinite(v));
+    ExpectVec(level.m_min, -1, -1, 0);
+    ExpectVec(level.m_max, 1, 1, 1);
+}

@@ -1,0 +1,54 @@
+#!/usr/bin/env python3
+"""Writes the seed WAV files of the wav_file fuzz target: a few tiny RIFF
+WAVE files that reach the reader's main paths (8- and 16-bit PCM, chunks in
+another order, an odd-sized chunk, a format with extra bytes, a data chunk
+that promises more than the file holds)."""
+import os
+import struct
+import sys
+
+
+def chunk(cid, body, declared=None):
+    size = len(body) if declared is None else declared
+    data = cid + struct.pack('<I', size) + body
+    return data + (b'\0' if len(body) % 2 else b'')
+
+
+def fmt(tag, channels, rate, bits, extra=None):
+    align = channels * bits // 8
+    body = struct.pack('<HHIIHH', tag, channels, rate, rate * align, align, bits)
+    if extra is not None:
+        body += struct.pack('<H', len(extra)) + extra
+    return chunk(b'fmt ', body)
+
+
+def riff(*chunks):
+    body = b'WAVE' + b''.join(chunks)
+    return b'RIFF' + struct.pack('<I', len(body)) + body
+
+
+def samples(count):
+    return bytes(1 + (i * 7) % 120 for i in range(count))
+
+
+SEEDS = {
+    'pcm8.wav': riff(fmt(1, 1, 11025, 8), chunk(b'data', samples(9))),
+    'pcm16.wav': riff(fmt(1, 1, 22050, 16), chunk(b'data', samples(16))),
+    'list_first.wav': riff(chunk(b'LIST', b'INFOtool'), chunk(b'data', samples(5)), fmt(1, 1, 8000, 8)),
+    'adpcm.wav': riff(fmt(2, 1, 22050, 4, b'\x01\x02\x03\x04'), chunk(b'fact', struct.pack('<I', 8)),
+                      chunk(b'data', samples(4))),
+    'short_data.wav': riff(fmt(1, 1, 8000, 8), chunk(b'data', samples(6), declared=40)),
+}
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'wav_file')
+    os.makedirs(target, exist_ok=True)
+    for name, data in SEEDS.items():
+        with open(os.path.join(target, name), 'wb') as out:
+            out.write(data)
+
+
+if __name__ == '__main__':
+    main()
