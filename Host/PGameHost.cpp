@@ -1,6 +1,7 @@
 #include "Host/PGameHost.h"
 
 #include "Core/PCommandDispatcher.h"
+#include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostLibrary.h"
@@ -108,6 +109,12 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
 CPGameHost::~CPGameHost()
 {
     lua_close(m_lua);
+    // Game objects first: deactivation still reaches their handlers.
+    while (!m_objects.empty()) {
+        CPGameObject* object = m_objects.back();
+        m_objects.pop_back();
+        delete object;
+    }
     for (auto it = m_scriptObjects.rbegin(); it != m_scriptObjects.rend(); ++it) {
         m_dispatcher->UnregisterObject(*it);
         delete *it; // leaves the task list on its way out
@@ -133,6 +140,30 @@ CPScriptObject* CPGameHost::GetScriptObject(const std::string& name, const std::
     object->Register(*m_dispatcher);
     m_taskManager->AddTask(object);
     return object;
+}
+
+CPGameObject* CPGameHost::NewObject(const std::string& name, CPGameObject* parent, CPCommandTarget* handler)
+{
+    auto* object = new CPGameObject(name);
+    m_objects.push_back(object);
+    if (parent)
+        parent->AddChild(object);
+    if (handler)
+        object->SetScriptHandler(handler);
+    return object;
+}
+
+bool CPGameHost::DeleteObject(const void* object)
+{
+    for (auto it = m_objects.begin(); it != m_objects.end(); ++it) {
+        if (*it == object) {
+            CPGameObject* owned = *it;
+            m_objects.erase(it);
+            delete owned;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CPGameHost::RunScript(const std::string& path, const std::vector<std::string>& args, std::string& error)

@@ -13,6 +13,8 @@
 
 class CPActionMap;
 class CPCommandDispatcher;
+class CPCommandTarget;
+class CPGameObject;
 class CPScriptObject;
 class CPTaskManager;
 
@@ -30,8 +32,8 @@ public:
     // `dataDirectory` becomes the game root. Publishes the global objects; one
     // host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
-    // Closes the Lua state, then destroys the script objects and the global
-    // objects and clears their global pointers.
+    // Closes the Lua state, then destroys the game objects it made, the
+    // script objects and the global objects, and clears their global pointers.
     ~CPGameHost();
     CPGameHost(const CPGameHost&) = delete;
     CPGameHost& operator=(const CPGameHost&) = delete;
@@ -50,6 +52,13 @@ public:
     // as it is.
     CPScriptObject* GetScriptObject(const std::string& name, const std::vector<std::string>& categories = {});
 
+    // A plain game object owned by the host: a child of `parent` when one is
+    // given, with `handler` as its script handler when one is given.
+    CPGameObject* NewObject(const std::string& name, CPGameObject* parent = nullptr,
+                            CPCommandTarget* handler = nullptr);
+    // Destroys an object that NewObject made; false for any other address.
+    bool DeleteObject(const void* object);
+
 private:
     bool Run(int loadResult, int argumentCount, std::string& error);
 
@@ -58,4 +67,5 @@ private:
     std::unique_ptr<CPCommandDispatcher> m_dispatcher;
     std::unique_ptr<CPActionMap> m_actionMap;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
+    std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

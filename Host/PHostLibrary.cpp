@@ -1,5 +1,7 @@
 #include "Host/PHostLibrary.h"
 
+#include "Core/PGameObject.h"
+#include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
@@ -109,6 +111,32 @@ int Script(lua_State* L)
     return 1;
 }
 
+int NewObject(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    CPGameObject* parent = ScriptReadObject<CPGameObject>(L, 2);
+    CPCommandTarget* handler = ScriptReadObject<CPCommandTarget>(L, 3);
+    ScriptPushObject(L, Host(L).NewObject(name, parent, handler));
+    return 1;
+}
+
+int DeleteObject(lua_State* L)
+{
+    lua_pushboolean(L, Host(L).DeleteObject(lua_touserdata(L, 1)));
+    return 1;
+}
+
+int Tasks(lua_State* L)
+{
+    std::vector<std::vector<ScriptValue>> records;
+    if (const CPTaskManager* tasks = GetTaskManager()) {
+        for (const CPSmartPtr<CPTask>& task : tasks->GetTasks())
+            records.push_back({ ScriptValue(static_cast<const CPManagedObject*>(task.Get())),
+                                ScriptValue(task->GetOrder()) });
+    }
+    return ScriptPushRecords(L, records, false);
+}
+
 int ReadFile(lua_State* L)
 {
     const char* path = luaL_checkstring(L, 1);
@@ -162,6 +190,9 @@ const luaL_reg kHostFunctions[] = {
     { "set_local_time", ScriptGuard<SetLocalTime> },
     { "seed", ScriptGuard<Seed> },
     { "script", ScriptGuard<Script> },
+    { "new_object", ScriptGuard<NewObject> },
+    { "delete_object", ScriptGuard<DeleteObject> },
+    { "tasks", ScriptGuard<Tasks> },
     { "read_file", ScriptGuard<ReadFile> },
     { "write_file", ScriptGuard<WriteFile> },
     { "shell_log", ScriptGuard<ShellLog> },

@@ -15,6 +15,14 @@
 //                               name; created, registered and running on
 //                               first use. `categories` is one category name
 //                               or a list of names.
+//   HOST.new_object(name [, parent [, handler]])
+//                               the handle of a new plain game object that the
+//                               host owns: a child of `parent` and handled by
+//                               the script object `handler` when given.
+//   HOST.delete_object(object)  destroys an object that new_object made (its
+//                               handles go stale); false for anything else.
+//   HOST.tasks()                the task list in run order, a list of records
+//                               {handle, order}.
 //   HOST.read_file(path)        the bytes of a file under the game root, or
 //                               nil when it cannot be read.
 //   HOST.write_file(path, bytes)

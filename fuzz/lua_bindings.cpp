@@ -3,6 +3,7 @@
 // userdata and handles that name live objects, nothing, freed memory or the
 // inside of an object. Every call runs under lua_pcall: a Lua error is
 // fine, a crash or a sanitizer report is not.
+#include "Core/PGameObject.h"
 #include "Core/PManagedObject.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
@@ -104,12 +105,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CPGameHost host(root.Path());
     lua_State* L = host.GetLuaState();
 
-    // Handles: live script objects, a live object of another class, null,
-    // freed memory, the inside of a live object and a forged number.
+    // Handles: a small object tree with a handler, live script objects, a
+    // live object of another class, null, freed memory (a game object and
+    // another), the inside of a live object and a forged number.
+    CPScriptObject* jeep = host.GetScriptObject("jeep");
+    CPGameObject* tree = host.NewObject("root", nullptr, jeep);
+    CPGameObject* child = host.NewObject("child", tree);
+    CPGameObject* grandchild = host.NewObject("grandchild", child, jeep);
+    CPGameObject* gone = host.NewObject("gone", child);
+    host.DeleteObject(gone);
     Probe probe;
     Probe* freed = new Probe;
     delete freed;
     const std::vector<void*> handles = {
+        static_cast<CPManagedObject*>(tree),
+        static_cast<CPManagedObject*>(child),
+        static_cast<CPManagedObject*>(grandchild),
+        gone,
+        static_cast<CPManagedObject*>(jeep),
         static_cast<CPManagedObject*>(host.GetScriptObject("main")),
         static_cast<CPManagedObject*>(host.GetScriptObject("gamemenu")),
         static_cast<CPManagedObject*>(&probe),
