@@ -2,6 +2,9 @@
 // transforms, physics speeds and reference counts, checked on the objects.
 #include "Core/PGameObject.h"
 #include "Host/PGameHost.h"
+#include "Host/PScriptObject.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PAnimation.h"
 #include "Script/ScriptBinding.h"
 #include "ScratchRoot.h"
 #include "Vehicles/PPhysicBody.h"
@@ -129,6 +132,37 @@ TEST_F(ObjectBindings, SpeedAndRigidityComeFromTheRigidBody)
     data->m_rigidBody = nullptr;
     object->SetPhysicData(nullptr);
     delete data;
+}
+
+TEST_F(ObjectBindings, AnimationRequestsCarryTruncatedNumbers)
+{
+    // An animated child: requests reach the bodies below the object too.
+    CPGameObject* child = host.NewObject("child", object);
+    auto* body = new CPAnimatedObject;
+    body->GetClips()["run"] = new CPAnimation("run");
+    body->GetClips()["walk"] = new CPAnimation("walk");
+    child->SetBody(body, kBodyAnimatedObject);
+    SetGlobal("menu", host.GetScriptObject("gamemenu"));
+
+    Run("SetAnimation(object, 'run', 2.5, 3.9, -4.2, menu)");
+    EXPECT_EQ(body->GetClipName(), "run");
+    EXPECT_EQ(body->GetSpeed(), 2.5f);
+    EXPECT_EQ(body->GetLoopLimit(), 3);
+    EXPECT_EQ(body->GetReportFrame(), -4);
+    EXPECT_EQ(body->GetTarget().Get(), host.GetScriptObject("gamemenu"));
+
+    Run("StartAnimation(object, 'walk', -2.7)");
+    EXPECT_EQ(body->GetClipName(), "walk");
+    EXPECT_EQ(body->GetSpeed(), 1.0f);
+    EXPECT_EQ(body->GetLoopLimit(), -2);
+    EXPECT_EQ(body->GetReportFrame(), -1);
+    EXPECT_EQ(body->GetTarget().Get(), nullptr);
+
+    // Not forced: the clip that plays already is left alone; unknown clips
+    // change nothing.
+    Run("StartAnimation(object, 'walk', 7) SetAnimation(object, 'swim', 1, 1, 1)");
+    EXPECT_EQ(body->GetClipName(), "walk");
+    EXPECT_EQ(body->GetLoopLimit(), -2);
 }
 
 TEST_F(ObjectBindings, ScriptReferencesMoveTheCount)
