@@ -5,10 +5,13 @@
 #include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostLibrary.h"
+#include "Host/PHostSound.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Platform/GamePath.h"
+#include "Render/PParticleManager.h"
 #include "Script/ScriptTables.h"
+#include "Startup/PConfig.h"
 
 #include <cstdlib>
 
@@ -87,6 +90,12 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_TaskManager = m_taskManager.get();
     m_dispatcher = std::make_unique<CPCommandDispatcher>();
     g_CommandDispatcher = m_dispatcher.get();
+    // The configuration first: the sound volumes come from it.
+    m_config = std::make_unique<CPConfig>();
+    m_config->Load(kConfigFileName);
+    CreateHostSound(nullptr);
+    m_particleManager = std::make_unique<CPParticleManager>();
+    g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
 
@@ -123,6 +132,10 @@ CPGameHost::~CPGameHost()
 
     g_ActionMap = nullptr;
     m_actionMap.reset();
+    g_ParticleManager = nullptr;
+    m_particleManager.reset();
+    DestroyHostSound(); // its music task leaves the task list
+    m_config.reset();
     g_CommandDispatcher = nullptr;
     m_dispatcher.reset();
     g_TaskManager = nullptr;

@@ -13,8 +13,10 @@
 
 class CPActionMap;
 class CPCommandDispatcher;
+class CPConfig;
 class CPCommandTarget;
 class CPGameObject;
+class CPParticleManager;
 class CPScriptObject;
 class CPTaskManager;
 
@@ -29,8 +31,10 @@ public:
     };
     static const std::vector<ScriptObjectSpec>& GetGameScriptObjects();
 
-    // `dataDirectory` becomes the game root. Publishes the global objects; one
-    // host at a time.
+    // `dataDirectory` becomes the game root. Creates and publishes the global
+    // objects (task manager, command dispatcher, configuration loaded from the
+    // root's "config.cfg", the silent sound device with the sound manager and
+    // the music task, particle manager, action map); one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.
@@ -65,6 +69,8 @@ private:
     lua_State* m_lua = nullptr;
     std::unique_ptr<CPTaskManager> m_taskManager;
     std::unique_ptr<CPCommandDispatcher> m_dispatcher;
+    std::unique_ptr<CPConfig> m_config;
+    std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
