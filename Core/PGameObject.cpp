@@ -198,6 +198,13 @@ void CPGameObject::SetPose(const D3DXMATRIX& pose)
     m_dirty = 1;
 }
 
+void CPGameObject::SetParentMatrix(const D3DXMATRIX& parent)
+{
+    m_parentMatrix = parent;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+}
+
 void CPGameObject::UpdateTransform()
 {
     if (!m_dirty)

@@ -158,6 +158,10 @@ public:
     void UpdateTransform();
 
     const D3DXMATRIX& GetParentMatrix() const { return m_parentMatrix; }
+    // Replaces the transform the object's own one is composed with; the
+    // matrices follow at UpdateTransform. A parent's next update replaces it
+    // again with the parent's world matrix.
+    void SetParentMatrix(const D3DXMATRIX& parent);
     const D3DXMATRIX& GetLocalMatrix() const { return m_localMatrix; }
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     bool IsDirty() const { return m_dirty != 0; }

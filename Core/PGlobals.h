@@ -10,15 +10,18 @@ class CPShotManager;
 class CPGameData;
 class CPTextManager;
 class CPLevel;
+class CPActionMap;
 
 extern CNSoundManager* g_SoundManager;
 extern CPShotManager* g_ShotManager;
 extern CPGameData* g_GameData;
 extern CPTextManager* g_TextManager;
 extern CPLevel* g_Level;
+extern CPActionMap* g_ActionMap;
 
 CNSoundManager* GetSoundManager();
 CPShotManager* GetShotManager();
 CPGameData* GetGameData();
 CPTextManager* GetTextManager();
 CPLevel* GetLevel();
+CPActionMap* GetActionMap();

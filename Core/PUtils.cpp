@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 std::string& TrimString(std::string& text)
 {
@@ -112,4 +114,28 @@ float SafeAsin(float x)
     if (x < -1.0f)
         x = -1.0f;
     return std::asin(x);
+}
+
+int32_t TruncateToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0)
+        return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483649.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+int32_t StringToInt(const char* text)
+{
+    if (!text)
+        return 0;
+    // strtol saturates at the long range and never overflows.
+    const long value = std::strtol(text, nullptr, 10);
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
 }

@@ -4,6 +4,7 @@
 // configuration reader all trim and fold through these.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Tab, line feed, carriage return and space.
@@ -40,3 +41,11 @@ bool PointInTriangle3D(const float point[3], const float v0[3], const float v1[3
 // Arc cosine and arc sine of x clamped to [-1, 1], in radians.
 float SafeAcos(float x);
 float SafeAsin(float x);
+
+// A double truncated toward zero into 32 bits: 4.9 gives 4, -4.9 gives -4.
+// Values beyond the range give the nearest limit and NaN gives 0, where a
+// plain cast would be undefined.
+int32_t TruncateToInt(double value);
+// The rules of atoi (leading white space, an optional sign, digits up to the
+// first non-digit; 0 when there are none), saturating instead of overflowing.
+int32_t StringToInt(const char* text);

@@ -1,0 +1,77 @@
+// The headless game host: it makes a directory the game root, creates the
+// engine's global objects, opens a Lua state with the script API and the
+// HOST table (Host/PHostLibrary.h), creates the game's script objects and
+// runs scripts. Tests and tools drive the engine through it without a window
+// or devices; frames run only when a script asks for them.
+#pragma once
+
+#include <lua.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CPActionMap;
+class CPCommandDispatcher;
+class CPConfig;
+class CPCommandTarget;
+class CPGameObject;
+class CPParticleManager;
+class CPScriptObject;
+class CPTaskManager;
+
+class CPGameHost
+{
+public:
+    // The game's script objects and the categories they are registered under.
+    struct ScriptObjectSpec
+    {
+        const char* name;
+        std::vector<std::string> categories;
+    };
+    static const std::vector<ScriptObjectSpec>& GetGameScriptObjects();
+
+    // `dataDirectory` becomes the game root. Creates and publishes the global
+    // objects (task manager, command dispatcher, configuration loaded from the
+    // root's "config.cfg", the silent sound device with the sound manager and
+    // the music task, particle manager, action map); one host at a time.
+    explicit CPGameHost(const std::string& dataDirectory);
+    // Closes the Lua state, then destroys the game objects it made, the
+    // script objects and the global objects, and clears their global pointers.
+    ~CPGameHost();
+    CPGameHost(const CPGameHost&) = delete;
+    CPGameHost& operator=(const CPGameHost&) = delete;
+
+    lua_State* GetLuaState() const { return m_lua; }
+
+    // Runs a Lua file (a host path) with `args` as the chunk's arguments and
+    // as the global table `arg` (arg[0] is the file). False with the Lua
+    // error message when loading or running fails.
+    bool RunScript(const std::string& path, const std::vector<std::string>& args, std::string& error);
+    // Runs Lua source text, for tests; as RunScript.
+    bool RunString(const std::string& source, const std::string& chunkName, std::string& error);
+
+    // The script object of that name, created, registered under the given
+    // categories and started as a task on first use; later calls return it
+    // as it is.
+    CPScriptObject* GetScriptObject(const std::string& name, const std::vector<std::string>& categories = {});
+
+    // A plain game object owned by the host: a child of `parent` when one is
+    // given, with `handler` as its script handler when one is given.
+    CPGameObject* NewObject(const std::string& name, CPGameObject* parent = nullptr,
+                            CPCommandTarget* handler = nullptr);
+    // Destroys an object that NewObject made; false for any other address.
+    bool DeleteObject(const void* object);
+
+private:
+    bool Run(int loadResult, int argumentCount, std::string& error);
+
+    lua_State* m_lua = nullptr;
+    std::unique_ptr<CPTaskManager> m_taskManager;
+    std::unique_ptr<CPCommandDispatcher> m_dispatcher;
+    std::unique_ptr<CPConfig> m_config;
+    std::unique_ptr<CPParticleManager> m_particleManager;
+    std::unique_ptr<CPActionMap> m_actionMap;
+    std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
+    std::vector<CPGameObject*> m_objects;         // owned, in creation order
+};

@@ -1,0 +1,212 @@
+#include "Host/PHostLibrary.h"
+
+#include "Core/PGameObject.h"
+#include "Core/PTaskManager.h"
+#include "Core/PUtils.h"
+#include "Host/PGameHost.h"
+#include "Host/PHostFrame.h"
+#include "Host/PScriptObject.h"
+#include "Platform/CRand.h"
+#include "Platform/Clock.h"
+#include "Platform/GamePath.h"
+#include "Platform/Shell.h"
+#include "Script/ScriptBinding.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+CPGameHost& Host(lua_State* L)
+{
+    return *static_cast<CPGameHost*>(lua_touserdata(L, lua_upvalueindex(1)));
+}
+
+WORD CheckWord(lua_State* L, int index)
+{
+    const int32_t value = ScriptCheckInt(L, index);
+    return static_cast<WORD>(value < 0 ? 0 : value > 0xFFFF ? 0xFFFF : value);
+}
+
+// A whole number from 0 to 2^32 - 1; NaN gives 0, others the nearest limit.
+uint32_t CheckUnsigned(lua_State* L, int index)
+{
+    const double value = luaL_checknumber(L, index);
+    if (!(value > 0.0))
+        return 0;
+    if (value >= 4294967295.0)
+        return 0xFFFFFFFFu;
+    return static_cast<uint32_t>(value);
+}
+
+int Frame(lua_State* L)
+{
+    const float frameTime = static_cast<float>(luaL_checknumber(L, 1));
+    const int32_t count = lua_isnoneornil(L, 2) ? 1 : ScriptCheckInt(L, 2);
+    for (int32_t i = 0; i < count; ++i)
+        RunFrame(frameTime);
+    return 0;
+}
+
+int SetTimeMs(lua_State* L)
+{
+    PlatformClock::SetTime(CheckUnsigned(L, 1));
+    return 0;
+}
+
+int SetLocalTime(lua_State* L)
+{
+    SYSTEMTIME time {};
+    time.wYear = CheckWord(L, 1);
+    time.wMonth = CheckWord(L, 2);
+    time.wDayOfWeek = CheckWord(L, 3);
+    time.wDay = CheckWord(L, 4);
+    time.wHour = CheckWord(L, 5);
+    time.wMinute = CheckWord(L, 6);
+    time.wSecond = CheckWord(L, 7);
+    time.wMilliseconds = CheckWord(L, 8);
+    PlatformClock::SetLocalTime(time);
+    return 0;
+}
+
+int Seed(lua_State* L)
+{
+    crt::srand(CheckUnsigned(L, 1));
+    return 0;
+}
+
+int Script(lua_State* L)
+{
+    // Every check comes before the first C++ object: a Lua error skips destructors.
+    const char* name = luaL_checkstring(L, 1);
+    const bool list = lua_istable(L, 2);
+    int count = 0;
+    if (list) {
+        for (;; ++count) {
+            lua_rawgeti(L, 2, count + 1);
+            const int type = lua_type(L, -1);
+            lua_pop(L, 1);
+            if (type == LUA_TNIL)
+                break;
+            if (type != LUA_TSTRING)
+                luaL_argerror(L, 2, "category names must be strings");
+        }
+    } else if (!lua_isnoneornil(L, 2)) {
+        luaL_checkstring(L, 2);
+        count = 1;
+    }
+
+    std::vector<std::string> categories;
+    for (int i = 0; i < count; ++i) {
+        if (list) {
+            lua_rawgeti(L, 2, i + 1);
+            categories.emplace_back(lua_tostring(L, -1));
+            lua_pop(L, 1);
+        } else {
+            categories.emplace_back(lua_tostring(L, 2));
+        }
+    }
+    ScriptPushObject(L, Host(L).GetScriptObject(name, categories));
+    return 1;
+}
+
+int NewObject(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    CPGameObject* parent = ScriptReadObject<CPGameObject>(L, 2);
+    CPCommandTarget* handler = ScriptReadObject<CPCommandTarget>(L, 3);
+    ScriptPushObject(L, Host(L).NewObject(name, parent, handler));
+    return 1;
+}
+
+int DeleteObject(lua_State* L)
+{
+    lua_pushboolean(L, Host(L).DeleteObject(lua_touserdata(L, 1)));
+    return 1;
+}
+
+int Tasks(lua_State* L)
+{
+    std::vector<std::vector<ScriptValue>> records;
+    if (const CPTaskManager* tasks = GetTaskManager()) {
+        for (const CPSmartPtr<CPTask>& task : tasks->GetTasks())
+            records.push_back({ ScriptValue(static_cast<const CPManagedObject*>(task.Get())),
+                                ScriptValue(task->GetOrder()) });
+    }
+    return ScriptPushRecords(L, records, false);
+}
+
+int ReadFile(lua_State* L)
+{
+    const char* path = luaL_checkstring(L, 1);
+    FILE* file = GamePath::GameFOpen(path, "rb");
+    if (!file) {
+        lua_pushnil(L);
+        return 1;
+    }
+    std::string bytes;
+    char block[4096];
+    size_t count;
+    while ((count = std::fread(block, 1, sizeof(block), file)) > 0)
+        bytes.append(block, count);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        lua_pushnil(L);
+    else
+        lua_pushlstring(L, bytes.data(), bytes.size());
+    return 1;
+}
+
+int WriteFile(lua_State* L)
+{
+    const char* path = luaL_checkstring(L, 1);
+    size_t size = 0;
+    const char* bytes = luaL_checklstring(L, 2, &size);
+    FILE* file = GamePath::GameFOpen(path, "wb");
+    bool written = file != nullptr;
+    if (file) {
+        written = std::fwrite(bytes, 1, size, file) == size;
+        written = std::fclose(file) == 0 && written;
+    }
+    lua_pushboolean(L, written);
+    return 1;
+}
+
+int ShellLog(lua_State* L)
+{
+    std::vector<std::vector<ScriptValue>> records;
+    for (const PlatformShell::Call& call : PlatformShell::Calls()) {
+        records.push_back({ ScriptValue(call.verb), ScriptValue(call.file), ScriptValue(call.parameters),
+                            ScriptValue(call.directory), ScriptValue(PlatformShell::ShowCommandName(call.showCommand)) });
+    }
+    return ScriptPushRecords(L, records, false);
+}
+
+const luaL_reg kHostFunctions[] = {
+    { "frame", ScriptGuard<Frame> },
+    { "set_time_ms", ScriptGuard<SetTimeMs> },
+    { "set_local_time", ScriptGuard<SetLocalTime> },
+    { "seed", ScriptGuard<Seed> },
+    { "script", ScriptGuard<Script> },
+    { "new_object", ScriptGuard<NewObject> },
+    { "delete_object", ScriptGuard<DeleteObject> },
+    { "tasks", ScriptGuard<Tasks> },
+    { "read_file", ScriptGuard<ReadFile> },
+    { "write_file", ScriptGuard<WriteFile> },
+    { "shell_log", ScriptGuard<ShellLog> },
+    { nullptr, nullptr },
+};
+}
+
+void OpenHostLibrary(lua_State* L, CPGameHost& host)
+{
+    lua_newtable(L);
+    for (const luaL_reg* entry = kHostFunctions; entry->name; ++entry) {
+        lua_pushlightuserdata(L, &host);
+        lua_pushcclosure(L, entry->func, 1);
+        lua_setfield(L, -2, entry->name);
+    }
+    lua_setglobal(L, "HOST");
+}

@@ -1,0 +1,46 @@
+// The HOST table: what only the host can do for a script. Scripts that test
+// the engine use it to run frames, set the clocks and the random seed, reach
+// script objects and files, and see what was handed to the system shell.
+//
+//   HOST.frame(dt [, n])        runs n frames (default 1) of dt seconds each:
+//                               the full time, frame time and frame counter
+//                               advance and every task runs once per frame.
+//   HOST.set_time_ms(ms)        fixes the millisecond timer (timeGetTime).
+//   HOST.set_local_time(year, month, dayOfWeek, day, hour, minute, second,
+//                       milliseconds)
+//                               fixes the local time (GetLocalTime).
+//   HOST.seed(n)                seeds the engine's random generator.
+//   HOST.script(name [, categories])
+//                               the handle of the script object of that
+//                               name; created, registered and running on
+//                               first use. `categories` is one category name
+//                               or a list of names.
+//   HOST.new_object(name [, parent [, handler]])
+//                               the handle of a new plain game object that the
+//                               host owns: a child of `parent` and handled by
+//                               the script object `handler` when given.
+//   HOST.delete_object(object)  destroys an object that new_object made (its
+//                               handles go stale); false for anything else.
+//   HOST.tasks()                the task list in run order, a list of records
+//                               {handle, order}.
+//   HOST.read_file(path)        the bytes of a file under the game root, or
+//                               nil when it cannot be read.
+//   HOST.write_file(path, bytes)
+//                               writes a file under the game root (making
+//                               its directories); true when it succeeded.
+//   HOST.shell_log()            the calls handed to the system shell so far,
+//                               a list of records {verb, file, parameters,
+//                               directory, show command name}. The host
+//                               only records them (VELTRIX_SHELL=record)
+//                               unless the environment asks otherwise.
+//
+// Paths are game paths: '\' or '/', any letter case, never outside the root.
+// The interface only grows: later additions keep these functions as they are.
+#pragma once
+
+#include <lua.hpp>
+
+class CPGameHost;
+
+// Creates the global table HOST; its functions act on `host`.
+void OpenHostLibrary(lua_State* L, CPGameHost& host);

@@ -1,0 +1,125 @@
+// The main table: what menu and mission scripts call.
+#include "Script/ScriptBinding.h"
+#include "Script/ScriptTables.h"
+
+#include "Core/PCommandTarget.h"
+#include "Core/PGameObject.h"
+#include "Vehicles/PPhysicBody.h"
+#include "Vehicles/PPhysicData.h"
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+int StopScript(lua_State* L)
+{
+    if (CPCommandTarget* script = ScriptReadObject<CPCommandTarget>(L, 1))
+        script->SetFinished(true);
+    return 0;
+}
+
+int SetPosition(lua_State* L)
+{
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object)
+        return 0;
+    object->SetPosition(D3DXVECTOR3(ScriptReadFloat(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4)));
+    object->UpdateTransform();
+    return 0;
+}
+
+int GetPosition(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object)
+        return 0;
+    const D3DXVECTOR3& position = object->GetPosition();
+    lua_pushnumber(L, position.x);
+    lua_pushnumber(L, position.y);
+    lua_pushnumber(L, position.z);
+    return 3;
+}
+
+int SetRotation(lua_State* L)
+{
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object)
+        return 0;
+    // X first, then Y, then Z (row vectors: X x Y x Z).
+    D3DXMATRIX aboutX;
+    D3DXMATRIX aboutY;
+    D3DXMATRIX aboutZ;
+    D3DXMatrixRotationX(&aboutX, ScriptReadFloat(L, 2));
+    D3DXMatrixRotationY(&aboutY, ScriptReadFloat(L, 3));
+    D3DXMatrixRotationZ(&aboutZ, ScriptReadFloat(L, 4));
+    D3DXMATRIX rotation;
+    D3DXMatrixMultiply(&rotation, &aboutX, &aboutY);
+    D3DXMatrixMultiply(&rotation, &rotation, &aboutZ);
+    D3DXQUATERNION quaternion;
+    D3DXQuaternionRotationMatrix(&quaternion, &rotation);
+    object->SetRotation(quaternion);
+    object->UpdateTransform();
+    return 0;
+}
+
+int GetBBoxInfo(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object)
+        return 0;
+    const CPBounds& bounds = object->GetObjectBounds();
+    for (const D3DXVECTOR3* corner : { &bounds.m_centre, &bounds.m_min, &bounds.m_max }) {
+        lua_pushnumber(L, corner->x);
+        lua_pushnumber(L, corner->y);
+        lua_pushnumber(L, corner->z);
+    }
+    return 9;
+}
+
+// A plain game object made as a deep copy of the source, whatever the
+// source's class; the script holds the one reference. A null source gives
+// no result.
+int Clone(lua_State* L)
+{
+    CPGameObject* source = ScriptReadObject<CPGameObject>(L, 1);
+    if (!source)
+        return 0;
+    const CPSmartPtr<CPGameObject> held(source);
+    auto clone = std::make_unique<CPGameObject>(source->GetName());
+    clone->CopyFrom(held);
+    clone->AddRef();
+    ScriptPushObject(L, clone.release());
+    return 1;
+}
+
+// The speed of the object's rigid body; 0 below 1e-3 and for an object
+// without one.
+int GetObjectSpeed(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    const CPPhysicData* data = object ? object->GetPhysicData().Get() : nullptr;
+    float speed = 0.0f;
+    if (data && data->m_rigidBody) {
+        D3DXVECTOR4 velocity;
+        data->m_rigidBody->GetVelocity(&velocity);
+        const float squared = velocity.x * velocity.x + velocity.y * velocity.y + velocity.z * velocity.z;
+        if (squared >= 1e-6f)
+            speed = std::sqrt(squared);
+    }
+    lua_pushnumber(L, speed);
+    return 1;
+}
+}
+
+const luaL_reg g_ScriptMainTable[] = {
+    { "StopScript", ScriptGuard<StopScript> },
+    { "DeactivateInterface", ScriptGuard<ScriptApi::DeactivateObject> },
+    { "SetPosition", ScriptGuard<SetPosition> },
+    { "GetPosition", ScriptGuard<GetPosition> },
+    { "SetRotation", ScriptGuard<SetRotation> },
+    { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
+    { "Clone", ScriptGuard<Clone> },
+    { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
+    { nullptr, nullptr },
+};

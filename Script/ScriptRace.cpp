@@ -1,0 +1,62 @@
+// The race table: what a running race and its display call.
+#include "Script/ScriptBinding.h"
+#include "Script/ScriptTables.h"
+
+#include "Core/PCommandTarget.h"
+#include "Core/PGameObject.h"
+#include "Vehicles/PPhysicData.h"
+
+namespace
+{
+int IsRigid(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object)
+        return 0;
+    const CPPhysicData* data = object->GetPhysicData().Get();
+    lua_pushboolean(L, data && data->m_rigidBody);
+    return 1;
+}
+
+int StartAnimation(lua_State* L)
+{
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    const char* name = ScriptReadText(L, 2);
+    const int32_t playCount = ScriptReadInt(L, 3);
+    CPCommandTarget* reportTarget = ScriptReadObject<CPCommandTarget>(L, 4);
+    if (object)
+        ScriptApi::PlayAnimation(*object, name, 1.0f, playCount, -1, reportTarget);
+    return 0;
+}
+
+int FindObject(lua_State* L)
+{
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    const char* name = ScriptCheckText(L, 2);
+    CPGameObject* found = nullptr;
+    if (object) {
+        const CPSmartPtr<CPGameObject> child = object->FindChild(name);
+        found = child.Get();
+    }
+    // The script's reference.
+    if (found)
+        found->AddRef();
+    ScriptPushObject(L, found);
+    return 1;
+}
+
+int SetObjectVisible(lua_State* L)
+{
+    if (CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1))
+        object->SetVisible(ScriptReadBool(L, 2));
+    return 0;
+}
+}
+
+const luaL_reg g_ScriptRaceTable[] = {
+    { "IsRigid", ScriptGuard<IsRigid> },
+    { "StartAnimation", ScriptGuard<StartAnimation> },
+    { "FindObject", ScriptGuard<FindObject> },
+    { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
+    { nullptr, nullptr },
+};

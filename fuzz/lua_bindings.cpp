@@ -1,0 +1,152 @@
+// Calls the registered script functions with argument lists the input
+// chooses: numbers of every kind, texts, booleans, tables, functions, full
+// userdata and handles that name live objects, nothing, freed memory or the
+// inside of an object. Every call runs under lua_pcall: a Lua error is
+// fine, a crash or a sanitizer report is not.
+#include "Core/PGameObject.h"
+#include "Core/PManagedObject.h"
+#include "Host/PGameHost.h"
+#include "Host/PHostFrame.h"
+#include "Host/PScriptObject.h"
+#include "Script/ScriptTables.h"
+#include "tests/ScratchRoot.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace
+{
+struct Reader
+{
+    const uint8_t* data;
+    size_t size;
+    size_t position = 0;
+
+    bool More() const { return position < size; }
+    uint8_t Byte() { return position < size ? data[position++] : 0; }
+};
+
+class Probe : public CPManagedObject
+{
+public:
+    int32_t GetObjectSize() const override { return sizeof(Probe); }
+    std::string GetTypeName() const override { return "Probe"; }
+};
+
+std::vector<const luaL_reg*> AllFunctions()
+{
+    std::vector<const luaL_reg*> all;
+    for (const luaL_reg* table : { g_ScriptMainTable, g_ScriptRaceTable, g_ScriptObjectTable }) {
+        for (; table->name; ++table)
+            all.push_back(table);
+    }
+    return all;
+}
+
+const char* const kTexts[] = { "", "main", "gamemenu", "game_interface", "jeep", "interface", "level",
+                               "a,b,\"c,d\"", "1234", "-2.7", "abc", "root", "child", "grandchild" };
+
+void PushArgument(lua_State* L, Reader& in, const std::vector<void*>& handles)
+{
+    const uint8_t kind = in.Byte();
+    switch (kind % 12) {
+    case 0:
+        lua_pushnil(L);
+        break;
+    case 1:
+        lua_pushboolean(L, kind & 0x10);
+        break;
+    case 2: {
+        const double numbers[] = { 0.0, -2.7, 2.9, 1e20, -1e20, std::numeric_limits<double>::infinity(),
+                                   std::nan(""), 4294967296.5, -0.0, 65535.0, 1e-30, 128.0 };
+        lua_pushnumber(L, numbers[in.Byte() % 12]);
+        break;
+    }
+    case 3:
+        lua_pushnumber(L, static_cast<int8_t>(in.Byte()) / 4.0);
+        break;
+    case 4:
+        lua_pushstring(L, kTexts[in.Byte() % (sizeof(kTexts) / sizeof(kTexts[0]))]);
+        break;
+    case 5: {
+        const size_t length = in.Byte() % 8;
+        char bytes[8];
+        for (size_t i = 0; i < length; ++i)
+            bytes[i] = static_cast<char>(in.Byte());
+        lua_pushlstring(L, bytes, length);
+        break;
+    }
+    case 6:
+        lua_newtable(L);
+        break;
+    case 7:
+        lua_pushcfunction(L, [](lua_State*) { return 0; });
+        break;
+    case 8:
+        std::memset(lua_newuserdata(L, 64), 0, 64);
+        break;
+    default:
+        lua_pushlightuserdata(L, handles[in.Byte() % handles.size()]);
+        break;
+    }
+}
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static ScratchRoot root;
+    static const std::vector<const luaL_reg*> functions = AllFunctions();
+    if (functions.empty())
+        return 0;
+
+    CPGameHost host(root.Path());
+    lua_State* L = host.GetLuaState();
+
+    // Handles: a small object tree with a handler, live script objects, a
+    // live object of another class, null, freed memory (a game object and
+    // another), the inside of a live object and a forged number.
+    CPScriptObject* jeep = host.GetScriptObject("jeep");
+    CPGameObject* tree = host.NewObject("root", nullptr, jeep);
+    CPGameObject* child = host.NewObject("child", tree);
+    CPGameObject* grandchild = host.NewObject("grandchild", child, jeep);
+    CPGameObject* gone = host.NewObject("gone", child);
+    host.DeleteObject(gone);
+    Probe probe;
+    Probe* freed = new Probe;
+    delete freed;
+    const std::vector<void*> handles = {
+        static_cast<CPManagedObject*>(tree),
+        static_cast<CPManagedObject*>(child),
+        static_cast<CPManagedObject*>(grandchild),
+        gone,
+        static_cast<CPManagedObject*>(jeep),
+        static_cast<CPManagedObject*>(host.GetScriptObject("main")),
+        static_cast<CPManagedObject*>(host.GetScriptObject("gamemenu")),
+        static_cast<CPManagedObject*>(&probe),
+        nullptr,
+        freed,
+        reinterpret_cast<char*>(&probe) + 8,
+        reinterpret_cast<void*>(uintptr_t { 0x1234 }),
+    };
+
+    Reader in { data, size };
+    for (int call = 0; call < 64 && in.More(); ++call) {
+        const uint8_t choice = in.Byte();
+        if (choice == 0xFF) {
+            RunFrame(0.02f);
+            continue;
+        }
+        const luaL_reg* entry = functions[choice % functions.size()];
+        lua_settop(L, 0);
+        lua_pushcfunction(L, entry->func);
+        const int count = in.Byte() % 8;
+        for (int i = 0; i < count; ++i)
+            PushArgument(L, in, handles);
+        lua_pcall(L, count, LUA_MULTRET, 0);
+    }
+    lua_settop(L, 0);
+    return 0;
+}

@@ -1,0 +1,80 @@
+// The headless host: its Lua state, script objects and global objects, and
+// the veltrix-host program's command line and exit status.
+#include "Core/PCommandDispatcher.h"
+#include "Core/PGlobals.h"
+#include "Core/PTaskManager.h"
+#include "Host/PGameHost.h"
+#include "Host/PScriptObject.h"
+#include "ScratchRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+TEST(GameHost, PublishesAndClearsTheGlobalObjects)
+{
+    ScratchRoot root;
+    {
+        CPGameHost host(root.Path());
+        EXPECT_NE(GetTaskManager(), nullptr);
+        EXPECT_NE(GetCommandDispatcher(), nullptr);
+        EXPECT_NE(GetActionMap(), nullptr);
+        EXPECT_NE(GetSoundManager(), nullptr);
+        for (const CPGameHost::ScriptObjectSpec& spec : CPGameHost::GetGameScriptObjects()) {
+            const CPSmartPtr<CPCommandTarget> found = GetCommandDispatcher()->FindObject(spec.name);
+            ASSERT_TRUE(found) << spec.name;
+            EXPECT_TRUE(found->IsRunning()) << spec.name;
+            EXPECT_EQ(found.Get(), host.GetScriptObject(spec.name));
+        }
+    }
+    EXPECT_EQ(GetTaskManager(), nullptr);
+    EXPECT_EQ(GetCommandDispatcher(), nullptr);
+    EXPECT_EQ(GetActionMap(), nullptr);
+    EXPECT_EQ(GetSoundManager(), nullptr);
+}
+
+TEST(GameHost, RunsScriptsWithArgumentsAndReportsErrors)
+{
+    ScratchRoot root;
+    root.MakeFile("args.lua", "local a, b = ... assert(a == 'one' and b == 'two' and arg[2] == 'two' and #arg == 2)");
+    root.MakeFile("fails.lua", "local function f() error('wheel fell off') end f()");
+    root.MakeFile("broken.lua", "this is not lua");
+    CPGameHost host(root.Path());
+    std::string error;
+    EXPECT_TRUE(host.RunScript(root.Host("args.lua"), { "one", "two" }, error)) << error;
+
+    EXPECT_FALSE(host.RunScript(root.Host("fails.lua"), {}, error));
+    EXPECT_NE(error.find("wheel fell off"), std::string::npos) << error;
+    EXPECT_NE(error.find("stack traceback"), std::string::npos) << error;
+    EXPECT_FALSE(host.RunScript(root.Host("broken.lua"), {}, error));
+    EXPECT_FALSE(host.RunScript(root.Host("missing.lua"), {}, error));
+    EXPECT_NE(error.find("missing.lua"), std::string::npos) << error;
+    EXPECT_FALSE(host.RunString("error({})", "table", error));
+    EXPECT_NE(error.find("table value"), std::string::npos) << error;
+
+    // The state stays usable after errors.
+    EXPECT_TRUE(host.RunString("assert(PointerToString(nil) == '0')", "after", error)) << error;
+}
+
+TEST(GameHost, ProgramExitStatus)
+{
+    ScratchRoot root;
+    root.MakeFile("ok.lua", "assert(HOST.read_file('data.txt') == 'here')");
+    root.MakeFile("data/data.txt", "here");
+    root.MakeFile("fails.lua", "error('wheel fell off')");
+    const std::string program = std::string(VELTRIX_BINARY_DIR) + "/veltrix-host";
+    const std::string errors = root.Host("errors.txt");
+    const auto run = [&](const std::string& arguments) {
+        const int status = std::system((program + " " + arguments + " 2>" + errors).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run("--data " + root.Host("data") + " " + root.Host("ok.lua")), 0);
+    EXPECT_EQ(run("--data " + root.Host("data") + " " + root.Host("fails.lua")), 1);
+    EXPECT_NE(root.ReadFile("errors.txt").find("wheel fell off"), std::string::npos);
+    EXPECT_EQ(run(""), 2);
+    EXPECT_EQ(run("--data"), 2);
+}
