@@ -4,6 +4,7 @@
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
+#include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostSound.h"
 #include "Host/PScriptObject.h"
@@ -94,6 +95,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_config = std::make_unique<CPConfig>();
     m_config->Load(kConfigFileName);
     CreateHostSound(nullptr);
+    CreateHostRender(nullptr);
     m_particleManager = std::make_unique<CPParticleManager>();
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
@@ -134,6 +136,7 @@ CPGameHost::~CPGameHost()
     m_actionMap.reset();
     g_ParticleManager = nullptr;
     m_particleManager.reset();
+    DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
     m_config.reset();
     g_CommandDispatcher = nullptr;

@@ -1,8 +1,9 @@
 // The headless game host: it makes a directory the game root, creates the
 // engine's global objects, opens a Lua state with the script API and the
 // HOST table (Host/PHostLibrary.h), creates the game's script objects and
-// runs scripts. Tests and tools drive the engine through it without a window
-// or devices; frames run only when a script asks for them.
+// runs scripts. Tests and tools drive the engine through it without a window;
+// its devices record what they are asked. Frames run only when a script asks
+// for them.
 #pragma once
 
 #include <lua.hpp>
@@ -34,7 +35,8 @@ public:
     // `dataDirectory` becomes the game root. Creates and publishes the global
     // objects (task manager, command dispatcher, configuration loaded from the
     // root's "config.cfg", the silent sound device with the sound manager and
-    // the music task, particle manager, action map); one host at a time.
+    // the music task, the recording render device with the render system,
+    // particle manager, action map); one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.

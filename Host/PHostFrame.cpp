@@ -2,6 +2,7 @@
 
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
+#include "Host/PHostDevice.h"
 
 void AdvanceFrameClock(float frameTime)
 {
@@ -34,6 +35,8 @@ void RunTasks(CPTaskManager& tasks)
 
 void RunFrame(float frameTime)
 {
+    // A lost render device is brought back before the frame's work.
+    RestoreHostRender();
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);

@@ -12,5 +12,6 @@ void AdvanceFrameClock(float frameTime);
 // and clears their running flag, so a dropped task can be added again.
 void RunTasks(CPTaskManager& tasks);
 
-// One frame: the clock, then the global task manager's tasks when it exists.
+// One frame: the host's render device restored after a loss, the clock, then
+// the global task manager's tasks when it exists.
 void RunFrame(float frameTime);

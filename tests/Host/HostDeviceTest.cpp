@@ -2,11 +2,14 @@
 
 #include "Core/PLog.h"
 #include "DynamicSky/VertexObject.h"
+#include "Host/PGameHost.h"
+#include "Host/PHostFrame.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/DisplayModes.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "ScratchRoot.h"
 #include "Startup/PConfigVars.h"
 
 #include <gtest/gtest.h>
@@ -166,4 +169,21 @@ TEST(HostRender, CreatesTheDeviceAndTheRenderSystem)
     PlatformDisplay::UseSystemModes();
     g_CfgScreenWidth = savedWidth;
     g_CfgScreenBPP = savedBPP;
+}
+
+TEST(HostRender, TheGameHostRestoresItsDeviceBeforeEachFrame)
+{
+    ScratchRoot root;
+    {
+        CPGameHost host(root.Path());
+        ASSERT_NE(GetRender(), nullptr);
+        PlatformD3D9::RecordingDevice* device = PlatformD3D9::RecordOf(GetRender()->m_device);
+        ASSERT_NE(device, nullptr);
+        device->SetDeviceState(DeviceState::kNotReset);
+        RunFrame(0.01f);
+        EXPECT_EQ(device->GetDeviceState(), DeviceState::kOperational);
+        EXPECT_EQ(device->ResetCount(), 1);
+    }
+    EXPECT_EQ(GetRender(), nullptr);
+    EXPECT_EQ(PlatformD3D9::LiveDeviceCount(), 0);
 }
