@@ -93,29 +93,37 @@ void CPBoundingBox::UpdateProjective()
 void CPBoundingBox::UpdateAffine()
 {
     // Under an affine matrix the box stays a parallelepiped: the centre moves
-    // and the half size turns into three edge vectors.
+    // and the half size turns into three edge vectors x, y and z (the first
+    // three rows scaled by the half size). Worked one coordinate at a time.
     const D3DXMATRIX& w = m_world;
-    const D3DXVECTOR3 rowX(w._11, w._12, w._13);
-    const D3DXVECTOR3 rowY(w._21, w._22, w._23);
-    const D3DXVECTOR3 rowZ(w._31, w._32, w._33);
-    const D3DXVECTOR3 centre =
-        rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
-    const D3DXVECTOR3 x = rowX * m_halfSize.x;
-    const D3DXVECTOR3 y = rowY * m_halfSize.y;
-    const D3DXVECTOR3 z = rowZ * m_halfSize.z;
-
-    const D3DXVECTOR3 below = centre - z;
-    const D3DXVECTOR3 above = centre + z;
-    const D3DXVECTOR3 back = y - x;  // from corner 1 to corner 3, halved
-    const D3DXVECTOR3 front = x + y; // from corner 0 to corner 2, halved
-    m_corners[0] = below - front;
-    m_corners[1] = below - back;
-    m_corners[2] = below + front;
-    m_corners[3] = below + back;
-    m_corners[4] = above - front;
-    m_corners[5] = above - back;
-    m_corners[6] = above + front;
-    m_corners[7] = above + back;
+    D3DXVECTOR3 centre;
+    D3DXVECTOR3 x;
+    D3DXVECTOR3 y;
+    D3DXVECTOR3 z;
+    for (int i = 0; i < 3; ++i) {
+        (&centre.x)[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
+        (&x.x)[i] = w.m[0][i] * m_halfSize.x;
+        (&y.x)[i] = w.m[1][i] * m_halfSize.y;
+        (&z.x)[i] = w.m[2][i] * m_halfSize.z;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const float below = (&centre.x)[i] - (&z.x)[i];
+        const float above = (&centre.x)[i] + (&z.x)[i];
+        const float back = (&y.x)[i] - (&x.x)[i];  // from corner 1 to corner 3, halved
+        const float front = (&x.x)[i] + (&y.x)[i]; // from corner 0 to corner 2, halved
+        (&m_corners[0].x)[i] = below - front;
+        (&m_corners[1].x)[i] = below - back;
+        (&m_corners[2].x)[i] = below + front;
+        (&m_corners[3].x)[i] = below + back;
+        (&m_corners[4].x)[i] = above - front;
+        (&m_corners[5].x)[i] = above - back;
+        (&m_corners[6].x)[i] = above + front;
+        (&m_corners[7].x)[i] = above + back;
+        // The extremes of the corners lie |x| + |y| + |z| from the centre.
+        const float reach = std::fabs((&x.x)[i]) + std::fabs((&y.x)[i]) + std::fabs((&z.x)[i]);
+        (&m_worldMin.x)[i] = (&centre.x)[i] - reach;
+        (&m_worldMax.x)[i] = (&centre.x)[i] + reach;
+    }
 
     // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
     // is four times a cross product of two edge vectors.
@@ -132,13 +140,6 @@ void CPBoundingBox::UpdateAffine()
     m_planes[3] = D3DXPLANE(-yz.x, -yz.y, -yz.z, D3DXVec3Dot(&yz, &m_corners[3]));
     m_planes[4] = D3DXPLANE(-zx.x, -zx.y, -zx.z, D3DXVec3Dot(&zx, &m_corners[0]));
     m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
-
-    // The extremes of the corners on each axis lie |x| + |y| + |z| from the centre.
-    const D3DXVECTOR3 reach(std::fabs(x.x) + std::fabs(y.x) + std::fabs(z.x),
-                            std::fabs(x.y) + std::fabs(y.y) + std::fabs(z.y),
-                            std::fabs(x.z) + std::fabs(y.z) + std::fabs(z.z));
-    m_worldMin = centre - reach;
-    m_worldMax = centre + reach;
 }
 
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,
