@@ -159,8 +159,8 @@ void CPBounds::FromParts(const std::vector<CPBoundingBox>& boxes)
     }
     m_min = boxes.front().m_worldMin;
     m_max = boxes.front().m_worldMax;
-    for (const CPBoundingBox& box : boxes)
-        Grow(m_min, m_max, box.m_worldMin, box.m_worldMax);
+    for (size_t i = 1; i < boxes.size(); ++i)
+        Grow(m_min, m_max, boxes[i].m_worldMin, boxes[i].m_worldMax);
     UpdateCentre();
 }
 
