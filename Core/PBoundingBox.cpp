@@ -94,23 +94,24 @@ void CPBoundingBox::UpdateAffine()
 {
     // Under an affine matrix the box stays a parallelepiped: the centre moves
     // and the half size turns into three edge vectors x, y and z (the first
-    // three rows scaled by the half size). Worked one coordinate at a time.
+    // three rows scaled by the half size). Worked one coordinate at a time;
+    // (&v.x)[i] is coordinate i of v, as D3DXVECTOR3's float* view gives it.
     const D3DXMATRIX& w = m_world;
-    D3DXVECTOR3 centre;
-    D3DXVECTOR3 x;
-    D3DXVECTOR3 y;
-    D3DXVECTOR3 z;
+    float centre[3];
+    float x[3];
+    float y[3];
+    float z[3];
     for (int i = 0; i < 3; ++i) {
-        (&centre.x)[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
-        (&x.x)[i] = w.m[0][i] * m_halfSize.x;
-        (&y.x)[i] = w.m[1][i] * m_halfSize.y;
-        (&z.x)[i] = w.m[2][i] * m_halfSize.z;
+        centre[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
+        x[i] = w.m[0][i] * m_halfSize.x;
+        y[i] = w.m[1][i] * m_halfSize.y;
+        z[i] = w.m[2][i] * m_halfSize.z;
     }
     for (int i = 0; i < 3; ++i) {
-        const float below = (&centre.x)[i] - (&z.x)[i];
-        const float above = (&centre.x)[i] + (&z.x)[i];
-        const float back = (&y.x)[i] - (&x.x)[i];  // from corner 1 to corner 3, halved
-        const float front = (&x.x)[i] + (&y.x)[i]; // from corner 0 to corner 2, halved
+        const float below = centre[i] - z[i];
+        const float above = centre[i] + z[i];
+        const float back = y[i] - x[i];  // from corner 1 to corner 3, halved
+        const float front = x[i] + y[i]; // from corner 0 to corner 2, halved
         (&m_corners[0].x)[i] = below - front;
         (&m_corners[1].x)[i] = below - back;
         (&m_corners[2].x)[i] = below + front;
@@ -120,17 +121,18 @@ void CPBoundingBox::UpdateAffine()
         (&m_corners[6].x)[i] = above + front;
         (&m_corners[7].x)[i] = above + back;
         // The extremes of the corners lie |x| + |y| + |z| from the centre.
-        const float reach = std::fabs((&x.x)[i]) + std::fabs((&y.x)[i]) + std::fabs((&z.x)[i]);
-        (&m_worldMin.x)[i] = (&centre.x)[i] - reach;
-        (&m_worldMax.x)[i] = (&centre.x)[i] + reach;
+        const float reach = std::fabs(x[i]) + std::fabs(y[i]) + std::fabs(z[i]);
+        (&m_worldMin.x)[i] = centre[i] - reach;
+        (&m_worldMax.x)[i] = centre[i] + reach;
     }
 
     // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
     // is four times a cross product of two edge vectors.
+    const D3DXVECTOR3 edgeX(x), edgeY(y), edgeZ(z);
     D3DXVECTOR3 xy, yz, zx;
-    D3DXVec3Cross(&xy, &x, &y);
-    D3DXVec3Cross(&yz, &y, &z);
-    D3DXVec3Cross(&zx, &z, &x);
+    D3DXVec3Cross(&xy, &edgeX, &edgeY);
+    D3DXVec3Cross(&yz, &edgeY, &edgeZ);
+    D3DXVec3Cross(&zx, &edgeZ, &edgeX);
     xy *= 4.0f;
     yz *= 4.0f;
     zx *= 4.0f;

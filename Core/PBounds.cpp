@@ -14,45 +14,32 @@ void Grow(D3DXVECTOR3& low, D3DXVECTOR3& high, const D3DXVECTOR3& otherLow, cons
     D3DXVec3Maximize(&high, &high, &otherHigh);
 }
 
-// Both shadow widenings build the corner (x, y, z, 1) x S from the rows of S
-// scaled by the extreme of each axis that the corner takes: corner k takes
-// the maximum of x when bit 0 of k is set, of y for bit 1, of z for bit 2.
-struct ShadowTerms
+// Any matrix: (x, y, z, 1) x S for the eight corners, from the rows scaled by
+// each extreme of each axis; a corner that lands at infinity or at a value
+// that is not finite is skipped.
+void AddShadowByCorners(CPBounds& bounds, const D3DXMATRIX& s)
 {
-    // [axis][side][column]: side 0 scales the minimum, side 1 the maximum.
+    const float* rows[4] = { s.m[0], s.m[1], s.m[2], s.m[3] };
     float scaled[3][2][4];
-
-    ShadowTerms(const CPBounds& bounds, const D3DXMATRIX& s)
-    {
-        const float extremes[3][2] = { { bounds.m_min.x, bounds.m_max.x },
-                                       { bounds.m_min.y, bounds.m_max.y },
-                                       { bounds.m_min.z, bounds.m_max.z } };
-        for (int axis = 0; axis < 3; ++axis) {
-            for (int side = 0; side < 2; ++side) {
-                for (int c = 0; c < 4; ++c)
-                    scaled[axis][side][c] = extremes[axis][side] * s.m[axis][c];
-            }
+    const float extremes[3][2] = { { bounds.m_min.x, bounds.m_max.x },
+                                   { bounds.m_min.y, bounds.m_max.y },
+                                   { bounds.m_min.z, bounds.m_max.z } };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int side = 0; side < 2; ++side) {
+            for (int c = 0; c < 4; ++c)
+                scaled[axis][side][c] = extremes[axis][side] * rows[axis][c];
         }
     }
 
-    // Column c of corner k before the division by w.
-    float Corner(int k, int c, const D3DXMATRIX& s) const
-    {
-        return scaled[0][k & 1][c] + scaled[1][(k >> 1) & 1][c] + scaled[2][(k >> 2) & 1][c] + s.m[3][c];
-    }
-};
-
-// Any matrix: transforms each corner and skips one that lands at infinity or
-// at a value that is not finite.
-void AddShadowByCorners(CPBounds& bounds, const D3DXMATRIX& s)
-{
-    const ShadowTerms terms(bounds, s);
     D3DXVECTOR3 low = bounds.m_min;
     D3DXVECTOR3 high = bounds.m_max;
     for (int k = 0; k < 8; ++k) {
+        const float* x = scaled[0][k & 1];
+        const float* y = scaled[1][(k >> 1) & 1];
+        const float* z = scaled[2][(k >> 2) & 1];
         float p[4];
         for (int c = 0; c < 4; ++c)
-            p[c] = terms.Corner(k, c, s);
+            p[c] = x[c] + y[c] + z[c] + rows[3][c];
         if (p[3] == 0.0f)
             continue;
         const float inverse = 1.0f / p[3];
@@ -118,8 +105,8 @@ bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
         // The corner walk takes each corner that is not beyond the extreme so
         // far, so among equal values the last corner stands. That matters for
         // zero only, which has two signs.
-        float lowest = (&low.x)[c];
-        float highest = (&high.x)[c];
+        float lowest = low[c];
+        float highest = high[c];
         if (least != 0.0f && most != 0.0f) {
             lowest = lowest < least ? lowest : least;
             highest = highest > most ? highest : most;
