@@ -93,36 +93,46 @@ void CPBoundingBox::UpdateProjective()
 void CPBoundingBox::UpdateAffine()
 {
     // Under an affine matrix the box stays a parallelepiped: the centre moves
-    // and the half size turns into three edge vectors.
+    // and the half size turns into three edge vectors x, y and z (the first
+    // three rows scaled by the half size). Worked one coordinate at a time;
+    // (&v.x)[i] is coordinate i of v, as D3DXVECTOR3's float* view gives it.
     const D3DXMATRIX& w = m_world;
-    const D3DXVECTOR3 rowX(w._11, w._12, w._13);
-    const D3DXVECTOR3 rowY(w._21, w._22, w._23);
-    const D3DXVECTOR3 rowZ(w._31, w._32, w._33);
-    const D3DXVECTOR3 centre =
-        rowX * m_centre.x + rowY * m_centre.y + rowZ * m_centre.z + D3DXVECTOR3(w._41, w._42, w._43);
-    const D3DXVECTOR3 x = rowX * m_halfSize.x;
-    const D3DXVECTOR3 y = rowY * m_halfSize.y;
-    const D3DXVECTOR3 z = rowZ * m_halfSize.z;
-
-    const D3DXVECTOR3 below = centre - z;
-    const D3DXVECTOR3 above = centre + z;
-    const D3DXVECTOR3 back = y - x;  // from corner 1 to corner 3, halved
-    const D3DXVECTOR3 front = x + y; // from corner 0 to corner 2, halved
-    m_corners[0] = below - front;
-    m_corners[1] = below - back;
-    m_corners[2] = below + front;
-    m_corners[3] = below + back;
-    m_corners[4] = above - front;
-    m_corners[5] = above - back;
-    m_corners[6] = above + front;
-    m_corners[7] = above + back;
+    float centre[3];
+    float x[3];
+    float y[3];
+    float z[3];
+    for (int i = 0; i < 3; ++i) {
+        centre[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
+        x[i] = w.m[0][i] * m_halfSize.x;
+        y[i] = w.m[1][i] * m_halfSize.y;
+        z[i] = w.m[2][i] * m_halfSize.z;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const float below = centre[i] - z[i];
+        const float above = centre[i] + z[i];
+        const float back = y[i] - x[i];  // from corner 1 to corner 3, halved
+        const float front = x[i] + y[i]; // from corner 0 to corner 2, halved
+        (&m_corners[0].x)[i] = below - front;
+        (&m_corners[1].x)[i] = below - back;
+        (&m_corners[2].x)[i] = below + front;
+        (&m_corners[3].x)[i] = below + back;
+        (&m_corners[4].x)[i] = above - front;
+        (&m_corners[5].x)[i] = above - back;
+        (&m_corners[6].x)[i] = above + front;
+        (&m_corners[7].x)[i] = above + back;
+        // The extremes of the corners lie |x| + |y| + |z| from the centre.
+        const float reach = std::fabs(x[i]) + std::fabs(y[i]) + std::fabs(z[i]);
+        (&m_worldMin.x)[i] = centre[i] - reach;
+        (&m_worldMax.x)[i] = centre[i] + reach;
+    }
 
     // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
     // is four times a cross product of two edge vectors.
+    const D3DXVECTOR3 edgeX(x), edgeY(y), edgeZ(z);
     D3DXVECTOR3 xy, yz, zx;
-    D3DXVec3Cross(&xy, &x, &y);
-    D3DXVec3Cross(&yz, &y, &z);
-    D3DXVec3Cross(&zx, &z, &x);
+    D3DXVec3Cross(&xy, &edgeX, &edgeY);
+    D3DXVec3Cross(&yz, &edgeY, &edgeZ);
+    D3DXVec3Cross(&zx, &edgeZ, &edgeX);
     xy *= 4.0f;
     yz *= 4.0f;
     zx *= 4.0f;
@@ -132,13 +142,6 @@ void CPBoundingBox::UpdateAffine()
     m_planes[3] = D3DXPLANE(-yz.x, -yz.y, -yz.z, D3DXVec3Dot(&yz, &m_corners[3]));
     m_planes[4] = D3DXPLANE(-zx.x, -zx.y, -zx.z, D3DXVec3Dot(&zx, &m_corners[0]));
     m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
-
-    // The extremes of the corners on each axis lie |x| + |y| + |z| from the centre.
-    const D3DXVECTOR3 reach(std::fabs(x.x) + std::fabs(y.x) + std::fabs(z.x),
-                            std::fabs(x.y) + std::fabs(y.y) + std::fabs(z.y),
-                            std::fabs(x.z) + std::fabs(y.z) + std::fabs(z.z));
-    m_worldMin = centre - reach;
-    m_worldMax = centre + reach;
 }
 
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,

@@ -13,6 +13,122 @@ void Grow(D3DXVECTOR3& low, D3DXVECTOR3& high, const D3DXVECTOR3& otherLow, cons
     D3DXVec3Minimize(&low, &low, &otherLow);
     D3DXVec3Maximize(&high, &high, &otherHigh);
 }
+
+// Any matrix: (x, y, z, 1) x S for the eight corners, from the rows scaled by
+// each extreme of each axis; a corner that lands at infinity or at a value
+// that is not finite is skipped.
+void AddShadowByCorners(CPBounds& bounds, const D3DXMATRIX& s)
+{
+    const float* rows[4] = { s.m[0], s.m[1], s.m[2], s.m[3] };
+    float scaled[3][2][4];
+    const float extremes[3][2] = { { bounds.m_min.x, bounds.m_max.x },
+                                   { bounds.m_min.y, bounds.m_max.y },
+                                   { bounds.m_min.z, bounds.m_max.z } };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int side = 0; side < 2; ++side) {
+            for (int c = 0; c < 4; ++c)
+                scaled[axis][side][c] = extremes[axis][side] * rows[axis][c];
+        }
+    }
+
+    D3DXVECTOR3 low = bounds.m_min;
+    D3DXVECTOR3 high = bounds.m_max;
+    for (int k = 0; k < 8; ++k) {
+        const float* x = scaled[0][k & 1];
+        const float* y = scaled[1][(k >> 1) & 1];
+        const float* z = scaled[2][(k >> 2) & 1];
+        float p[4];
+        for (int c = 0; c < 4; ++c)
+            p[c] = x[c] + y[c] + z[c] + rows[3][c];
+        if (p[3] == 0.0f)
+            continue;
+        const float inverse = 1.0f / p[3];
+        const D3DXVECTOR3 point(p[0] * inverse, p[1] * inverse, p[2] * inverse);
+        if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
+            continue;
+        D3DXVec3Minimize(&low, &low, &point);
+        D3DXVec3Maximize(&high, &high, &point);
+    }
+    bounds.m_min = low;
+    bounds.m_max = high;
+}
+
+// Coordinate c of corner k under a matrix without projective column, whose
+// w is the same for every corner; computed as AddShadowByCorners does.
+float ProjectCorner(const CPBounds& bounds, const D3DXMATRIX& s, int k, int c, float inverse)
+{
+    const float x = ((k & 1) ? bounds.m_max.x : bounds.m_min.x) * s.m[0][c];
+    const float y = ((k & 2) ? bounds.m_max.y : bounds.m_min.y) * s.m[1][c];
+    const float z = ((k & 4) ? bounds.m_max.z : bounds.m_min.z) * s.m[2][c];
+    return (x + y + z + s.m[3][c]) * inverse;
+}
+
+float Smaller(float a, float b)
+{
+    return a < b ? a : b;
+}
+
+float Larger(float a, float b)
+{
+    return a < b ? b : a;
+}
+
+// A matrix without projective column (a sun's shadow): every corner of finite
+// bounds has w = _44, so each projected coordinate is a sum of one term per
+// axis and the fourth row, divided by the same w. Rounded sums and products
+// are monotonic in each term, so the smallest and largest value over the
+// eight corners come from the smaller and larger term of each axis. A term
+// that is not finite (from the bounds or the matrix) ends up in one of these
+// two sums; when both are finite for every coordinate, so is every corner and
+// none is skipped. Gives the result of AddShadowByCorners, or returns false
+// and changes nothing.
+bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
+{
+    const float inverse = 1.0f / s._44;
+    const D3DXVECTOR3& low = bounds.m_min;
+    const D3DXVECTOR3& high = bounds.m_max;
+    float grownLow[3];
+    float grownHigh[3];
+    for (int c = 0; c < 3; ++c) {
+        const float x0 = low.x * s.m[0][c], x1 = high.x * s.m[0][c];
+        const float y0 = low.y * s.m[1][c], y1 = high.y * s.m[1][c];
+        const float z0 = low.z * s.m[2][c], z1 = high.z * s.m[2][c];
+        // Summed in the order of ProjectCorner.
+        const float first = (Smaller(x0, x1) + Smaller(y0, y1) + Smaller(z0, z1) + s.m[3][c]) * inverse;
+        const float second = (Larger(x0, x1) + Larger(y0, y1) + Larger(z0, z1) + s.m[3][c]) * inverse;
+        if (!std::isfinite(first) || !std::isfinite(second))
+            return false;
+        // A negative w turns the order round.
+        const float least = Smaller(first, second);
+        const float most = Larger(first, second);
+
+        // The corner walk takes each corner that is not beyond the extreme so
+        // far, so among equal values the last corner stands. That matters for
+        // zero only, which has two signs.
+        float lowest = low[c];
+        float highest = high[c];
+        if (least != 0.0f && most != 0.0f) {
+            lowest = lowest < least ? lowest : least;
+            highest = highest > most ? highest : most;
+        } else if (least == most) {
+            // Every corner gives a zero: the last one stands.
+            const float value = ProjectCorner(bounds, s, 7, c, inverse);
+            lowest = lowest < value ? lowest : value;
+            highest = highest > value ? highest : value;
+        } else {
+            for (int k = 0; k < 8; ++k) {
+                const float value = ProjectCorner(bounds, s, k, c, inverse);
+                lowest = lowest < value ? lowest : value;
+                highest = highest > value ? highest : value;
+            }
+        }
+        grownLow[c] = lowest;
+        grownHigh[c] = highest;
+    }
+    bounds.m_min = D3DXVECTOR3(grownLow[0], grownLow[1], grownLow[2]);
+    bounds.m_max = D3DXVECTOR3(grownHigh[0], grownHigh[1], grownHigh[2]);
+    return true;
+}
 }
 
 void CPBounds::UpdateCentre()
@@ -30,8 +146,8 @@ void CPBounds::FromParts(const std::vector<CPBoundingBox>& boxes)
     }
     m_min = boxes.front().m_worldMin;
     m_max = boxes.front().m_worldMax;
-    for (const CPBoundingBox& box : boxes)
-        Grow(m_min, m_max, box.m_worldMin, box.m_worldMax);
+    for (size_t i = 1; i < boxes.size(); ++i)
+        Grow(m_min, m_max, boxes[i].m_worldMin, boxes[i].m_worldMax);
     UpdateCentre();
 }
 
@@ -83,42 +199,12 @@ bool CPBounds::IntersectSegment(const D3DXVECTOR3& o, const D3DXVECTOR3& v, floa
 void CPBounds::AddShadow()
 {
     const D3DXMATRIX& s = g_ShadowMatrix;
-    // With no projective column every corner has w = 0 and would be skipped.
-    if (s._14 == 0.0f && s._24 == 0.0f && s._34 == 0.0f && s._44 == 0.0f)
-        return;
-
-    // (x, y, z, 1) x S for the eight corners, from the rows scaled by each
-    // extreme of each axis.
-    const float* rows[4] = { s.m[0], s.m[1], s.m[2], s.m[3] };
-    float scaled[3][2][4];
-    const float extremes[3][2] = { { m_min.x, m_max.x }, { m_min.y, m_max.y }, { m_min.z, m_max.z } };
-    for (int axis = 0; axis < 3; ++axis) {
-        for (int side = 0; side < 2; ++side) {
-            for (int c = 0; c < 4; ++c)
-                scaled[axis][side][c] = extremes[axis][side] * rows[axis][c];
-        }
+    if (s._14 == 0.0f && s._24 == 0.0f && s._34 == 0.0f) {
+        // Every corner has w = _44; with 0 every corner would be skipped.
+        if (s._44 == 0.0f || AddShadowWithCommonW(*this, s))
+            return;
     }
-
-    D3DXVECTOR3 low = m_min;
-    D3DXVECTOR3 high = m_max;
-    for (int k = 0; k < 8; ++k) {
-        const float* x = scaled[0][k & 1];
-        const float* y = scaled[1][(k >> 1) & 1];
-        const float* z = scaled[2][(k >> 2) & 1];
-        float p[4];
-        for (int c = 0; c < 4; ++c)
-            p[c] = x[c] + y[c] + z[c] + rows[3][c];
-        if (p[3] == 0.0f)
-            continue;
-        const float inverse = 1.0f / p[3];
-        const D3DXVECTOR3 point(p[0] * inverse, p[1] * inverse, p[2] * inverse);
-        if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
-            continue;
-        D3DXVec3Minimize(&low, &low, &point);
-        D3DXVec3Maximize(&high, &high, &point);
-    }
-    m_min = low;
-    m_max = high;
+    AddShadowByCorners(*this, s);
 }
 
 bool CPBounds::SphereTest(const D3DXVECTOR3& c, float radius) const

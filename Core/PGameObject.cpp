@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace
@@ -34,6 +35,16 @@ constexpr char kFlameName[] = "flame";
 bool IsAffine(const D3DXMATRIX& m)
 {
     return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+constexpr float kIdentity[4][4] = { { 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 }, { 0, 0, 0, 1 } };
+
+// D3DXMatrixIsIdentity with a fast path: a matrix that is bit for bit the
+// identity (most boxes sit on their owner unmoved) is recognised by one block
+// compare.
+bool IsIdentity(const D3DXMATRIX& m)
+{
+    return std::memcmp(m.m, kIdentity, sizeof(kIdentity)) == 0 || D3DXMatrixIsIdentity(&m);
 }
 
 // out = a x b. Most scene matrices are affine; their product skips the terms
@@ -60,11 +71,35 @@ void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& 
 // Places a box on its owner: world = local x the owner's world.
 void PlaceBox(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
 {
-    if (D3DXMatrixIsIdentity(&box.m_local))
+    if (IsIdentity(box.m_local))
         box.m_world = ownerWorld;
     else
         MultiplyTransforms(box.m_world, box.m_local, ownerWorld);
     box.Update();
+}
+
+// Grows the minimum and maximum of bounds to hold those of other; centre and
+// half size are left for UpdateCentre.
+void GrowExtents(CPBounds& bounds, const CPBounds& other)
+{
+    D3DXVec3Minimize(&bounds.m_min, &bounds.m_min, &other.m_min);
+    D3DXVec3Maximize(&bounds.m_max, &bounds.m_max, &other.m_max);
+}
+
+// Asks the caches for memory that is about to be written. In a large tree
+// each object lies far from the one updated before it; asking a little ahead
+// lets the loads of several objects overlap instead of waiting for each.
+void PrefetchForWrite(const void* address, size_t size)
+{
+#if defined(__GNUC__)
+    constexpr size_t kCacheLine = 64;
+    const char* bytes = static_cast<const char*>(address);
+    for (size_t offset = 0; offset < size; offset += kCacheLine)
+        __builtin_prefetch(bytes + offset, 1);
+#else
+    (void)address;
+    (void)size;
+#endif
 }
 
 // The later detail levels: entry 0 is the object itself.
@@ -229,15 +264,21 @@ void CPGameObject::UpdateTransform()
     m_objectBounds.FromBox(m_ownBox);
     m_partBounds.FromParts(m_partBoxes);
 
+    // Merge and Union per child would recompute centre and half size each
+    // time; only the last values stand, so the children grow the extents and
+    // the centres follow once below, with the same result.
     for (size_t i = 0; i < m_children.size(); ++i) {
+        PrefetchForChild(i);
         CPGameObject& child = *m_children[i];
         child.m_transformUpdated = 0;
         child.m_parentMatrix = m_worldMatrix;
         child.m_dirty = 1;
         child.UpdateTransform();
-        m_partBounds.Merge(child.m_partBounds);
-        m_objectBounds.Union(child.m_objectBounds);
+        GrowExtents(m_partBounds, child.m_partBounds);
+        GrowExtents(m_objectBounds, child.m_objectBounds);
     }
+    if (!m_children.empty())
+        m_partBounds.UpdateCentre();
 
     if (m_shadow)
         m_objectBounds.AddShadow();
@@ -246,6 +287,32 @@ void CPGameObject::UpdateTransform()
     m_dirty = 0;
     // A mesh body reads the world matrix from its owner when it sees the
     // transform-updated flag, so nothing is copied into it here.
+}
+
+void CPGameObject::PrefetchForChild(size_t index) const
+{
+    // Two children ahead the fields, one ahead the part boxes: their address
+    // is in the fields asked for one step earlier. The first two children's
+    // fields are asked for when the walk over the children begins.
+    const size_t count = m_children.size();
+    if (index == 0) {
+        m_children[0]->PrefetchFields();
+        if (count > 1)
+            m_children[1]->PrefetchFields();
+    }
+    if (index + 2 < count)
+        m_children[index + 2]->PrefetchFields();
+    if (index + 1 < count) {
+        const std::vector<CPBoundingBox>& boxes = m_children[index + 1]->m_partBoxes;
+        PrefetchForWrite(boxes.data(), boxes.size() * sizeof(CPBoundingBox));
+    }
+}
+
+void CPGameObject::PrefetchFields() const
+{
+    // The fields the transform update touches come first, the own box last.
+    const char* begin = reinterpret_cast<const char*>(this);
+    PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox + 1) - begin);
 }
 
 // --- Boxes, flags, body ----------------------------------------------------

@@ -289,9 +289,14 @@ private:
     void AddTaskWithOrder(CPTask* task, int32_t order) const;
     void SendToHandler(const char* command, const std::string& params) const;
     void CopyBodyFrom(const CPGameObject& source);
+    // Memory hints for UpdateTransform's walk over the children while child
+    // index is updated, and for this object's own part of that walk.
+    void PrefetchForChild(size_t index) const;
+    void PrefetchFields() const;
 
-    // The transform update's data first, so that a walk over a large tree
-    // touches as few cache lines per object as it can.
+    // The transform update's data first, ending with the own box, so that a
+    // walk over a large tree touches as few cache lines per object as it can
+    // (and PrefetchFields can ask for them as one block).
     uint8_t m_dirty = 1;
     uint8_t m_transformUpdated = 1;
     uint8_t m_shadow = 1;
