@@ -1,5 +1,6 @@
 #include "Core/PBoundingBox.h"
 #include "Core/PBounds.h"
+#include "Platform/CRand.h"
 
 #include <gtest/gtest.h>
 
@@ -278,4 +279,39 @@ TEST(Bounds, AddShadowGrowsByTheProjectedCorners)
         EXPECT_TRUE(std::isfinite(v));
     ExpectVec(level.m_min, -1, -1, 0);
     ExpectVec(level.m_max, 1, 1, 1);
+}
+
+TEST(Bounds, AddShadowUnderASunMatchesEveryProjectedCorner)
+{
+    // Sun shadows take a shortcut over the eight corners; it must give what
+    // projecting every corner gives, whatever the sun and the box.
+    ShadowMatrixGuard guard;
+    crt::srand(7);
+    const auto random = [](float low, float high) {
+        return low + (high - low) * static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax);
+    };
+    for (int trial = 0; trial < 500; ++trial) {
+        const D3DXVECTOR4 sun(random(-1, 1), random(-1, 1), random(0.2f, 1), 0);
+        const D3DXPLANE ground(random(-0.2f, 0.2f), random(-0.2f, 0.2f), 1, random(-5, 5));
+        D3DXMatrixShadow(&g_ShadowMatrix, &sun, &ground);
+        const D3DXVECTOR3 low(random(-50, 50), random(-50, 50), random(-5, 20));
+        const D3DXVECTOR3 high(low.x + random(0, 30), low.y + random(0, 30), low.z + random(0, 30));
+        CPBounds bounds = MakeBounds(low, high);
+
+        D3DXVECTOR3 expectedLow = low;
+        D3DXVECTOR3 expectedHigh = high;
+        for (int k = 0; k < 8; ++k) {
+            const D3DXVECTOR3 corner((k & 1) ? high.x : low.x, (k & 2) ? high.y : low.y, (k & 4) ? high.z : low.z);
+            D3DXVECTOR3 projected;
+            D3DXVec3TransformCoord(&projected, &corner, &g_ShadowMatrix);
+            D3DXVec3Minimize(&expectedLow, &expectedLow, &projected);
+            D3DXVec3Maximize(&expectedHigh, &expectedHigh, &projected);
+        }
+        bounds.AddShadow();
+        ExpectVec(bounds.m_min, expectedLow.x, expectedLow.y, expectedLow.z, 1e-3f);
+        ExpectVec(bounds.m_max, expectedHigh.x, expectedHigh.y, expectedHigh.z, 1e-3f);
+        if (HasFailure())
+            break;
+    }
+    crt::srand(1);
 }
