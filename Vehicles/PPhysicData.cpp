@@ -1,5 +1,7 @@
 #include "Vehicles/PPhysicData.h"
 
+#include "Core/PGameObject.h"
+
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PPhysicAnimatedBody.h"
 #include "Vehicles/PPhysicBody.h"
@@ -119,6 +121,12 @@ void CPPhysicData::ApplyMass(const D3DXVECTOR3& ownerPosition, const D3DXQUATERN
     if (m_wantsController && !m_controllerNode)
         m_controllerNode = m_rigidBody->AddController(this, 1);
     m_rigidBody->UpdateBoundingInfo();
+}
+
+void CPPhysicData::ApplyMass()
+{
+    if (m_owner)
+        ApplyMass(m_owner->GetPosition(), m_owner->GetRotation());
 }
 
 void CPPhysicData::ReleaseBody()

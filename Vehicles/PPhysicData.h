@@ -95,6 +95,9 @@ public:
     // object as its controller; then refits its bounds. Nothing without a
     // rigid body.
     void ApplyMass(const D3DXVECTOR3& ownerPosition, const D3DXQUATERNION& ownerRotation);
+    // The same with the owner's own position and rotation; nothing without
+    // an owner.
+    void ApplyMass();
     // Hands the description to the remove-body handler when it has a body.
     void ReleaseBody();
     // Moves the animated body when there is one, else the rigid body.

@@ -1,5 +1,6 @@
 #include "PhysicFixture.h"
 
+#include "Core/PGameObject.h"
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PPhysicData.h"
 
@@ -269,4 +270,26 @@ TEST_F(PhysicData, CopyTakesTheInertiaBlockAndShapesAsTheyStand)
     EXPECT_EQ(copy.m_particle, 0);
     EXPECT_EQ(copy.m_pushEnabled, 0);
     EXPECT_EQ(copy.m_terrainTriangleCount, 0);
+}
+
+TEST_F(PhysicData, ApplyMassWithoutArgumentsTakesTheOwnersPose)
+{
+    CPGameObject owner("car");
+    owner.SetPosition(D3DXVECTOR3(4.0f, -2.0f, 1.5f));
+    owner.SetRotation(D3DXQUATERNION(0.0f, 0.0f, 0.0f, 2.0f));
+    CPPhysicData data(&owner);
+    data.m_rigidBody = m_world->CreateRigidBody();
+    data.SetBoxInertia(1.0f, 1.0f, 1.0f, 3.0f);
+    data.ApplyMass();
+    EXPECT_EQ(data.m_rigidBody->m_mass, 3.0f);
+    ExpectNear(D3DXVECTOR4(data.m_rigidBody->m_pose.m_matrix.m[3]), D3DXVECTOR4(4.0f, -2.0f, 1.5f, 1.0f));
+    EXPECT_EQ(data.m_rigidBody->m_pose.m_orientation, kIdentity);
+
+    // Without an owner there is no pose to take.
+    m_data.m_rigidBody = m_world->CreateRigidBody();
+    m_data.SetBoxInertia(1.0f, 1.0f, 1.0f, 3.0f);
+    const float massBefore = m_data.m_rigidBody->m_mass;
+    m_data.ApplyMass();
+    EXPECT_EQ(m_data.m_rigidBody->m_mass, massBefore);
+    EXPECT_NE(massBefore, 3.0f);
 }
