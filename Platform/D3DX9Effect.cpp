@@ -19,6 +19,8 @@ namespace
 int g_effectCreations = 0;
 int g_liveEffects = 0;
 int g_livePools = 0;
+// Array parameters are cut to this many elements.
+constexpr long kMaxElements = 4096;
 
 // --- Scanning the effect text ---------------------------------------------------------
 
@@ -274,7 +276,7 @@ private:
             ++m_at;
             if (m_at >= m_tokens.size() || m_tokens[m_at].kind != Token::kNumber)
                 return Fail("an array size expected");
-            parameter.elements = static_cast<UINT>(std::max(1L, std::min(65536L, std::strtol(m_tokens[m_at].text.c_str(), nullptr, 10))));
+            parameter.elements = static_cast<UINT>(std::max(1L, std::min(kMaxElements, std::strtol(m_tokens[m_at].text.c_str(), nullptr, 10))));
             ++m_at;
             if (!Expect("]"))
                 return false;

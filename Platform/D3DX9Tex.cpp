@@ -6,6 +6,7 @@
 #include <stb_image_resize.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -196,9 +197,11 @@ bool BmpComplete(const BYTE* bytes, size_t size)
     const int64_t width = static_cast<int32_t>(Word(bytes, 18));
     const int64_t height = std::abs(static_cast<int64_t>(static_cast<int32_t>(Word(bytes, 22))));
     const int64_t bits = Half(bytes, 28);
+    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return false;
     const int64_t rowBytes = (width * bits + 31) / 32 * 4;
     const int64_t end = static_cast<int64_t>(Word(bytes, 10)) + rowBytes * height;
-    return width > 0 && end <= static_cast<int64_t>(size);
+    return end <= static_cast<int64_t>(size);
 }
 
 struct DecodedImage
