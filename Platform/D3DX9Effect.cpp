@@ -637,7 +637,8 @@ public:
         Parameter* parameter = FindParameter(handle);
         if (!parameter || !data || parameter->texture || bytes > parameter->value->bytes.size())
             return D3DERR_INVALIDCALL;
-        std::memcpy(parameter->value->bytes.data(), data, bytes);
+        if (bytes > 0)
+            std::memcpy(parameter->value->bytes.data(), data, bytes);
         return D3D_OK;
     }
 
@@ -646,7 +647,8 @@ public:
         Parameter* parameter = FindParameter(handle);
         if (!parameter || !data || parameter->texture || bytes > parameter->value->bytes.size())
             return D3DERR_INVALIDCALL;
-        std::memcpy(data, parameter->value->bytes.data(), bytes);
+        if (bytes > 0)
+            std::memcpy(data, parameter->value->bytes.data(), bytes);
         return D3D_OK;
     }
 
