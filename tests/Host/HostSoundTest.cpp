@@ -7,6 +7,7 @@
 #include "Host/PHostFrame.h"
 #include "Platform/DSound.h"
 #include "Platform/DShow.h"
+#include "MediaFixture.h"
 #include "ScratchRoot.h"
 #include "Sound/NSoundManager.h"
 #include "Sound/PSoundCache.h"
@@ -29,8 +30,9 @@ protected:
         m_savedSound = g_CfgSoundVolume;
         m_savedMusic = g_CfgMusicVolume;
         g_TaskManager = &m_tasks;
-        m_root.MakeFile("Data/Music/theme.mp3", "music");
-        m_root.MakeFile("Data/Music/race.mp3", "more music");
+        m_root.MakeDirectory("Data/Music");
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/theme.mp3"), 2.0));
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/race.mp3"), 2.0));
     }
 
     void TearDown() override
