@@ -137,3 +137,32 @@ TEST_F(HostSound, WithoutTheTaskManagerTheMusicStillPlays)
     music.Update(); // no event yet
     EXPECT_EQ(Graph().runCalls, 1);
 }
+
+TEST_F(HostSound, ANewFileRunsFromTheNextFrameAndEndsByTheFrameClock)
+{
+    ASSERT_TRUE(CreateHostSound(nullptr));
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/short.mp3"), 0.1));
+    CPMusic& music = *GetMusic();
+
+    // Loaded without Start: the task runs it once, then the frames play it
+    // to its end, where a looping file starts again.
+    ASSERT_EQ(music.Play("short.mp3", true), S_OK);
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Running);
+    EXPECT_EQ(Graph().runCalls, 1);
+    RunFrame(0.05f);
+    RunFrame(0.05f);
+    EXPECT_EQ(Graph().positionsSet, std::vector<REFTIME>({ 0.0 }));
+    EXPECT_EQ(Graph().runCalls, 2);
+
+    // A stopped file is not run again; the next file is.
+    music.Stop();
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Stopped);
+    ASSERT_EQ(music.Play("short.mp3", false), S_OK);
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Running);
+    RunFrame(0.1f);
+    EXPECT_EQ(Graph().state, State_Stopped);
+    EXPECT_EQ(Graph().runCalls, 1);
+}
