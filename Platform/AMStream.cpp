@@ -1,5 +1,6 @@
 #include "Platform/AMStream.h"
 
+#include "Platform/ComObject.h"
 #include "Platform/MediaFile.h"
 
 #include <algorithm>
@@ -77,55 +78,25 @@ struct Shared
     double runClock = 0.0;
 };
 
-// Reference counting and interface lookup of one stand-in object over the
-// shared stream; Derived lists its interfaces in Find.
-template <class Derived, class Main>
-class StreamObject : public Main
+// Keeps the shared stream alive and counts the object in the stream's record.
+class StreamPart
 {
-public:
-    explicit StreamObject(std::shared_ptr<Shared> shared)
+protected:
+    explicit StreamPart(std::shared_ptr<Shared> shared)
         : m_shared(std::move(shared))
     {
         ++m_shared->record->liveObjects;
     }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = static_cast<Derived*>(this)->Find(iid);
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-
-    ULONG AddRef() override { return ++m_references; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            --m_shared->record->liveObjects;
-            delete static_cast<Derived*>(this);
-        }
-        return left;
-    }
-
-protected:
-    ~StreamObject() = default;
+    ~StreamPart() { --m_shared->record->liveObjects; }
 
     std::shared_ptr<Shared> m_shared;
-
-private:
-    ULONG m_references = 1;
 };
 
-class Sample final : public StreamObject<Sample, IDirectDrawStreamSample>
+class Sample final : public ComObject<Sample, IDirectDrawStreamSample>, private StreamPart
 {
 public:
     Sample(std::shared_ptr<Shared> shared, IDirectDrawSurface* surface, const RECT& rect)
-        : StreamObject(std::move(shared))
+        : StreamPart(std::move(shared))
         , m_surface(surface)
         , m_rect(rect)
     {
@@ -134,7 +105,7 @@ public:
 
     ~Sample() { SafeRelease(m_surface); }
 
-    void* Find(REFIID iid)
+    void* FindInterface(REFIID iid)
     {
         if (iid == IID_IUnknown || iid == IID_IDirectDrawStreamSample)
             return static_cast<IDirectDrawStreamSample*>(this);
@@ -205,12 +176,15 @@ private:
     int64_t m_written = -1;
 };
 
-class AudioStream final : public StreamObject<AudioStream, IMediaStream>
+class AudioStream final : public ComObject<AudioStream, IMediaStream>, private StreamPart
 {
 public:
-    using StreamObject::StreamObject;
+    explicit AudioStream(std::shared_ptr<Shared> shared)
+        : StreamPart(std::move(shared))
+    {
+    }
 
-    void* Find(REFIID iid)
+    void* FindInterface(REFIID iid)
     {
         if (iid == IID_IUnknown || iid == IID_IMediaStream)
             return static_cast<IMediaStream*>(this);
@@ -227,12 +201,15 @@ public:
     }
 };
 
-class VideoStream final : public StreamObject<VideoStream, IDirectDrawMediaStream>
+class VideoStream final : public ComObject<VideoStream, IDirectDrawMediaStream>, private StreamPart
 {
 public:
-    using StreamObject::StreamObject;
+    explicit VideoStream(std::shared_ptr<Shared> shared)
+        : StreamPart(std::move(shared))
+    {
+    }
 
-    void* Find(REFIID iid)
+    void* FindInterface(REFIID iid)
     {
         if (iid == IID_IUnknown || iid == IID_IMediaStream || iid == IID_IDirectDrawMediaStream)
             return static_cast<IDirectDrawMediaStream*>(this);
@@ -291,15 +268,17 @@ public:
     }
 };
 
-class StreamGraph final : public StreamObject<StreamGraph, IGraphBuilder>,
-                          public IMediaControl,
-                          public IMediaPosition,
-                          public IBasicAudio
+class StreamGraph final
+    : public ComObject<StreamGraph, IGraphBuilder, IMediaControl, IMediaPosition, IBasicAudio>,
+      private StreamPart
 {
 public:
-    using StreamObject::StreamObject;
+    explicit StreamGraph(std::shared_ptr<Shared> shared)
+        : StreamPart(std::move(shared))
+    {
+    }
 
-    void* Find(REFIID iid)
+    void* FindInterface(REFIID iid)
     {
         if (iid == IID_IUnknown || iid == IID_IGraphBuilder)
             return static_cast<IGraphBuilder*>(this);
@@ -314,10 +293,6 @@ public:
         }
         return nullptr;
     }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override { return StreamObject::QueryInterface(iid, object); }
-    ULONG AddRef() override { return StreamObject::AddRef(); }
-    ULONG Release() override { return StreamObject::Release(); }
 
     HRESULT RenderFile(LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
     HRESULT Abort() override { return S_OK; }
@@ -387,12 +362,15 @@ private:
     LONG m_volume = 0;
 };
 
-class MultiMediaStream final : public StreamObject<MultiMediaStream, IAMMultiMediaStream>
+class MultiMediaStream final : public ComObject<MultiMediaStream, IAMMultiMediaStream>, private StreamPart
 {
 public:
-    using StreamObject::StreamObject;
+    explicit MultiMediaStream(std::shared_ptr<Shared> shared)
+        : StreamPart(std::move(shared))
+    {
+    }
 
-    void* Find(REFIID iid)
+    void* FindInterface(REFIID iid)
     {
         if (iid == IID_IUnknown || iid == IID_IAMMultiMediaStream)
             return static_cast<IAMMultiMediaStream*>(this);

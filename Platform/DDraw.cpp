@@ -1,5 +1,7 @@
 #include "Platform/DDraw.h"
 
+#include "Platform/ComObject.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -24,7 +26,7 @@ DDPIXELFORMAT RgbFormat()
     return format;
 }
 
-class Surface final : public IDirectDrawSurface
+class Surface final : public ComObject<Surface, IDirectDrawSurface>
 {
 public:
     Surface(DWORD width, DWORD height)
@@ -35,28 +37,13 @@ public:
         ++g_LiveSurfaces;
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDirectDrawSurface)
-            return E_NOINTERFACE;
-        *object = static_cast<IDirectDrawSurface*>(this);
-        AddRef();
-        return S_OK;
-    }
+    ~Surface() { --g_LiveSurfaces; }
 
-    ULONG AddRef() override { return ++m_references; }
-
-    ULONG Release() override
+    void* FindInterface(REFIID iid)
     {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            --g_LiveSurfaces;
-            delete this;
-        }
-        return left;
+        if (iid == IID_IUnknown || iid == IID_IDirectDrawSurface)
+            return static_cast<IDirectDrawSurface*>(this);
+        return nullptr;
     }
 
     HRESULT Lock(RECT* rect, DDSURFACEDESC* description, DWORD, HANDLE) override
@@ -100,40 +87,24 @@ private:
         description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
     }
 
-    ULONG m_references = 1;
     DWORD m_width;
     DWORD m_height;
     std::vector<uint8_t> m_pixels;
     bool m_locked = false;
 };
 
-class DirectDraw final : public IDirectDraw
+class DirectDraw final : public ComObject<DirectDraw, IDirectDraw>
 {
 public:
     DirectDraw() { ++g_LiveObjects; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDirectDraw)
-            return E_NOINTERFACE;
-        *object = static_cast<IDirectDraw*>(this);
-        AddRef();
-        return S_OK;
-    }
+    ~DirectDraw() { --g_LiveObjects; }
 
-    ULONG AddRef() override { return ++m_references; }
-
-    ULONG Release() override
+    void* FindInterface(REFIID iid)
     {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            --g_LiveObjects;
-            delete this;
-        }
-        return left;
+        if (iid == IID_IUnknown || iid == IID_IDirectDraw)
+            return static_cast<IDirectDraw*>(this);
+        return nullptr;
     }
 
     HRESULT SetCooperativeLevel(HWND, DWORD) override { return S_OK; }
@@ -161,7 +132,6 @@ public:
     }
 
 private:
-    ULONG m_references = 1;
 };
 }
 
