@@ -3,11 +3,18 @@
 #include "Core/PLog.h"
 #include "Render/PAVIPlayer1.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
 {
 const char* const kSource = "Host/PHostVideo";
+
+// One X8R8G8B8 pixel as R5G6B5.
+uint16_t ToR5G6B5(uint32_t pixel)
+{
+    return static_cast<uint16_t>(((pixel >> 8) & 0xF800) | ((pixel >> 5) & 0x07E0) | ((pixel >> 3) & 0x001F));
+}
 }
 
 int32_t CPHostVideoPlayer::GetObjectSize() const
@@ -64,7 +71,44 @@ void CPHostVideoPlayer::Finish()
 
 bool CPHostVideoPlayer::CopyFrame()
 {
-    return false;
+    if (!m_surface || !m_texture)
+        return false;
+    DDSURFACEDESC frame {};
+    frame.dwSize = kDDSurfaceDescSize;
+    HRESULT hr = m_surface->Lock(nullptr, &frame, DDLOCK_WAIT | DDLOCK_READONLY, nullptr);
+    if (FAILED(hr)) {
+        ReportDXError(kSource, __LINE__, hr);
+        return false;
+    }
+    D3DLOCKED_RECT locked {};
+    hr = m_texture->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) {
+        ReportDXError(kSource, __LINE__, hr);
+        m_surface->Unlock(nullptr);
+        return false;
+    }
+    // The frame rectangle, cut to the surface and to the texture.
+    const LONG width = std::min<LONG>({ m_frameRect.right, static_cast<LONG>(frame.dwWidth), m_textureWidth });
+    const LONG height = std::min<LONG>({ m_frameRect.bottom, static_cast<LONG>(frame.dwHeight), m_textureHeight });
+    const auto* source = static_cast<const uint8_t*>(frame.lpSurface);
+    auto* target = static_cast<uint8_t*>(locked.pBits);
+    for (LONG y = 0; y < height; ++y) {
+        const uint8_t* from = source + static_cast<size_t>(y) * frame.lPitch;
+        uint8_t* to = target + static_cast<size_t>(y) * locked.Pitch;
+        if (m_textureDepth == 32) {
+            std::memcpy(to, from, static_cast<size_t>(width) * 4);
+            continue;
+        }
+        for (LONG x = 0; x < width; ++x) {
+            uint32_t pixel = 0;
+            std::memcpy(&pixel, from + x * 4, 4);
+            const uint16_t packed = ToR5G6B5(pixel);
+            std::memcpy(to + x * 2, &packed, 2);
+        }
+    }
+    m_texture->UnlockRect(0);
+    m_surface->Unlock(nullptr);
+    return true;
 }
 
 void CreateHostVideo()

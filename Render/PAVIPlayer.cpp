@@ -4,6 +4,7 @@
 #include "Core/PTaskManager.h"
 #include "Platform/COM.h"
 #include "Render/PRender.h"
+#include "Render/PTextureManager.h"
 #include "Sound/NSound.h"
 #include "Startup/PConfigVars.h"
 
@@ -89,6 +90,8 @@ CPAVIPlayer::CPAVIPlayer()
 
 CPAVIPlayer::~CPAVIPlayer()
 {
+    if (m_published)
+        Withdraw(*m_published);
     ReleaseAll();
     SafeRelease(m_texture);
 }
@@ -298,10 +301,22 @@ HRESULT CPAVIPlayer::MakeTexture(const Variant& variant, int32_t width, int32_t 
     return hr;
 }
 
-void CPAVIPlayer::Publish(const Variant&, IDirect3DTexture9*)
+void CPAVIPlayer::Publish(const Variant& variant, IDirect3DTexture9* texture)
 {
+    const CPTextureManager* manager = GetTextureManager();
+    CPTexture* entry = manager ? manager->FindTexture(variant.cacheKey) : nullptr;
+    if (!entry) {
+        GetLog().Print(0, "No texture \"%s\" to show the video in", variant.cacheKey);
+        return;
+    }
+    entry->ShowVideo(texture, variant.textureName);
+    m_published = &variant;
 }
 
-void CPAVIPlayer::Withdraw(const Variant&)
+void CPAVIPlayer::Withdraw(const Variant& variant)
 {
+    const CPTextureManager* manager = GetTextureManager();
+    CPTexture* entry = manager ? manager->FindTexture(variant.cacheKey) : nullptr;
+    if (entry && m_texture && entry->GetTexture() == m_texture)
+        entry->ShowVideo(nullptr, variant.textureName);
 }

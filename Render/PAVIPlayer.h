@@ -120,6 +120,8 @@ protected:
     BYTE m_playFinished;
     BYTE m_noSound;
     BYTE m_loop;
+    // The variant whose cache entry last showed the texture.
+    const Variant* m_published = nullptr;
 };
 
 // The first player; null until the host makes it.

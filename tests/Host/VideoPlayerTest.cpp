@@ -11,6 +11,7 @@
 #include "Platform/D3D9Device.h"
 #include "Platform/MediaFile.h"
 #include "Render/PAVIPlayer1.h"
+#include "Render/PTextureManager.h"
 #include "Startup/PConfigVars.h"
 
 #include "MediaFixture.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,14 +47,23 @@ protected:
         Write("square.avi", 256, 256, { kBlue }, false);
         Write("huge.avi", 4097, 2, { kRed }, false);
         m_root.MakeFile("Data/Video/corrupt.avi", m_root.ReadFile("Data/Video/small.avi").substr(0, 64));
+        // A one-pixel image for the texture entries to hold before a video.
+        m_root.MakeFile("Data/Textures/error.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\x10\x20\x30", 21));
         m_host = std::make_unique<CPGameHost>(m_root.Path());
+        if (!GetTextureManager()) {
+            m_textures = std::make_unique<CPTextureManager>();
+            g_TextureManager = m_textures.get();
+        }
         GetLog().SetSink([this](int32_t, const std::string& text) { m_log.push_back(text); });
     }
 
     void TearDown() override
     {
         GetLog().SetSink(nullptr);
+        for (CPTexture* entry : m_entries)
+            delete entry;
         m_host.reset();
+        m_textures.reset();
         g_CfgSoundVolume = m_savedVolume;
         g_CfgScreenBPP = m_savedDepth;
         PlatformAMStream::Reset();
@@ -97,6 +108,30 @@ protected:
         return PlatformD3D9::RecordOf(player.GetTexture())->serial;
     }
 
+    // The cache entry a material showing the video would have made.
+    CPTexture* Entry(const std::string& spec)
+    {
+        CPTexture* entry = GetTextureManager()->GetTexture(spec).Get();
+        m_entries.push_back(entry);
+        return entry;
+    }
+
+    // The 32-bit pixel at (x, y) of a player's texture (16-bit ones widened
+    // from R5G6B5 as they are stored).
+    static uint32_t Pixel(const CPAVIPlayer& player, int x, int y)
+    {
+        D3DLOCKED_RECT locked {};
+        EXPECT_EQ(player.GetTexture()->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const auto* row = static_cast<const uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
+        uint32_t pixel = 0;
+        if (player.GetTextureDepth() == 32)
+            std::memcpy(&pixel, row + x * 4, 4);
+        else
+            std::memcpy(&pixel, row + x * 2, 2);
+        player.GetTexture()->UnlockRect(0);
+        return player.GetTextureDepth() == 32 ? pixel & 0xFFFFFF : pixel;
+    }
+
     static D3DSURFACE_DESC TextureDesc(const CPAVIPlayer& player)
     {
         D3DSURFACE_DESC description {};
@@ -107,6 +142,8 @@ protected:
     ScratchRoot m_root;
     std::unique_ptr<CPGameHost> m_host;
     std::vector<std::string> m_log;
+    std::unique_ptr<CPTextureManager> m_textures; // when the host makes none
+    std::vector<CPTexture*> m_entries;
     float m_savedVolume = 0.0f;
     int32_t m_savedDepth = 0;
 };
@@ -159,7 +196,8 @@ TEST_F(VideoPlayer, PlayOpensTheVideoStoppedIntoAPowerOfTwoTexture)
     g_CfgSoundVolume = 3.0f;
     ASSERT_EQ(player.Play("small.avi", false), S_OK);
     EXPECT_EQ(PlatformAMStream::Streams().back()->volumes, std::vector<LONG>({ 0 }));
-    EXPECT_TRUE(m_log.empty());
+    for (const std::string& text : m_log)
+        EXPECT_EQ(text.find("DXError"), std::string::npos) << text;
 }
 
 TEST_F(VideoPlayer, WithoutSoundNoAudioStreamIsAddedOrAsked)
@@ -257,4 +295,75 @@ TEST_F(VideoPlayer, TaskPlaysTheFramesToTheEndOrLoopsAndStops)
     RunFrame(0.1f);
     EXPECT_FALSE(Listed(&first));
     EXPECT_TRUE(first.IsPlayFinished());
+}
+
+TEST_F(VideoPlayer, FramesAreCopiedIntoTheTextureTheCacheShows)
+{
+    CPTexture* video = Entry("video");
+    CPTexture* video1 = Entry("video1");
+    ASSERT_NE(video->GetTexture(), nullptr);
+    const PlatformD3D9::ResourceRecord* const before = PlatformD3D9::RecordOf(video->GetTexture());
+    ASSERT_NE(before, nullptr);
+    CPAVIPlayer& first = *GetAVIPlayer();
+    CPAVIPlayer& second = *GetAVIPlayer1();
+    g_CfgScreenBPP = 32;
+
+    // Both players at once, each into its own entry; the image the first
+    // entry held is released when the player takes the entry over.
+    Run("PlayVideo('small.avi') PlayVideo1('quiet.avi')");
+    EXPECT_EQ(video->GetTexture(), first.GetTexture());
+    EXPECT_EQ(video->GetName(), "VIDEO");
+    EXPECT_EQ(video1->GetTexture(), second.GetTexture());
+    EXPECT_EQ(video1->GetName(), "VIDEO1");
+    EXPECT_TRUE(before->released);
+
+    // The frame's length, then the first player's colour and the second's.
+    // The streams start with the first frame; a frame lasts 0.1 s. The first
+    // video ends on its last frame, the second (looping) starts again.
+    const struct
+    {
+        float frame;
+        uint32_t first;
+        uint32_t second;
+    } steps[] = { { 0.05f, kRed, kBlue },  { 0.04f, kRed, kBlue },   { 0.07f, kGreen, kRed },
+                  { 0.1f, kBlue, kBlue }, { 0.1f, kBlue, kRed }, { 0.1f, kBlue, kBlue } };
+    float time = 0.0f;
+    for (const auto& step : steps) {
+        RunFrame(step.frame);
+        time += step.frame;
+        EXPECT_EQ(Pixel(first, 0, 0), step.first) << time;
+        EXPECT_EQ(Pixel(first, 5, 2), step.first) << time;
+        EXPECT_EQ(Pixel(second, 3, 1), step.second) << time;
+    }
+    // Outside the video the texture stays as it was made.
+    EXPECT_EQ(Pixel(first, 6, 0), 0u);
+    EXPECT_EQ(Pixel(first, 0, 3), 0u);
+
+    // At 16 bits per pixel the frames are packed as R5G6B5.
+    Run("StopVideo() StopVideo1()");
+    g_CfgScreenBPP = 16;
+    Run("PlayVideo('small.avi')");
+    RunFrame(0.15f);
+    EXPECT_EQ(Pixel(first, 2, 1), 0xF800u);
+    RunFrame(0.1f);
+    EXPECT_EQ(Pixel(first, 2, 1), 0x07E0u);
+
+    // A new texture is shown at once; destroyed players leave no texture behind.
+    EXPECT_EQ(video->GetTexture(), first.GetTexture());
+    DestroyHostVideo();
+    EXPECT_EQ(video->GetTexture(), nullptr);
+    EXPECT_EQ(video1->GetTexture(), nullptr);
+}
+
+TEST_F(VideoPlayer, WithoutItsCacheEntryAPlayerPublishesNothing)
+{
+    CPTexture* video = Entry("video");
+    CPAVIPlayer& second = *GetAVIPlayer1();
+    ASSERT_EQ(second.Play1("small.avi"), S_OK);
+    EXPECT_NE(video->GetTexture(), second.GetTexture());
+    EXPECT_NE(video->GetName(), "VIDEO1");
+    bool logged = false;
+    for (const std::string& text : m_log)
+        logged = logged || text.find("video1") != std::string::npos;
+    EXPECT_TRUE(logged);
 }
