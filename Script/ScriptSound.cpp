@@ -26,11 +26,11 @@ bool ReadStrictBool(lua_State* L, int index)
     return lua_type(L, index) == LUA_TBOOLEAN && lua_toboolean(L, index) != 0;
 }
 
-void RunVideoTask(CPAVIPlayer* player)
+void RunVideoTask(const CPSmartPtr<CPTask>& player)
 {
     player->SetOrder(kVideoTaskOrder);
     if (CPTaskManager* tasks = GetTaskManager())
-        tasks->AddTask(CPSmartPtr<CPTask>(player)); // refused while it runs
+        tasks->AddTask(player); // refused while it runs
 }
 
 int PlayFirstVideo(lua_State* L, bool noSound)
@@ -40,10 +40,11 @@ int PlayFirstVideo(lua_State* L, bool noSound)
     CPAVIPlayer* player = GetAVIPlayer();
     if (!player)
         return 0;
+    const CPSmartPtr<CPTask> held(player);
     player->Play(name, noSound);
     if (loop)
         player->SetLooping(true);
-    RunVideoTask(player);
+    RunVideoTask(held);
     return 0;
 }
 
@@ -187,9 +188,10 @@ int PlayVideo1(lua_State* L)
     CPAVIPlayer* player = GetAVIPlayer1();
     if (!player)
         return 0;
+    const CPSmartPtr<CPTask> held(player);
     player->Play1(name);
     player->SetLooping(true);
-    RunVideoTask(player);
+    RunVideoTask(held);
     return 0;
 }
 

@@ -143,7 +143,7 @@ TEST_F(MediaStream, SampleWritesEachFrameIntoTheSurfaceAsTheClockRuns)
         EXPECT_EQ(surface->Unlock(nullptr), S_OK);
         return colour;
     };
-    // Time in tenths of a second, the result and the colour shown then.
+    // How far the clock moves (seconds), then the result and the colour shown.
     struct Step
     {
         double advance;
