@@ -3,12 +3,15 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Platform/MediaFile.h"
 
 void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
     g_FrameTime = frameTime;
     ++g_FrameCounter;
+    // Music and videos play on by the frame's length.
+    PlatformMedia::AdvanceClock(frameTime);
 }
 
 void RunTasks(CPTaskManager& tasks)

@@ -4,7 +4,8 @@
 
 class CPTaskManager;
 
-// Adds the frame to the full time, writes the frame time, counts the frame.
+// Adds the frame to the full time, writes the frame time, counts the frame
+// and moves the media clock on by the frame.
 void AdvanceFrameClock(float frameTime);
 
 // Runs Update of every task in list order (a task finished earlier in the

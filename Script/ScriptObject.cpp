@@ -2,6 +2,7 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandDispatcher.h"
@@ -234,5 +235,6 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
+    { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },
     { nullptr, nullptr },
 };
