@@ -5,7 +5,9 @@
 #include "DynamicSky/Skyscape.h"
 #include "Platform/ComClasses.h"
 #include "Render/PBaseCamera.h"
+#include "Render/PIVertexBuffer.h"
 #include "Render/PMaterial.h"
+#include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
 #include "Startup/PConfigVars.h"
 
@@ -367,6 +369,17 @@ void CPRender::ReleaseGeometryBuffers()
         m_releasedGeometry.push_back(std::move(entry.second));
     }
     m_geometryBuffers.clear();
+
+    // The level is over: the rings forget its bodies, so a later level never
+    // meets their addresses or start indices, and its camera is gone.
+    for (CPRenderQueue* queue : { m_renderQueue.Get(), m_staticQueue.Get() }) {
+        if (!queue)
+            continue;
+        if (queue->GetDynamicBuffer())
+            queue->GetDynamicBuffer()->Reset();
+        queue->ClearRefusedObjects();
+    }
+    g_ActiveCamera = nullptr;
 }
 
 CPSmartPtr<CPRenderQueue> CPRender::GetRenderQueue() const

@@ -127,6 +127,8 @@ public:
                                         int32_t vertexCount, int32_t indexCount);
     // Releases every record's buffers and forgets the names. The records stay
     // alive without buffers, so bodies that still point at one draw nothing.
+    // This is the level's end: the queues' rings forget their written bodies,
+    // the refused objects are dropped and the active camera is cleared.
     void ReleaseGeometryBuffers();
     size_t GetGeometryBufferCount() const { return m_geometryBuffers.size(); }
 
