@@ -33,6 +33,11 @@ void CPIVBlock::Add(const CPSmartPtr<CPRenderable>& body)
     }
 }
 
+void CPIVBlock::SetDynamicBuffer(const CPSmartPtr<CPDynamicIVBuffer>& buffer)
+{
+    m_dynamicBuffer = buffer;
+}
+
 void CPIVBlock::Clear()
 {
     m_bodies.clear();

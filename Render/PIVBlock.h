@@ -40,7 +40,7 @@ public:
     int32_t GetIndexTotal() const { return m_indexTotal; }
     int32_t GetVertexTotal() const { return m_vertexTotal; }
     const CPSmartPtr<CPDynamicIVBuffer>& GetDynamicBuffer() const { return m_dynamicBuffer; }
-    void SetDynamicBuffer(const CPSmartPtr<CPDynamicIVBuffer>& buffer) { m_dynamicBuffer = buffer; }
+    void SetDynamicBuffer(const CPSmartPtr<CPDynamicIVBuffer>& buffer);
 
     // Kept for the host's drawing.
     int32_t m_firstStart = 0;
