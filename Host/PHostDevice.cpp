@@ -1,6 +1,7 @@
 #include "Host/PHostDevice.h"
 
 #include "Core/PLog.h"
+#include "Host/PHostDraw.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -99,6 +100,7 @@ bool CreateHostRender(HWND window)
     host.render->m_fadeMax = kFadeMax;
     host.queue = new CPRenderQueue();
     host.staticQueue = new CPRenderQueue();
+    CreateHostRings(host.device, host.queue, host.staticQueue);
     host.render->m_renderQueue = host.queue;
     host.render->m_staticQueue = host.staticQueue;
     g_Render = host.render;
@@ -108,6 +110,7 @@ bool CreateHostRender(HWND window)
 void DestroyHostRender()
 {
     HostRender& host = g_HostRender;
+    DestroyHostRings();
     if (g_Render == host.render)
         g_Render = nullptr;
     // The render system lets go of its queues before they are destroyed.

@@ -3,6 +3,8 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostDraw.h"
+#include "Render/PRender.h"
 
 void AdvanceFrameClock(float frameTime)
 {
@@ -36,8 +38,13 @@ void RunTasks(CPTaskManager& tasks)
 void RunFrame(float frameTime)
 {
     // A lost render device is brought back before the frame's work.
-    RestoreHostRender();
+    const bool drawable = SUCCEEDED(RestoreHostRender());
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    // Drawing follows the tasks; a lost device draws nothing.
+    if (CPRender* render = GetRender()) {
+        if (drawable)
+            DrawFrame(*render);
+    }
 }

@@ -42,6 +42,8 @@ public:
     const CPSmartPtr<CPDynamicIVBuffer>& GetDynamicBuffer() const { return m_dynamicBuffer; }
     void SetDynamicBuffer(const CPSmartPtr<CPDynamicIVBuffer>& buffer);
 
+    // Order of creation within the queue that made the batch.
+    int32_t m_serial = 0;
     // Kept for the host's drawing.
     int32_t m_firstStart = 0;
     int32_t m_secondStart = 0;

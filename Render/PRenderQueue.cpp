@@ -48,6 +48,7 @@ CPIVBlock* CPRenderQueue::GetBlock(CPMaterial* material)
         entry.material = material;
     if (!entry.block) {
         entry.block = new CPIVBlock();
+        entry.block->m_serial = static_cast<int32_t>(m_allBlocks.size());
         entry.block->SetDynamicBuffer(m_dynamicBuffer);
     }
     m_frameBlocks[material] = entry.block;
