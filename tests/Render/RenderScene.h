@@ -28,9 +28,9 @@ public:
             delete material;
     }
 
-    CPMaterial* Material(int32_t layerId)
+    CPMaterial* Material(int32_t layerId, const CPSmartPtr<CPEffect>& effect = CPSmartPtr<CPEffect>())
     {
-        m_materials.push_back(new CPMaterial(layerId));
+        m_materials.push_back(new CPMaterial(layerId, effect));
         return m_materials.back();
     }
 
