@@ -90,47 +90,77 @@ void SetLayerTransforms(IDirect3DDevice9& device, const LayerView& layer)
     device.SetTransform(D3DTS_WORLD, &layer.world);
 }
 
-// The shared effect parameters of a layer, set once on the reference effect
-// for every effect of the pool.
-void SetSharedParameters(const CPRender& render, const LayerView& layer, const D3DXMATRIX& world)
+// The shared effect parameters of a layer, set on the reference effect for
+// every effect of the pool: once for the layer, and the two that follow the
+// world matrix again for each body placed by its own.
+class SharedParameters
 {
-    CPEffectManager* manager = GetEffectManager();
-    ID3DXEffect* reference = manager ? manager->GetReferenceEffect() : nullptr;
-    if (!reference)
-        return;
-    D3DXMATRIX worldView;
-    D3DXMATRIX viewProjection;
-    D3DXMATRIX worldViewProjection;
-    D3DXMATRIX viewInverse;
-    D3DXMatrixMultiply(&worldView, &world, &layer.view);
-    D3DXMatrixMultiply(&viewProjection, &layer.view, &layer.projection);
-    D3DXMatrixMultiply(&worldViewProjection, &worldView, &layer.projection);
-    D3DXMatrixInverse(&viewInverse, nullptr, &layer.view);
-    const D3DVECTOR& direction = render.m_sunLight.Direction;
-    const D3DCOLORVALUE& colour = render.m_sunLight.Diffuse;
-    const D3DXVECTOR4 light(direction.x, direction.y, direction.z, 0.0f);
-    const D3DXVECTOR4 lightColour(colour.r * render.m_lightCoeff, colour.g * render.m_lightCoeff,
-                                  colour.b * render.m_lightCoeff, colour.a);
-    const D3DXVECTOR4 ambient(render.m_ambient[0], render.m_ambient[1], render.m_ambient[2], render.m_ambient[3]);
-    const D3DXVECTOR4 eye(layer.eye.x, layer.eye.y, layer.eye.z, 1.0f);
-    const auto handle = [manager](CPEffectManager::SharedHandle which) { return manager->GetSharedHandle(which); };
-    if (D3DXHANDLE h = handle(CPEffectManager::kViewInv))
-        reference->SetMatrix(h, &viewInverse);
-    if (D3DXHANDLE h = handle(CPEffectManager::kLight))
-        reference->SetVector(h, &light);
-    if (D3DXHANDLE h = handle(CPEffectManager::kLightColor))
-        reference->SetVector(h, &lightColour);
-    if (D3DXHANDLE h = handle(CPEffectManager::kWorldViewProjection))
-        reference->SetMatrix(h, &worldViewProjection);
-    if (D3DXHANDLE h = handle(CPEffectManager::kViewProjection))
-        reference->SetMatrix(h, &viewProjection);
-    if (D3DXHANDLE h = handle(CPEffectManager::kWorldView))
-        reference->SetMatrix(h, &worldView);
-    if (D3DXHANDLE h = handle(CPEffectManager::kAmbient))
-        reference->SetVector(h, &ambient);
-    if (D3DXHANDLE h = handle(CPEffectManager::kCameraPos))
-        reference->SetVector(h, &eye);
-}
+public:
+    SharedParameters(const CPRender& render, const LayerView& layer)
+        : m_manager(GetEffectManager()),
+          m_reference(m_manager ? m_manager->GetReferenceEffect() : nullptr),
+          m_layer(layer)
+    {
+        if (!m_reference)
+            return;
+        D3DXMatrixMultiply(&m_viewProjection, &layer.view, &layer.projection);
+        D3DXMatrixInverse(&m_viewInverse, nullptr, &layer.view);
+        const D3DVECTOR& direction = render.m_sunLight.Direction;
+        const D3DCOLORVALUE& colour = render.m_sunLight.Diffuse;
+        m_light = D3DXVECTOR4(direction.x, direction.y, direction.z, 0.0f);
+        m_lightColour = D3DXVECTOR4(colour.r * render.m_lightCoeff, colour.g * render.m_lightCoeff,
+                                    colour.b * render.m_lightCoeff, colour.a);
+        m_ambient = D3DXVECTOR4(render.m_ambient[0], render.m_ambient[1], render.m_ambient[2], render.m_ambient[3]);
+        m_eye = D3DXVECTOR4(layer.eye.x, layer.eye.y, layer.eye.z, 1.0f);
+    }
+
+    void SetAll() const
+    {
+        if (!m_reference)
+            return;
+        SetMatrix(CPEffectManager::kViewInv, m_viewInverse);
+        SetVector(CPEffectManager::kLight, m_light);
+        SetVector(CPEffectManager::kLightColor, m_lightColour);
+        SetMatrix(CPEffectManager::kViewProjection, m_viewProjection);
+        SetVector(CPEffectManager::kAmbient, m_ambient);
+        SetVector(CPEffectManager::kCameraPos, m_eye);
+        SetWorld(m_layer.world);
+    }
+
+    void SetWorld(const D3DXMATRIX& world) const
+    {
+        if (!m_reference)
+            return;
+        D3DXMATRIX worldView;
+        D3DXMATRIX worldViewProjection;
+        D3DXMatrixMultiply(&worldView, &world, &m_layer.view);
+        D3DXMatrixMultiply(&worldViewProjection, &worldView, &m_layer.projection);
+        SetMatrix(CPEffectManager::kWorldViewProjection, worldViewProjection);
+        SetMatrix(CPEffectManager::kWorldView, worldView);
+    }
+
+private:
+    void SetMatrix(CPEffectManager::SharedHandle which, const D3DXMATRIX& value) const
+    {
+        if (D3DXHANDLE handle = m_manager->GetSharedHandle(which))
+            m_reference->SetMatrix(handle, &value);
+    }
+    void SetVector(CPEffectManager::SharedHandle which, const D3DXVECTOR4& value) const
+    {
+        if (D3DXHANDLE handle = m_manager->GetSharedHandle(which))
+            m_reference->SetVector(handle, &value);
+    }
+
+    CPEffectManager* m_manager;
+    ID3DXEffect* m_reference;
+    const LayerView& m_layer;
+    D3DXMATRIX m_viewProjection;
+    D3DXMATRIX m_viewInverse;
+    D3DXVECTOR4 m_light;
+    D3DXVECTOR4 m_lightColour;
+    D3DXVECTOR4 m_ambient;
+    D3DXVECTOR4 m_eye;
+};
 
 // The device effect of a material with its time and textures set; null when
 // the material has none, and then nothing of it is drawn.
@@ -235,10 +265,12 @@ void DrawBatch(IDirect3DDevice9& device, CPDynamicIVBuffer& ring, ID3DXEffect& e
         DrawRun(device, ring, effect, bodies.data() + start, bodies.data() + bodies.size(), vertices, indices);
 }
 
-// Hidden bodies from their static buffers, each placed by its owner.
-void DrawHidden(IDirect3DDevice9& device, const CPRender& render, const LayerView& layer, ID3DXEffect& effect,
+// Hidden bodies from their static buffers, each placed by its owner; the
+// layer's world comes back after them.
+void DrawHidden(IDirect3DDevice9& device, const LayerView& layer, const SharedParameters& shared, ID3DXEffect& effect,
                 const CPIVBlock& block)
 {
+    bool placed = false;
     for (const CPSmartPtr<CPRenderable>& body : block.GetBodies()) {
         if (!body->IsHidden())
             continue;
@@ -250,13 +282,16 @@ void DrawHidden(IDirect3DDevice9& device, const CPRender& render, const LayerVie
         if (const CPGameObject* owner = mesh->GetOwner())
             D3DXMatrixMultiply(&world, &owner->GetWorldMatrix(), &layer.world);
         device.SetTransform(D3DTS_WORLD, &world);
-        SetSharedParameters(render, layer, world);
+        shared.SetWorld(world);
+        placed = true;
         device.SetStreamSource(0, geometry->vertexBuffer, 0, sizeof(CPVertex));
         device.SetIndices(geometry->indexBuffer);
         DrawPasses(device, effect, static_cast<UINT>(geometry->vertexCount),
                    static_cast<UINT>(geometry->triangleCount));
+    }
+    if (placed) {
         device.SetTransform(D3DTS_WORLD, &layer.world);
-        SetSharedParameters(render, layer, layer.world);
+        shared.SetWorld(layer.world);
     }
 }
 
@@ -468,14 +503,15 @@ HRESULT DrawFrame(CPRender& render)
             continue;
         const LayerView layer = MakeLayerView(entry.second);
         SetLayerTransforms(*device, layer);
-        SetSharedParameters(render, layer, layer.world);
+        const SharedParameters shared(render, layer);
+        shared.SetAll();
         for (const QueuedBlock& queued : onLayer->second) {
             ID3DXEffect* effect = PrepareEffect(*queued.material);
             if (!effect)
                 continue;
             if (queued.ring)
                 DrawBatch(*device, *queued.ring, *effect, *queued.block);
-            DrawHidden(*device, render, layer, *effect, *queued.block);
+            DrawHidden(*device, layer, shared, *effect, *queued.block);
         }
     }
     EmptyBlocks(render);
