@@ -60,6 +60,8 @@ struct LayerView
     D3DXMATRIX view;
     D3DXMATRIX projection;
     D3DXMATRIX world;
+    // False while the world is the identity.
+    bool transformed = false;
     D3DXVECTOR3 eye;
 };
 
@@ -78,8 +80,10 @@ LayerView MakeLayerView(const CPLayerEntry& layer)
         // The screen camera keeps its pixel projection as its first matrix.
         result.projection = camera->GetView();
     }
-    if (layer.m_transformSet)
+    if (layer.m_transformSet) {
         result.world = layer.m_transform;
+        result.transformed = true;
+    }
     return result;
 }
 
@@ -279,8 +283,12 @@ void DrawHidden(IDirect3DDevice9& device, const LayerView& layer, const SharedPa
         if (!geometry || !geometry->IsDrawable() || geometry->triangleCount <= 0)
             continue;
         D3DXMATRIX world = layer.world;
-        if (const CPGameObject* owner = mesh->GetOwner())
-            D3DXMatrixMultiply(&world, &owner->GetWorldMatrix(), &layer.world);
+        if (const CPGameObject* owner = mesh->GetOwner()) {
+            if (layer.transformed)
+                D3DXMatrixMultiply(&world, &owner->GetWorldMatrix(), &layer.world);
+            else
+                world = owner->GetWorldMatrix();
+        }
         device.SetTransform(D3DTS_WORLD, &world);
         shared.SetWorld(world);
         placed = true;
