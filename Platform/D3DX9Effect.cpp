@@ -68,6 +68,11 @@ std::string LineError(int line, const std::string& what)
     return "effect(" + std::to_string(line) + "): error: " + what;
 }
 
+const char* Unbalanced(char opening)
+{
+    return opening == '(' ? "unbalanced parentheses" : opening == '{' ? "unbalanced braces" : "unbalanced brackets";
+}
+
 // Comments out, text cut into tokens; quotes and brackets must pair up.
 bool Tokenize(const std::string& text, std::vector<Token>& tokens, std::string& error)
 {
@@ -122,8 +127,8 @@ bool Tokenize(const std::string& text, std::vector<Token>& tokens, std::string& 
             } else if (c == ')' || c == '}' || c == ']') {
                 const char expected = c == ')' ? '(' : c == '}' ? '{' : '[';
                 if (open.empty() || open.back().text[0] != expected) {
-                    error = LineError(line, c == ')' ? "unbalanced parentheses" : c == '}' ? "unbalanced braces"
-                                                                                          : "unbalanced brackets");
+                    // Named after the bracket left open, else the stray one.
+                    error = LineError(line, Unbalanced(open.empty() ? expected : open.back().text[0]));
                     return false;
                 }
                 open.pop_back();
@@ -133,9 +138,7 @@ bool Tokenize(const std::string& text, std::vector<Token>& tokens, std::string& 
         }
     }
     if (!open.empty()) {
-        const char c = open.back().text[0];
-        error = LineError(open.back().line, c == '(' ? "unbalanced parentheses" : c == '{' ? "unbalanced braces"
-                                                                                        : "unbalanced brackets");
+        error = LineError(open.back().line, Unbalanced(open.back().text[0]));
         return false;
     }
     return true;
