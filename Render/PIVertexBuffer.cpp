@@ -91,7 +91,9 @@ bool CPDynamicIVBuffer::Lock(int32_t vertexCount, int32_t indexCount, bool lockV
         }
         m_currentSlot = slot;
     }
-    if (m_currentSlot >= m_slotCount || vertexCount < 0 || indexCount < 0)
+    // Never more than a buffer holds, so the cursors stay inside it.
+    if (m_currentSlot >= m_slotCount || vertexCount < 0 || indexCount < 0 || vertexCount > m_vertexCapacity ||
+        indexCount > m_indexCapacity)
         return false;
 
     const DWORD flags = m_keepContents ? D3DLOCK_NOSYSLOCK : (D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK);

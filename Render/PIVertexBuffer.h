@@ -42,8 +42,8 @@ public:
 
     // Locks the given slot (-1: the current one) for that many vertices and
     // indices from its start; 0 locks the whole buffer. False when already
-    // locked, when the slot is outside the ring, or when a lock fails (which
-    // is reported and leaves nothing locked).
+    // locked, when the slot is outside the ring, for counts beyond a buffer,
+    // or when a lock fails (which is reported and leaves nothing locked).
     bool Lock(int32_t vertexCount, int32_t indexCount, bool lockVertices, int32_t slot = -1);
     // Unlocks the current pair and moves on to the next slot.
     void Unlock(bool unlockVertices);

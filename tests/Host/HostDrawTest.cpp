@@ -237,8 +237,9 @@ TEST_F(HostDraw, HiddenBodiesComeFromTheirStaticBuffers)
     for (const DeviceCall& call : m_device->Log()) {
         if (call.method == "DrawIndexedPrimitive")
             break;
-        if (call.method == "SetStreamSource")
+        if (call.method == "SetStreamSource") {
             EXPECT_EQ(call.args[1], RecordOf(mesh.GetGeometry()->vertexBuffer)->serial);
+        }
         beforeDraw.push_back(call.method);
     }
     EXPECT_NE(std::find(beforeDraw.begin(), beforeDraw.end(), "SetIndices"), beforeDraw.end());

@@ -159,6 +159,7 @@ TEST_F(RenderQueue, RingUsesItsSlotsInTurn)
     EXPECT_EQ(first->lockFlags, D3DLOCK_DISCARD | D3DLOCK_NOSYSLOCK);
     EXPECT_EQ(first->lockDepth, 0);
     EXPECT_FALSE(ring.Lock(0, 0, true, 2)); // no third slot
+    EXPECT_FALSE(ring.Lock(9, 6, true));    // more than a buffer holds
     EXPECT_FALSE(ring.IsLocked());
 }
 
