@@ -272,3 +272,26 @@ TEST_F(HostDraw, LinesFadeAndBlurGoOverTheFrame)
     DrawFrame(*m_render);
     EXPECT_EQ(Drawing(), std::vector<std::string>{ "Present(0)" });
 }
+
+TEST_F(HostDraw, BodiesTheLevelRingRefusedGoThroughTheBatches)
+{
+    CPMaterial* lit = Material(20, "lit.fx");
+    CPGameObject* level = m_kit->Group("level");
+    m_kit->Mesh("wall", level, lit, 10, 12);
+    CPGameObject* second = m_kit->Mesh("second wall", level, lit, 10, 12);
+    ASSERT_TRUE(m_staticQueue->Lock());
+    m_staticQueue->AddDynamicTree(level);
+    m_staticQueue->Unlock();
+    ASSERT_EQ(m_staticQueue->GetRefusedObjects().size(), 1u);
+    EXPECT_EQ(m_staticQueue->GetRefusedObjects()[0], second);
+
+    m_device->ClearLog();
+    DrawFrame(*m_render);
+    const std::vector<std::string> expected = { "SetTransform(2)", "Lock(10 vertices)",
+                                                "DrawIndexedPrimitive(4, 0, 0, 10, 0, 4)", "Present(0)" };
+    EXPECT_EQ(Drawing(), expected);
+    // Every frame.
+    m_device->ClearLog();
+    DrawFrame(*m_render);
+    EXPECT_EQ(Drawing(), expected);
+}
