@@ -255,6 +255,13 @@ TEST_F(RenderQueue, DynamicTreeWritesFlaggedMeshesAndKeepsWhatDoesNotFit)
     EXPECT_EQ(m_queue->GetRefusedObjects()[0], huge);
     EXPECT_TRUE(m_queue->GetFrameBlocks().empty());
 
+    // Building the level's geometry again starts a fresh ring.
+    ASSERT_TRUE(m_queue->Lock());
+    EXPECT_EQ(m_ring->GetStart(&SceneKit::MeshOf(a)), -1);
+    m_queue->AddDynamicTree(a);
+    m_queue->Unlock();
+    EXPECT_EQ(m_ring->GetStart(&SceneKit::MeshOf(a)), 0);
+
     // The level's end forgets the written bodies and the refused objects.
     m_render->ReleaseGeometryBuffers();
     EXPECT_EQ(m_ring->GetStart(&SceneKit::MeshOf(a)), -1);
