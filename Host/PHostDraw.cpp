@@ -25,7 +25,6 @@
 
 namespace
 {
-const char kSourceFile[] = "Host/PHostDraw";
 constexpr D3DCOLOR kClearColour = 0xff000000;
 
 // A ring of a queue, let go of before a device reset and made again after.

@@ -149,7 +149,6 @@ public:
     }
 };
 
-const char kView[] = "SetTransform(2, ";
 }
 
 TEST_F(HostDraw, BatchesAreDrawnLayerByLayerInTheOrderTheyWereMade)
