@@ -1,7 +1,7 @@
 #include "Host/PHostDevice.h"
+#include "Host/PHostDraw.h"
 
 #include "Core/PLog.h"
-#include "Host/PHostDraw.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
@@ -110,11 +110,12 @@ bool CreateHostRender(HWND window)
 void DestroyHostRender()
 {
     HostRender& host = g_HostRender;
-    DestroyHostRings();
     if (g_Render == host.render)
         g_Render = nullptr;
     // The render system lets go of its queues before they are destroyed.
     delete host.render;
+    // The queues let go of their rings before those are destroyed.
+    DestroyHostRings();
     delete host.queue;
     delete host.staticQueue;
     host.hostDevice.reset();
