@@ -4,6 +4,8 @@
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Platform/MediaFile.h"
+#include "Host/PHostDraw.h"
+#include "Render/PRender.h"
 
 void AdvanceFrameClock(float frameTime)
 {
@@ -39,8 +41,13 @@ void RunTasks(CPTaskManager& tasks)
 void RunFrame(float frameTime)
 {
     // A lost render device is brought back before the frame's work.
-    RestoreHostRender();
+    const bool drawable = SUCCEEDED(RestoreHostRender());
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    // Drawing follows the tasks; a lost device draws nothing.
+    if (CPRender* render = GetRender()) {
+        if (drawable)
+            DrawFrame(*render);
+    }
 }

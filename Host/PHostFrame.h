@@ -1,5 +1,5 @@
-// The host's frame step for tasks: advance the game clocks, run every listed
-// task once in order, then drop the finished ones.
+// The host's frame step: advance the game clocks, run every listed task once
+// in order, drop the finished ones, then draw.
 #pragma once
 
 class CPTaskManager;
@@ -13,6 +13,7 @@ void AdvanceFrameClock(float frameTime);
 // and clears their running flag, so a dropped task can be added again.
 void RunTasks(CPTaskManager& tasks);
 
-// One frame: the host's render device restored after a loss, the clock, then
-// the global task manager's tasks when it exists.
+// One frame: the host's render device restored after a loss, the clock, the
+// global task manager's tasks when it exists, then the drawing of the render
+// system (not while its device is lost).
 void RunFrame(float frameTime);

@@ -3,6 +3,7 @@
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptDrawBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandDispatcher.h"
@@ -230,6 +231,7 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "GetChildObject", ScriptGuard<GetChildObject> },
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
+    { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
