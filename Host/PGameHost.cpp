@@ -3,6 +3,7 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
+#include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
@@ -92,6 +93,8 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_TaskManager = m_taskManager.get();
     m_dispatcher = std::make_unique<CPCommandDispatcher>();
     g_CommandDispatcher = m_dispatcher.get();
+    m_globalTimer = std::make_unique<CPGlobalTimer>();
+    g_GlobalTimer = m_globalTimer.get();
     // The configuration first: the sound volumes come from it.
     m_config = std::make_unique<CPConfig>();
     m_config->Load(kConfigFileName);
@@ -142,6 +145,8 @@ CPGameHost::~CPGameHost()
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
     m_config.reset();
+    g_GlobalTimer = nullptr;
+    m_globalTimer.reset(); // leaves the task list on its way out
     g_CommandDispatcher = nullptr;
     m_dispatcher.reset();
     g_TaskManager = nullptr;

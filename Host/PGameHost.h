@@ -15,6 +15,7 @@
 class CPActionMap;
 class CPCommandDispatcher;
 class CPConfig;
+class CPGlobalTimer;
 class CPCommandTarget;
 class CPGameObject;
 class CPParticleManager;
@@ -74,6 +75,7 @@ private:
     std::unique_ptr<CPConfig> m_config;
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
+    std::unique_ptr<CPGlobalTimer> m_globalTimer;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };
