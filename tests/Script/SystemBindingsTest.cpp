@@ -1,9 +1,10 @@
 // System bindings whose effects scripts cannot read back: the shell is never
 // asked to start a program, the action map's switch and the scratch value
-// the chase camera reads.
+// the chase camera reads, the global timer.
+#include "Core/PGlobalTimer.h"
+#include "Core/PGlobals.h"
 #include "Host/PGameHost.h"
 #include "Interface/PActionMap.h"
-#include "Core/PGlobals.h"
 #include "Platform/Shell.h"
 #include "Race/PCamera.h"
 #include "ScratchRoot.h"
@@ -69,4 +70,14 @@ TEST_F(SystemBindings, SetActionsSwitchesTheActionMapAndSetTempTheChaseCamerasVa
     EXPECT_EQ(g_ScratchValue, -2.75f);
     Run("SetTemp(1)");
     EXPECT_EQ(g_ScratchValue, 1.0f);
+}
+
+TEST_F(SystemBindings, TheGlobalTimerCountsTheFramesItRunsIn)
+{
+    const CPGlobalTimer* timer = GetGlobalTimer();
+    ASSERT_NE(timer, nullptr);
+    Run("HOST.frame(0.5) StartGlobalTimer() HOST.frame(0.25, 2) StopGlobalTimer() HOST.frame(0.5, 3)");
+    EXPECT_DOUBLE_EQ(timer->GetElapsed(), 0.5);
+    EXPECT_FALSE(timer->IsRunning());
+    EXPECT_TRUE(timer->IsFinished());
 }
