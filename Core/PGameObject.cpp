@@ -8,7 +8,9 @@
 #include "Vehicles/PPhysicAnimatedBody.h"
 #include "Vehicles/PPhysicData.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -119,8 +121,7 @@ std::string CPGameObject::GetTypeName() const
 void CPGameObject::CollectHierarchy(ObjectList& objects)
 {
     objects.emplace_back(this);
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->CollectHierarchy(objects);
+    ForEachChild([&objects](CPGameObject& child) { child.CollectHierarchy(objects); });
 }
 
 void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
@@ -128,8 +129,51 @@ void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
     if (!child)
         return;
     child->m_parent = this;
+    FileChild(child);
+}
+
+void CPGameObject::FileChild(const CPSmartPtr<CPGameObject>& child)
+{
+    CompactChildren();
+    child->m_childSlot = static_cast<uint32_t>(m_children.size());
+    ++child->m_timesFiled;
     m_children.push_back(child);
     m_childMap[child->m_name] = child;
+}
+
+void CPGameObject::ForgetChild(const CPGameObject& child)
+{
+    const size_t slot = child.m_childSlot;
+    if (child.m_timesFiled == 1 && !child.m_renamedSinceFiled && slot < m_children.size() &&
+        m_children[slot] == &child) {
+        m_children[slot] = nullptr;
+        ++m_emptyChildSlots;
+        const auto entry = m_childMap.find(child.m_name);
+        if (entry != m_childMap.end() && entry->second == &child)
+            m_childMap.erase(entry);
+        return;
+    }
+    // Filed more than once, or renamed by CopyFrom after it was filed: every
+    // place and every name entry that holds it.
+    for (CPSmartPtr<CPGameObject>& place : m_children) {
+        if (place == &child) {
+            place = nullptr;
+            ++m_emptyChildSlots;
+        }
+    }
+    for (auto entry = m_childMap.begin(); entry != m_childMap.end();)
+        entry = entry->second == &child ? m_childMap.erase(entry) : std::next(entry);
+}
+
+void CPGameObject::DropEmptyChildSlots() const
+{
+    m_children.erase(std::remove(m_children.begin(), m_children.end(), nullptr), m_children.end());
+    m_emptyChildSlots = 0;
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        CPGameObject& child = *m_children[i];
+        if (child.m_parent == this)
+            child.m_childSlot = static_cast<uint32_t>(i);
+    }
 }
 
 CPSmartPtr<CPGameObject> CPGameObject::FindPart(const std::string& name) const
@@ -143,8 +187,11 @@ CPSmartPtr<CPGameObject> CPGameObject::FindChild(const std::string& name) const
     const auto found = m_childMap.find(name);
     if (found != m_childMap.end())
         return found->second;
-    for (const CPSmartPtr<CPGameObject>& child : m_children) {
-        CPSmartPtr<CPGameObject> below = child->FindChild(name);
+    CompactChildren();
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        if (!m_children[i])
+            continue;
+        CPSmartPtr<CPGameObject> below = m_children[i]->FindChild(name);
         if (below)
             return below;
     }
@@ -223,6 +270,7 @@ void CPGameObject::UpdateTransform()
     m_objectBounds.FromBox(m_ownBox);
     m_partBounds.FromParts(m_partBoxes);
 
+    CompactChildren();
     // Merge and Union per child would recompute centre and half size each
     // time; only the last values stand, so the children grow the extents and
     // the centres follow once below, with the same result.
@@ -291,8 +339,7 @@ void CPGameObject::SetStatic(bool isStatic)
 void CPGameObject::SetShadow(bool shadow)
 {
     m_shadow = shadow ? 1 : 0;
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->SetShadow(shadow);
+    ForEachChild([shadow](CPGameObject& child) { child.SetShadow(shadow); });
     ForEachLaterDetailLevel(m_detailLevels, this, [shadow](CPGameObject& level) { level.SetShadow(shadow); });
 }
 

@@ -137,7 +137,11 @@ public:
     // The child of that name, else the first found below each child in turn.
     CPSmartPtr<CPGameObject> FindChild(const std::string& name) const;
     CPSmartPtr<CPGameObject> GetParent() const;
-    const ObjectList& GetChildren() const { return m_children; }
+    const ObjectList& GetChildren() const
+    {
+        CompactChildren();
+        return m_children;
+    }
     std::vector<CPDetailLevel>& GetDetailLevels() { return m_detailLevels; }
 
     // --- Placement ---------------------------------------------------------
@@ -285,6 +289,31 @@ protected:
     CPCommandTarget* m_scriptHandler = nullptr;
 
 private:
+    // Appends the child and files it under its name; the child already names
+    // this object as its parent.
+    void FileChild(const CPSmartPtr<CPGameObject>& child);
+    // Takes a child that is being destroyed out of the children and the name
+    // map. Its place in the children is left empty until the next look at
+    // them, so that destroying many children does not shift the rest each
+    // time.
+    void ForgetChild(const CPGameObject& child);
+    void CompactChildren() const
+    {
+        if (m_emptyChildSlots)
+            DropEmptyChildSlots();
+    }
+    void DropEmptyChildSlots() const;
+    // Calls the action on each child in order, children added meanwhile
+    // included; the places of children destroyed meanwhile are passed over.
+    template <class Action>
+    void ForEachChild(Action action) const
+    {
+        CompactChildren();
+        for (size_t i = 0; i < m_children.size(); ++i) {
+            if (CPGameObject* child = m_children[i].Get())
+                action(*child);
+        }
+    }
     void ClearStaticBelow();
     void AddTaskWithOrder(CPTask* task, int32_t order) const;
     void SendToHandler(const char* command, const std::string& params) const;
@@ -310,7 +339,9 @@ private:
     CPBounds m_partBounds;
     CPBounds m_objectBounds;
     std::vector<CPBoundingBox> m_partBoxes;
-    ObjectList m_children;
+    // Null entries are the places of destroyed children, dropped by
+    // CompactChildren.
+    mutable ObjectList m_children;
     std::vector<CPDetailLevel> m_detailLevels;
     CPBoundingBox m_ownBox;
 
@@ -327,6 +358,14 @@ private:
     CPSmartPtr<CPPartAnimation> m_currentAnimation;
     std::unordered_map<std::string, CPSmartPtr<CPGameObject>> m_childMap;
     CPGameObject* m_parent = nullptr;
+    // Empty places in m_children.
+    mutable uint32_t m_emptyChildSlots = 0;
+    // This object's place in its parent's children, how often it was filed as
+    // a child, and whether it was renamed after being filed: a child filed
+    // once under its present name is found at its place and under its name.
+    uint32_t m_childSlot = 0;
+    uint32_t m_timesFiled = 0;
+    uint8_t m_renamedSinceFiled = 0;
     std::string m_name;
     std::string m_param;
     std::string m_descriptionName;

@@ -1,8 +1,14 @@
 // Game object hierarchy, placement, transforms, boxes and bounds.
 #include "Core/PGameObject.h"
 #include "GameObjectTrees.h"
+#include "Platform/CRand.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -284,4 +290,61 @@ TEST(GameObject, DestructionLeavesTheParentAndOrphansTheChildren)
     pool.Destroy(first);
     EXPECT_EQ(root->FindPart("twin"), second);
     EXPECT_EQ(root->GetChildren().size(), 2u);
+}
+
+// Children of repeated names made, filed twice, renamed by a copy and
+// destroyed in a random mix, looked at only now and then; whenever they are
+// looked at, the children keep their order and each name finds the child
+// last filed under it that still lives.
+TEST(GameObject, DestroyedChildrenLeaveOnlyTheirOwnPlacesAndNames)
+{
+    ObjectPool pool;
+    CPGameObject* root = pool.Make("root");
+    std::vector<CPGameObject*> alive;
+    std::vector<CPGameObject*> order;
+    std::map<std::string, CPGameObject*> names;
+    const auto forget = [&](CPGameObject* child) {
+        order.erase(std::remove(order.begin(), order.end(), child), order.end());
+        for (auto entry = names.begin(); entry != names.end();)
+            entry = entry->second == child ? names.erase(entry) : std::next(entry);
+    };
+    crt::srand(9);
+    for (int step = 0; step < 2000; ++step) {
+        const int action = crt::rand() % 10;
+        if (action < 5 || alive.empty()) {
+            const std::string name = "part_" + std::to_string(crt::rand() % 40);
+            CPGameObject* child = pool.Make(name, root);
+            alive.push_back(child);
+            order.push_back(child);
+            names[name] = child;
+        } else if (action == 5) {
+            CPGameObject* child = alive[static_cast<size_t>(crt::rand()) % alive.size()];
+            root->AddChild(child);
+            order.push_back(child);
+            names[child->GetName()] = child;
+        } else if (action == 6) {
+            // Renamed: it stays filed under the name it had.
+            CPGameObject* child = alive[static_cast<size_t>(crt::rand()) % alive.size()];
+            CPGameObject* other = pool.Make("other_" + std::to_string(crt::rand() % 5));
+            child->CopyFrom(other);
+            pool.Destroy(other);
+        } else {
+            const size_t pick = static_cast<size_t>(crt::rand()) % alive.size();
+            CPGameObject* child = alive[pick];
+            alive.erase(alive.begin() + static_cast<std::ptrdiff_t>(pick));
+            forget(child);
+            pool.Destroy(child);
+        }
+        if (crt::rand() % 8 != 0)
+            continue;
+        const CPGameObject::ObjectList& children = root->GetChildren();
+        ASSERT_EQ(children.size(), order.size()) << "step " << step;
+        for (size_t i = 0; i < order.size(); ++i)
+            ASSERT_EQ(children[i], order[i]) << "step " << step;
+        for (int n = 0; n < 40; ++n) {
+            const std::string name = "part_" + std::to_string(n);
+            const auto entry = names.find(name);
+            ASSERT_EQ(root->FindPart(name).Get(), entry == names.end() ? nullptr : entry->second) << name;
+        }
+    }
 }
