@@ -60,6 +60,19 @@ void PlaceBox(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
     box.Update();
 }
 
+// The extents PlaceBox gives, without the corners and planes that only picks
+// and queries read; PlaceBox builds them when they are asked for.
+void PlaceBoxExtents(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
+{
+    if (IsIdentity(box.m_local)) {
+        box.UpdateExtents(ownerWorld);
+    } else {
+        D3DXMATRIX world;
+        MultiplyTransforms(world, box.m_local, ownerWorld);
+        box.UpdateExtents(world);
+    }
+}
+
 // Grows the minimum and maximum of bounds to hold those of other; centre and
 // half size are left for UpdateCentre.
 void GrowExtents(CPBounds& bounds, const CPBounds& other)
@@ -265,8 +278,8 @@ void CPGameObject::UpdateTransform()
     MultiplyTransforms(m_worldMatrix, m_localMatrix, m_parentMatrix);
 
     for (CPBoundingBox& box : m_partBoxes)
-        PlaceBox(box, m_worldMatrix);
-    PlaceBox(m_ownBox, m_worldMatrix);
+        PlaceBoxExtents(box, m_worldMatrix);
+    PlaceBoxExtents(m_ownBox, m_worldMatrix);
     m_objectBounds.FromBox(m_ownBox);
     m_partBounds.FromParts(m_partBoxes);
 
@@ -311,18 +324,51 @@ void CPGameObject::PrefetchForChild(size_t index) const
         m_children[index + 2]->PrefetchFields();
     if (index + 1 < count) {
         const std::vector<CPBoundingBox>& boxes = m_children[index + 1]->m_partBoxes;
-        PrefetchForWrite(boxes.data(), boxes.size() * sizeof(CPBoundingBox));
+        if (!boxes.empty()) {
+            const char* begin = reinterpret_cast<const char*>(boxes.data());
+            PrefetchForWrite(begin, reinterpret_cast<const char*>(&boxes.back().m_world) - begin);
+        }
     }
 }
 
 void CPGameObject::PrefetchFields() const
 {
-    // The fields the transform update touches come first, the own box last.
+    // The fields the transform update touches come first, the own box last,
+    // and the box's own such fields end where its world matrix begins.
     const char* begin = reinterpret_cast<const char*>(this);
-    PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox + 1) - begin);
+    PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox.m_world) - begin);
 }
 
 // --- Boxes, flags, body ----------------------------------------------------
+
+const CPBoundingBox& CPGameObject::GetBoundingBox() const
+{
+    // The owner's world matrix is the one the last update placed the box by:
+    // only UpdateTransform changes it.
+    if (m_ownBox.HasStaleCorners())
+        PlaceBox(m_ownBox, m_worldMatrix);
+    return m_ownBox;
+}
+
+std::vector<CPBoundingBox>& CPGameObject::GetPartBoxes()
+{
+    BuildPartBoxes();
+    return m_partBoxes;
+}
+
+const std::vector<CPBoundingBox>& CPGameObject::GetPartBoxes() const
+{
+    BuildPartBoxes();
+    return m_partBoxes;
+}
+
+void CPGameObject::BuildPartBoxes() const
+{
+    for (CPBoundingBox& box : m_partBoxes) {
+        if (box.HasStaleCorners())
+            PlaceBox(box, m_worldMatrix);
+    }
+}
 
 void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 {

@@ -179,9 +179,11 @@ public:
     // Takes the box as the object's own box and rebuilds the object bounds
     // from it.
     void SetBoundingBox(const CPBoundingBox& box);
-    const CPBoundingBox& GetBoundingBox() const { return m_ownBox; }
-    std::vector<CPBoundingBox>& GetPartBoxes() { return m_partBoxes; }
-    const std::vector<CPBoundingBox>& GetPartBoxes() const { return m_partBoxes; }
+    // The boxes with their corners and planes built: the transform update
+    // leaves them for the first reader.
+    const CPBoundingBox& GetBoundingBox() const;
+    std::vector<CPBoundingBox>& GetPartBoxes();
+    const std::vector<CPBoundingBox>& GetPartBoxes() const;
     // The part boxes of this object and all descendants.
     const CPBounds& GetPartBounds() const { return m_partBounds; }
     // The own boxes of this object and all descendants, widened by the
@@ -314,6 +316,8 @@ private:
                 action(*child);
         }
     }
+    // Builds the corners and planes that the last transform update left stale.
+    void BuildPartBoxes() const;
     void ClearStaticBelow();
     void AddTaskWithOrder(CPTask* task, int32_t order) const;
     void SendToHandler(const char* command, const std::string& params) const;
@@ -333,17 +337,18 @@ private:
     uint8_t m_hasPose = 0;
     D3DXVECTOR3 m_position;
     D3DXQUATERNION m_rotation;
-    D3DXMATRIX m_parentMatrix;
-    D3DXMATRIX m_localMatrix;
-    D3DXMATRIX m_worldMatrix;
     CPBounds m_partBounds;
     CPBounds m_objectBounds;
-    std::vector<CPBoundingBox> m_partBoxes;
+    D3DXMATRIX m_localMatrix;
+    D3DXMATRIX m_worldMatrix;
+    D3DXMATRIX m_parentMatrix;
+    // Corners and planes may be stale (see BuildPartBoxes).
+    mutable std::vector<CPBoundingBox> m_partBoxes;
     // Null entries are the places of destroyed children, dropped by
     // CompactChildren.
     mutable ObjectList m_children;
     std::vector<CPDetailLevel> m_detailLevels;
-    CPBoundingBox m_ownBox;
+    mutable CPBoundingBox m_ownBox;
 
     D3DXMATRIX m_pose;
     int32_t m_flameType = kNoFlame;

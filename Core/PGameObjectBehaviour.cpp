@@ -168,6 +168,7 @@ bool CPGameObject::RayPick(CPRayQuery& query)
         return false;
 
     bool hit = false;
+    BuildPartBoxes();
     for (const CPBoundingBox& box : m_partBoxes) {
         if (box.IntersectRay(query.origin, query.direction, query.distance, query.hitPlane))
             hit = true;
