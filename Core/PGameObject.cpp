@@ -31,23 +31,31 @@ bool IsIdentity(const D3DXMATRIX& m)
 
 // out = a x b. Most scene matrices are affine; their product skips the terms
 // of the fourth column, which add exact zeros, so it equals the full product.
+// Each row is summed in registers and stored once: out is written whole, and
+// a product built in a temporary would be copied back through memory.
 void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& b)
 {
-    if (!IsAffine(a) || !IsAffine(b)) {
+    if (!IsAffine(a) || !IsAffine(b) || &out == &a || &out == &b) {
         D3DXMatrixMultiply(&out, &a, &b);
         return;
     }
-    D3DXMATRIX r;
     for (int row = 0; row < 4; ++row) {
         const float a0 = a.m[row][0], a1 = a.m[row][1], a2 = a.m[row][2];
-        for (int col = 0; col < 3; ++col)
-            r.m[row][col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
+        float c0 = a0 * b.m[0][0] + a1 * b.m[1][0] + a2 * b.m[2][0];
+        float c1 = a0 * b.m[0][1] + a1 * b.m[1][1] + a2 * b.m[2][1];
+        float c2 = a0 * b.m[0][2] + a1 * b.m[1][2] + a2 * b.m[2][2];
+        float c3 = 0.0f;
+        if (row == 3) {
+            c0 += b._41;
+            c1 += b._42;
+            c2 += b._43;
+            c3 = 1.0f;
+        }
+        out.m[row][0] = c0;
+        out.m[row][1] = c1;
+        out.m[row][2] = c2;
+        out.m[row][3] = c3;
     }
-    r._41 += b._41;
-    r._42 += b._42;
-    r._43 += b._43;
-    r._44 = 1.0f;
-    out = r;
 }
 
 // Places a box on its owner: world = local x the owner's world.
@@ -311,19 +319,20 @@ void CPGameObject::UpdateTransform()
 
 void CPGameObject::PrefetchForChild(size_t index) const
 {
-    // Two children ahead the fields, one ahead the part boxes: their address
-    // is in the fields asked for one step earlier. The first two children's
-    // fields are asked for when the walk over the children begins.
+    // The fields kFieldsAhead children ahead, the part boxes kBoxesAhead
+    // ahead: their address is in fields asked for some steps earlier. The
+    // first children's fields are asked for when the walk begins.
+    constexpr size_t kFieldsAhead = 6;
+    constexpr size_t kBoxesAhead = 3;
     const size_t count = m_children.size();
     if (index == 0) {
-        m_children[0]->PrefetchFields();
-        if (count > 1)
-            m_children[1]->PrefetchFields();
+        for (size_t i = 0; i < kFieldsAhead && i < count; ++i)
+            m_children[i]->PrefetchFields();
     }
-    if (index + 2 < count)
-        m_children[index + 2]->PrefetchFields();
-    if (index + 1 < count) {
-        const std::vector<CPBoundingBox>& boxes = m_children[index + 1]->m_partBoxes;
+    if (index + kFieldsAhead < count)
+        m_children[index + kFieldsAhead]->PrefetchFields();
+    if (index + kBoxesAhead < count) {
+        const std::vector<CPBoundingBox>& boxes = m_children[index + kBoxesAhead]->m_partBoxes;
         if (!boxes.empty()) {
             const char* begin = reinterpret_cast<const char*>(boxes.data());
             PrefetchForWrite(begin, reinterpret_cast<const char*>(&boxes.back().m_world) - begin);
