@@ -75,10 +75,10 @@ void CPBoundingBox::UpdateExtents(const D3DXMATRIX& world)
     m_halfSize.x = ClampHalfSize(m_halfSize.x);
     m_halfSize.y = ClampHalfSize(m_halfSize.y);
     m_halfSize.z = ClampHalfSize(m_halfSize.z);
-    float centre[3];
-    float x[3];
-    float y[3];
-    float z[3];
+    float centre[4];
+    float x[4];
+    float y[4];
+    float z[4];
     PlaceAffine(world, centre, x, y, z);
     SetAffineExtents(centre, x, y, z);
     m_staleCorners = 1;
@@ -116,10 +116,10 @@ void CPBoundingBox::UpdateAffine()
     // and the half size turns into three edge vectors x, y and z (the first
     // three rows scaled by the half size). Worked one coordinate at a time;
     // (&v.x)[i] is coordinate i of v, as D3DXVECTOR3's float* view gives it.
-    float centre[3];
-    float x[3];
-    float y[3];
-    float z[3];
+    float centre[4];
+    float x[4];
+    float y[4];
+    float z[4];
     PlaceAffine(m_world, centre, x, y, z);
     SetAffineExtents(centre, x, y, z);
     for (int i = 0; i < 3; ++i) {
@@ -155,9 +155,10 @@ void CPBoundingBox::UpdateAffine()
     m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
 }
 
-void CPBoundingBox::PlaceAffine(const D3DXMATRIX& w, float centre[3], float x[3], float y[3], float z[3]) const
+void CPBoundingBox::PlaceAffine(const D3DXMATRIX& w, float centre[4], float x[4], float y[4], float z[4]) const
 {
-    for (int i = 0; i < 3; ++i) {
+    // Four lanes (the fourth unused) so that each line is one vector step.
+    for (int i = 0; i < 4; ++i) {
         centre[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
         x[i] = w.m[0][i] * m_halfSize.x;
         y[i] = w.m[1][i] * m_halfSize.y;

@@ -58,8 +58,9 @@ private:
     // Corners and planes under a world matrix with or without a projective part.
     void UpdateProjective();
     void UpdateAffine();
-    // The centre and the three half edge vectors under an affine matrix.
-    void PlaceAffine(const D3DXMATRIX& w, float centre[3], float x[3], float y[3], float z[3]) const;
+    // The centre and the three half edge vectors under an affine matrix, in
+    // the first three of four lanes.
+    void PlaceAffine(const D3DXMATRIX& w, float centre[4], float x[4], float y[4], float z[4]) const;
     // The extents from them.
     void SetAffineExtents(const float centre[3], const float x[3], const float y[3], const float z[3]);
 };

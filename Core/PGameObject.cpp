@@ -31,8 +31,8 @@ bool IsIdentity(const D3DXMATRIX& m)
 
 // out = a x b. Most scene matrices are affine; their product skips the terms
 // of the fourth column, which add exact zeros, so it equals the full product.
-// Each row is summed in registers and stored once: out is written whole, and
-// a product built in a temporary would be copied back through memory.
+// Each row is summed four columns at once (the fourth is then set) and stored
+// once: a product built in a temporary would be copied back through memory.
 void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& b)
 {
     if (!IsAffine(a) || !IsAffine(b) || &out == &a || &out == &b) {
@@ -41,20 +41,15 @@ void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& 
     }
     for (int row = 0; row < 4; ++row) {
         const float a0 = a.m[row][0], a1 = a.m[row][1], a2 = a.m[row][2];
-        float c0 = a0 * b.m[0][0] + a1 * b.m[1][0] + a2 * b.m[2][0];
-        float c1 = a0 * b.m[0][1] + a1 * b.m[1][1] + a2 * b.m[2][1];
-        float c2 = a0 * b.m[0][2] + a1 * b.m[1][2] + a2 * b.m[2][2];
-        float c3 = 0.0f;
+        float r[4];
+        for (int col = 0; col < 4; ++col)
+            r[col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
         if (row == 3) {
-            c0 += b._41;
-            c1 += b._42;
-            c2 += b._43;
-            c3 = 1.0f;
+            for (int col = 0; col < 4; ++col)
+                r[col] += b.m[3][col];
         }
-        out.m[row][0] = c0;
-        out.m[row][1] = c1;
-        out.m[row][2] = c2;
-        out.m[row][3] = c3;
+        r[3] = row == 3 ? 1.0f : 0.0f;
+        std::memcpy(out.m[row], r, sizeof(r));
     }
 }
 
