@@ -64,6 +64,14 @@ public:
     // the end is cut to the bytes left.
     std::string ReadString();
 
+    // True once the cursor has reached the end of the held bytes.
+    bool IsAtEnd() const { return m_cursor >= m_size; }
+    // Bytes held from the cursor to the end; 0 at or past the end. Readers of
+    // counted records check a count against it before they allocate.
+    int32_t GetRemaining() const { return m_cursor < m_size ? m_size - m_cursor : 0; }
+    // True when a read asked for bytes past the end (they read as zeros).
+    bool HasOverrun() const { return m_cursor > m_size; }
+
 private:
     // The 32-bit value at the cursor; bytes past the end count as zero. All
     // inline and without calls, so a parsing loop keeps the cursor in a register.

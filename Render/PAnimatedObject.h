@@ -6,15 +6,16 @@
 
 #include "Core/PSmartPtr.h"
 #include "Render/PRenderable.h"
+#include "Render/PVertex.h"
 
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 
 class CPAnimation;
+struct CPAnimationFrame;
 class CPCommandTarget;
 class CPGameObject;
-struct CPAnimationFrame;
 struct CPAnimationRequest;
 
 class CPAnimatedObject : public CPRenderable
@@ -35,6 +36,23 @@ public:
     CPSmartPtr<CPMaterial> GetMaterial() const override;
     // Releases the previous material and holds the new one.
     void SetMaterial(const CPSmartPtr<CPMaterial>& material);
+
+    // Counts of the frame that the next fill writes (the same selection,
+    // including a stop it would make); 0 without a clip or frames.
+    int32_t GetVertexCount() const;
+    int32_t GetIndexCount() const;
+    // Picks the frame for the full time (counting passes, stopping at the
+    // pass limit with "animation_stopped", reporting the report frame once a
+    // pass with "animation_report"), then writes its vertices placed by the
+    // owner's world matrix and its indices plus the base index, the winding
+    // kept front-facing under a mirroring matrix.
+    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused = 0);
+    // Animated bodies have no static buffer: nothing is copied.
+    void CopyIndices(uint16_t*, int32_t, int32_t*, int32_t*) {}
+
+    // Files the clip under the name. The first clip added becomes the
+    // current one and clears the stopped flag.
+    void AddAnimation(const std::string& name, const CPSmartPtr<CPAnimation>& animation);
 
     // Shares every clip of the source and copies its playing state and
     // material. The caller sets the owner.
@@ -59,10 +77,17 @@ public:
     int32_t GetReportFrame() const { return m_reportFrame; }
     float GetSpeed() const { return m_speed; }
     const CPSmartPtr<CPCommandTarget>& GetTarget() const { return m_target; }
-    const CPAnimationFrame* GetShownFrame() const { return m_shownFrame; }
+    // Index of the frame written by the last fill, -1 for none.
+    int32_t GetShownFrame() const { return m_shownFrame; }
     bool IsStopped() const { return m_stopped != 0; }
 
 private:
+    // The frame index the next fill shows, without changing anything; -1
+    // without frames. `stops` tells whether that fill ends the last pass.
+    int32_t SelectFrame(bool& stops) const;
+    const CPAnimationFrame* FrameAt(int32_t index) const;
+    void SendToTarget(const char* command) const;
+
     CPGameObject* m_owner = nullptr;
     CPSmartPtr<CPMaterial> m_material;
     ClipMap m_clips;
@@ -78,7 +103,8 @@ private:
     int32_t m_reportFrame = -1;
     float m_speed = 1.0f;
     CPSmartPtr<CPCommandTarget> m_target;
-    const CPAnimationFrame* m_shownFrame = nullptr;
+    // Kept as an index: a clip read again replaces its frames.
+    int32_t m_shownFrame = -1;
     uint8_t m_stopped = 0;
     // Emptied when the clip stops.
     std::string m_clipName;

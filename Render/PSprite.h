@@ -34,6 +34,11 @@ public:
     CPGameObject* GetOwner() const { return m_owner; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
     float GetSize() const { return m_size; }
+    void SetAxisAndCone(const D3DXVECTOR3& axis, float cone)
+    {
+        m_axis = axis;
+        m_cone = cone;
+    }
     float m_roll = 0.0f;
     D3DCOLOR m_colour = 0xffffffff;
     float m_uMin = 0.0f;

@@ -1,0 +1,161 @@
+// Styling of the nodes the scene loader builds, and the track files of their
+// part animations.
+#include "Render/PRenderObjectManager.h"
+
+#include "Core/PCommandDispatcher.h"
+#include "Core/PFileFinder.h"
+#include "Core/PFileReader.h"
+#include "Core/PGameObject.h"
+#include "Core/PTokenizer.h"
+#include "Core/PUtils.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PPartAnimation.h"
+#include "Render/PRender.h"
+#include "Render/PRenderObject.h"
+#include "Render/PSprite.h"
+
+namespace
+{
+const char* const kAnimationFolder = "Data\\Animations\\";
+const char* const kTextureFolder = "Data\\Textures\\";
+const char* const kEffectFolder = "Data\\Effects\\";
+const char* const kFireSuffix = "_fire.tga";
+// A track's key: its time and twelve floats.
+constexpr int32_t kTrackKeyBytes = 52;
+// The smallest track: an empty name and no keys.
+constexpr int32_t kMinTrackBytes = 8;
+
+bool FileExists(const char* folder, const std::string& name)
+{
+    CPFileFinder finder(folder + name);
+    return SUCCEEDED(finder.FindFirst());
+}
+
+// Reads the tracks of a track file; false when a count is refused.
+bool ReadTracks(CPFileReader& reader, CPTrackMap& tracks)
+{
+    const int32_t count = reader.ReadInt();
+    if (count > reader.GetRemaining() / kMinTrackBytes)
+        return false;
+    for (int32_t t = 0; t < count; ++t) {
+        std::string name = reader.ReadString();
+        ToLowerString(name);
+        const int32_t keyCount = reader.ReadInt();
+        if (keyCount < 0 || keyCount > reader.GetRemaining() / kTrackKeyBytes)
+            return false;
+        std::vector<D3DXMATRIX> keys(static_cast<size_t>(keyCount));
+        std::vector<float> times(static_cast<size_t>(keyCount));
+        for (int32_t k = 0; k < keyCount; ++k) {
+            times[k] = reader.ReadFloat();
+            D3DXMATRIX& key = keys[k];
+            D3DXMatrixIdentity(&key);
+            // The first three columns, each from the first row to the fourth.
+            for (int32_t column = 0; column < 3; ++column) {
+                for (int32_t row = 0; row < 4; ++row)
+                    key.m[row][column] = reader.ReadFloat();
+            }
+        }
+        CPSmartPtr<CPPartAnimation> track(new CPPartAnimation());
+        track->SetKeys(keys, times);
+        tracks[name] = track;
+    }
+    return !reader.HasOverrun();
+}
+}
+
+void CPRenderObjectManager::LoadAnimation(const std::string& fileName, CPTrackMap& tracks)
+{
+    CPFileReader reader(kAnimationFolder + fileName);
+    if (FAILED(reader.Load()))
+        return;
+    CPTrackMap read;
+    if (!ReadTracks(reader, read))
+        return;
+    for (auto& entry : read)
+        tracks[entry.first] = entry.second;
+}
+
+void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& object, CPAttributeMap& attributes,
+                                             int32_t layerBase)
+{
+    if (!object)
+        return;
+    CPGameObject& node = *object;
+    std::string effect = attributes["effectfile"];
+    const std::string firstTexture = attributes["texturefile1"];
+    const int32_t type = DescriptionInt(attributes["type"]);
+    std::vector<std::string> textures{ firstTexture };
+    for (const char* key : { "texturefile2", "texturefile3", "texturefile4" }) {
+        const auto found = attributes.find(key);
+        if (found != attributes.end())
+            textures.push_back(found->second);
+    }
+
+    if (m_shadowTexturesOn) {
+        const std::string textureName = m_shadowTextureFolder + "\\" + node.GetName() + m_shadowTextureSuffix;
+        // A spec shorter than its extension is kept whole.
+        const std::string effectName
+            = (effect.size() >= 3 ? effect.substr(0, effect.size() - 3) : effect) + m_shadowEffectSuffix;
+        if (FileExists(kTextureFolder, textureName) && FileExists(kEffectFolder, effectName)) {
+            textures.push_back(textureName);
+            effect = effectName;
+        }
+    }
+
+    (void)layerBase;
+    (void)type;
+
+    const auto present = [&attributes](const char* key) { return attributes.find(key) != attributes.end(); };
+    if (present("visible"))
+        node.SetVisible(DescriptionInt(attributes["visible"]) != 0);
+    if (present("shadow"))
+        node.SetShadow(DescriptionInt(attributes["shadow"]) != 0);
+    if (present("param"))
+        node.SetParam(attributes["param"]);
+    if (present("collision"))
+        node.SetCollision(DescriptionInt(attributes["collision"]) != 0);
+    if (present("flametype"))
+        node.SetFlameType(DescriptionInt(attributes["flametype"]));
+
+    if (present("script")) {
+        if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
+            node.SetScriptHandler(dispatcher->FindObject(attributes["script"]).Get());
+    }
+
+    if (!present("vertexeffect") && node.GetKind() == kBodyRenderObject) {
+        auto* body = static_cast<CPRenderObject*>(node.GetBody().Get());
+        CPRender* render = GetRender();
+        // A node without triangles has nothing to share.
+        if (body && !body->IsHidden() && render && !body->GetLocalVertices().empty() && !body->GetIndices().empty()) {
+            body->SetGeometryName(m_currentMeshName + node.GetName());
+            render->GetGeometryBuffer(body->GetGeometryName(), body->GetLocalVertices().data(),
+                                      body->GetIndices().data(),
+                                      static_cast<int32_t>(body->GetLocalVertices().size()),
+                                      static_cast<int32_t>(body->GetIndices().size()));
+            body->SetHidden(true);
+        }
+    }
+
+    if (present("animation")) {
+        CPGameObject::ObjectList hierarchy;
+        node.CollectHierarchy(hierarchy);
+        CPTokenizer entries(attributes["animation"], ";", 1);
+        std::string entry;
+        while (entries.NextToken(entry)) {
+            CPTokenizer parts(entry, ",", 1);
+            std::string animationName;
+            std::string trackFile;
+            parts.NextToken(animationName);
+            parts.NextToken(trackFile);
+            CPTrackMap tracks;
+            LoadAnimation(trackFile, tracks);
+            for (const CPSmartPtr<CPGameObject>& member : hierarchy) {
+                const auto track = tracks.find(member->GetName());
+                if (track == tracks.end())
+                    continue;
+                track->second->SetPart(member.Get());
+                member->AddAnimation(animationName, track->second);
+            }
+        }
+    }
+}
