@@ -121,7 +121,7 @@ struct Node
     float frameTime = 240; // 0.1 s
     std::vector<Frame> frames;
     std::vector<Node> children;
-    int32_t vertexCountOverride = -1;
+    int64_t vertexCountOverride = -1;
 };
 
 inline void WriteShape(Bytes& out, const Shape& s)
@@ -132,7 +132,8 @@ inline void WriteShape(Bytes& out, const Shape& s)
 
 inline void WriteGeometry(Bytes& out, const Node& node)
 {
-    out.Int(node.vertexCountOverride >= 0 ? node.vertexCountOverride : static_cast<int32_t>(node.vertices.size()));
+    out.Int(node.vertexCountOverride >= 0 ? static_cast<int32_t>(node.vertexCountOverride)
+                                           : static_cast<int32_t>(node.vertices.size()));
     for (const CPVertex& v : node.vertices)
         out.Vertex(v);
     out.Int(static_cast<int32_t>(node.indices.size()));
