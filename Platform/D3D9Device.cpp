@@ -81,9 +81,9 @@ private:
 
 namespace
 {
-// Reference counting and the record shared by the three resource classes.
+// The identifier and the record shared by the three resource classes.
 template <class Interface>
-class Resource : public Interface
+class Resource : public ComObject<Resource<Interface>, Interface>
 {
 public:
     Resource(std::shared_ptr<DeviceCore> core, std::shared_ptr<ResourceRecord> record, const IID& iid)
@@ -98,28 +98,10 @@ public:
         m_record->released = true;
         --g_liveResources;
     }
-    Resource(const Resource&) = delete;
-    Resource& operator=(const Resource&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != m_iid) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<Interface*>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_count; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_count;
-        if (count == 0)
-            delete this;
-        return count;
+        return iid == IID_IUnknown || iid == m_iid ? static_cast<Interface*>(this) : nullptr;
     }
 
     ResourceRecord& Record() { return *m_record; }
@@ -130,7 +112,6 @@ protected:
 
 private:
     const IID& m_iid;
-    ULONG m_count = 1;
 };
 
 // Lock and Unlock of a memory-backed buffer; `name` is the class for the log.
@@ -279,30 +260,9 @@ RecordingDevice::~RecordingDevice()
     --g_liveDevices;
 }
 
-HRESULT RecordingDevice::QueryInterface(REFIID iid, void** object)
+void* RecordingDevice::FindInterface(REFIID iid)
 {
-    if (!object)
-        return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IDirect3DDevice9) {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IDirect3DDevice9*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG RecordingDevice::AddRef()
-{
-    return ++m_count;
-}
-
-ULONG RecordingDevice::Release()
-{
-    const ULONG count = --m_count;
-    if (count == 0)
-        delete this;
-    return count;
+    return iid == IID_IUnknown || iid == IID_IDirect3DDevice9 ? static_cast<IDirect3DDevice9*>(this) : nullptr;
 }
 
 HRESULT RecordingDevice::Enter(const char* method, std::vector<DWORD> args)

@@ -9,6 +9,7 @@
 // also lose the device, as when another program takes the screen.
 #pragma once
 
+#include "Platform/ComObject.h"
 #include "Platform/D3D9.h"
 
 #include <array>
@@ -76,19 +77,15 @@ struct StreamSource
 
 class DeviceCore;
 
-class RecordingDevice final : public IDirect3DDevice9
+class RecordingDevice final : public ComObject<RecordingDevice, IDirect3DDevice9>
 {
 public:
     static constexpr DWORD kStages = 8;
 
     explicit RecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
     ~RecordingDevice();
-    RecordingDevice(const RecordingDevice&) = delete;
-    RecordingDevice& operator=(const RecordingDevice&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    void* FindInterface(REFIID iid);
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
@@ -187,7 +184,6 @@ private:
     void Bind(T*& slot, T* object);
 
     std::shared_ptr<DeviceCore> m_core;
-    ULONG m_count = 1;
     D3DPRESENT_PARAMETERS m_parameters;
     D3DCAPS9 m_caps;
     DeviceState m_state = DeviceState::kOperational;
