@@ -134,14 +134,14 @@ int32_t CPAnimatedObject::SelectFrame(bool& stops) const
     return frame;
 }
 
-int32_t CPAnimatedObject::GetVertexCount() const
+int32_t CPAnimatedObject::GetVertexCount()
 {
     bool stops = false;
     const CPAnimationFrame* frame = FrameAt(SelectFrame(stops));
     return frame ? static_cast<int32_t>(frame->vertices.size()) : 0;
 }
 
-int32_t CPAnimatedObject::GetIndexCount() const
+int32_t CPAnimatedObject::GetIndexCount()
 {
     bool stops = false;
     const CPAnimationFrame* frame = FrameAt(SelectFrame(stops));

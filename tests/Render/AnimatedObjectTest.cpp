@@ -101,7 +101,7 @@ protected:
         const int32_t indices = m_body->GetIndexCount();
         std::vector<CPVertex> out(16);
         std::vector<uint16_t> outIndices(16);
-        m_body->FillBuffers(out.data(), outIndices.data(), 0);
+        m_body->FillBuffers(out.data(), outIndices.data(), 0, 0);
         const int32_t shown = m_body->GetShownFrame();
         EXPECT_EQ(vertices, shown + 1) << "at " << time;
         EXPECT_EQ(indices, 3);
@@ -180,7 +180,7 @@ TEST_F(AnimatedObject, ClipsWithoutFramesOrTimeAndOneFrameClips)
     EXPECT_EQ(body->GetVertexCount(), 0); // no clip
     body->AddAnimation("empty", Clip(0));
     EXPECT_EQ(body->GetVertexCount(), 0);
-    body->FillBuffers(nullptr, nullptr, 0);
+    body->FillBuffers(nullptr, nullptr, 0, 0);
 
     CPSmartPtr<CPAnimation> still = Clip(3);
     still->m_frameTime = 0.0f;
@@ -199,7 +199,7 @@ TEST_F(AnimatedObject, ClipsWithoutFramesOrTimeAndOneFrameClips)
     std::vector<uint16_t> indices(4);
     for (double t : { 0.0, 0.5, 3.0 }) {
         g_FullTime = t;
-        single->FillBuffers(out.data(), indices.data(), 0);
+        single->FillBuffers(out.data(), indices.data(), 0, 0);
     }
     EXPECT_FALSE(single->IsStopped()); // one frame never wraps
 }
@@ -221,7 +221,7 @@ TEST_F(AnimatedObject, VerticesArePlacedAndMirroredTrianglesKeepTheirWinding)
     owner.UpdateTransform();
     std::vector<CPVertex> out(3);
     std::vector<uint16_t> indices(3);
-    body->FillBuffers(out.data(), indices.data(), 100);
+    body->FillBuffers(out.data(), indices.data(), 100, 0);
     EXPECT_FLOAT_EQ(out[1].position.x, 11.0f);
     EXPECT_EQ(out[1].specular, frame.vertices[1].specular);
     EXPECT_EQ(indices, (std::vector<uint16_t>{ 100, 101, 102 }));
@@ -230,7 +230,7 @@ TEST_F(AnimatedObject, VerticesArePlacedAndMirroredTrianglesKeepTheirWinding)
     D3DXMatrixScaling(&mirror, -1, 1, 1);
     owner.SetParentMatrix(mirror);
     owner.UpdateTransform();
-    body->FillBuffers(out.data(), indices.data(), 0);
+    body->FillBuffers(out.data(), indices.data(), 0, 0);
     EXPECT_FLOAT_EQ(out[1].position.x, -11.0f);
     EXPECT_EQ(indices, (std::vector<uint16_t>{ 0, 2, 1 }));
 }
