@@ -2,6 +2,7 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandDispatcher.h"
@@ -229,6 +230,7 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "GetChildObject", ScriptGuard<GetChildObject> },
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
+    { "LoadRenderObject", ScriptGuard<ScriptApi::LoadRenderObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
