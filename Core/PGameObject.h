@@ -139,6 +139,7 @@ public:
     CPSmartPtr<CPGameObject> GetParent() const;
     const ObjectList& GetChildren() const { return m_children; }
     std::vector<CPDetailLevel>& GetDetailLevels() { return m_detailLevels; }
+    const std::vector<CPDetailLevel>& GetDetailLevels() const { return m_detailLevels; }
     // Appends a detail level (the object may be null) shown from the distance.
     void AddDetailLevel(const CPSmartPtr<CPGameObject>& object, int32_t distance)
     {
