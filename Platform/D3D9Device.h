@@ -40,7 +40,7 @@ struct DeviceCall
 // A vertex or index buffer, or a texture; kept after the object is released.
 struct ResourceRecord
 {
-    enum Kind { kVertexBuffer, kIndexBuffer, kTexture };
+    enum Kind { kVertexBuffer, kIndexBuffer, kTexture, kCubeTexture };
 
     Kind kind = kVertexBuffer;
     DWORD serial = 0;
@@ -59,7 +59,18 @@ struct ResourceRecord
     UINT lockSize = 0;
     DWORD lockFlags = 0;
     bool released = false;
+    // Textures: the filters they were made with (set by the image loaders),
+    // the most detailed level drawn, and each level's bytes (face by face
+    // for a cube), made on the level's first lock.
+    DWORD filter = 0;
+    DWORD mipFilter = 0;
+    DWORD lod = 0;
+    std::vector<std::vector<uint8_t>> levelMemory;
 };
+
+// Bytes per row and rows of one texture level of the format (block-compressed
+// formats count rows of 4 x 4 blocks).
+void TextureLevelLayout(D3DFORMAT format, UINT width, UINT height, UINT& pitch, UINT& rows);
 
 enum class DeviceState
 {
@@ -127,6 +138,8 @@ public:
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) override;
+    HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) override;
 
     // --- What tests read and arrange --------------------------------------
 
