@@ -7,6 +7,7 @@
 #include "Core/PHandle.h"
 #include "Render/PAnimation.h"
 #include "Render/PMaterial.h"
+#include "Render/PVertexModifier.h"
 
 #include <cmath>
 
@@ -24,7 +25,19 @@ CPAnimatedObject::CPAnimatedObject()
 {
 }
 
-CPAnimatedObject::~CPAnimatedObject() = default;
+CPAnimatedObject::~CPAnimatedObject()
+{
+    for (CPVertexModifier* modifier : m_modifiers)
+        delete modifier;
+}
+
+void CPAnimatedObject::AddModifier(CPVertexModifier* modifier)
+{
+    if (!modifier)
+        return;
+    m_modifiers.push_back(modifier);
+    m_modifiersOn = 1;
+}
 
 int32_t CPAnimatedObject::GetObjectSize() const
 {
@@ -62,6 +75,9 @@ void CPAnimatedObject::CopyFrom(const CPAnimatedObject& source)
     m_stopped = source.m_stopped;
     m_clipName = source.m_clipName;
     m_material = source.m_material;
+    m_modifiersOn = source.m_modifiersOn;
+    for (const CPVertexModifier* modifier : source.m_modifiers)
+        m_modifiers.push_back(modifier->Clone());
 }
 
 void CPAnimatedObject::SetAnimation(const CPAnimationRequest& request, bool restart)
@@ -82,6 +98,8 @@ void CPAnimatedObject::SetAnimation(const CPAnimationRequest& request, bool rest
     m_shownFrame = -1;
     m_target = request.reportTarget;
     m_stopped = 0;
+    for (CPVertexModifier* modifier : m_modifiers)
+        modifier->Restart();
 }
 
 void CPAnimatedObject::AddAnimation(const std::string& name, const CPSmartPtr<CPAnimation>& animation)
@@ -199,6 +217,10 @@ void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_
         target = source;
         D3DXVec3TransformCoord(&target.position, &source.position, &world);
         D3DXVec3TransformNormal(&target.normal, &source.normal, &world);
+    }
+    if (m_modifiersOn) {
+        for (CPVertexModifier* modifier : m_modifiers)
+            modifier->Apply(vertices, vertices, static_cast<int32_t>(vertexCount));
     }
 
     const float determinant = world._11 * (world._22 * world._33 - world._23 * world._32)

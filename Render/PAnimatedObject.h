@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class CPAnimation;
 struct CPAnimationFrame;
 class CPCommandTarget;
 class CPGameObject;
+class CPVertexModifier;
 struct CPAnimationRequest;
 
 class CPAnimatedObject : public CPRenderable
@@ -24,6 +26,7 @@ public:
     using ClipMap = std::unordered_map<std::string, CPSmartPtr<CPAnimation>>;
 
     CPAnimatedObject();
+    // Deletes the vertex modifiers.
     ~CPAnimatedObject() override;
 
     int32_t GetObjectSize() const override;
@@ -53,15 +56,18 @@ public:
     // Files the clip under the name. The first clip added becomes the
     // current one and clears the stopped flag.
     void AddAnimation(const std::string& name, const CPSmartPtr<CPAnimation>& animation);
+    // Takes ownership; the modifiers run in order over the written vertices.
+    void AddModifier(CPVertexModifier* modifier);
+    const std::vector<CPVertexModifier*>& GetModifiers() const { return m_modifiers; }
 
-    // Shares every clip of the source and copies its playing state and
-    // material. The caller sets the owner.
+    // Shares every clip of the source, copies its playing state and
+    // material, and clones its modifiers. The caller sets the owner.
     virtual void CopyFrom(const CPAnimatedObject& source);
 
     // Starts the request's clip from the current full time plus the request's
     // offset, with its speed, pass limit, report frame and report target.
     // Nothing changes when the clip is not one of the body's, or when it is
-    // already the current clip and restart is false.
+    // already the current clip and restart is false. The modifiers restart.
     void SetAnimation(const CPAnimationRequest& request, bool restart);
 
     CPGameObject* GetOwner() const { return m_owner; }
@@ -108,4 +114,6 @@ private:
     uint8_t m_stopped = 0;
     // Emptied when the clip stops.
     std::string m_clipName;
+    uint8_t m_modifiersOn = 0;
+    std::vector<CPVertexModifier*> m_modifiers;
 };

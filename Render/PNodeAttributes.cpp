@@ -9,10 +9,12 @@
 #include "Core/PTokenizer.h"
 #include "Core/PUtils.h"
 #include "Render/PAnimatedObject.h"
+#include "Render/PMaterialManager.h"
 #include "Render/PPartAnimation.h"
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
 #include "Render/PSprite.h"
+#include "Render/PVertexModifier.h"
 
 namespace
 {
@@ -20,6 +22,11 @@ const char* const kAnimationFolder = "Data\\Animations\\";
 const char* const kTextureFolder = "Data\\Textures\\";
 const char* const kEffectFolder = "Data\\Effects\\";
 const char* const kFireSuffix = "_fire.tga";
+const char* const kHoleyEffect = "holey.fx";
+const char* const kHoleyShadowEffect = "holey_shadow.fx";
+// Fixed layers of the holey shadow material and of the fire material.
+constexpr int32_t kShadowLayer = 16;
+constexpr int32_t kFireLayer = 20;
 // A track's key: its time and twelve floats.
 constexpr int32_t kTrackKeyBytes = 52;
 // The smallest track: an empty name and no keys.
@@ -63,6 +70,20 @@ bool ReadTracks(CPFileReader& reader, CPTrackMap& tracks)
 }
 }
 
+void CPRenderObjectManager::AttachModifier(CPGameObject& node, CPVertexModifier* modifier)
+{
+    if (!modifier)
+        return;
+    CPManagedObject* body = node.GetBody().Get();
+    if (body && node.GetKind() == kBodyAnimatedObject) {
+        static_cast<CPAnimatedObject*>(body)->AddModifier(modifier);
+        node.SetStatic(false);
+        return;
+    }
+    // Nothing else takes modifiers.
+    delete modifier;
+}
+
 void CPRenderObjectManager::LoadAnimation(const std::string& fileName, CPTrackMap& tracks)
 {
     CPFileReader reader(kAnimationFolder + fileName);
@@ -102,8 +123,35 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
         }
     }
 
-    (void)layerBase;
-    (void)type;
+    CPMaterialManager* materials = GetMaterialManager();
+    CPSmartPtr<CPMaterial> material;
+    if (materials)
+        material = materials->GetMaterial(layerBase + type, effect, textures);
+    // The flag as it was before this description's "shadow" applies.
+    if (node.HasShadow()) {
+        CPSmartPtr<CPMaterial> shadow;
+        if (effect == kHoleyEffect && materials)
+            shadow = materials->GetMaterial(kShadowLayer, kHoleyShadowEffect, textures);
+        else if (CPRender* render = GetRender())
+            shadow = render->GetShadowMaterial();
+        node.SetShadowMaterial(shadow.Get());
+    }
+    CPManagedObject* body = node.GetBody().Get();
+    if (body) {
+        switch (node.GetKind()) {
+        case kBodyRenderObject:
+            static_cast<CPRenderObject*>(body)->SetMaterial(material);
+            break;
+        case kBodyAnimatedObject:
+            static_cast<CPAnimatedObject*>(body)->SetMaterial(material);
+            break;
+        case kBodySprite:
+            static_cast<CPSprite*>(body)->SetMaterial(material);
+            break;
+        default:
+            break;
+        }
+    }
 
     const auto present = [&attributes](const char* key) { return attributes.find(key) != attributes.end(); };
     if (present("visible"))
@@ -117,12 +165,35 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
     if (present("flametype"))
         node.SetFlameType(DescriptionInt(attributes["flametype"]));
 
+    // The object's own material, which it hands to its bodies: the fire
+    // texture of its first texture, when there is one.
+    const std::string fireTexture = firstTexture.substr(0, firstTexture.find('.')) + kFireSuffix;
+    if (materials && FileExists(kTextureFolder, fireTexture))
+        node.SetMaterial(materials->GetMaterial(kFireLayer, kHoleyEffect, { fireTexture }).Get());
+
     if (present("script")) {
         if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
             node.SetScriptHandler(dispatcher->FindObject(attributes["script"]).Get());
     }
 
-    if (!present("vertexeffect") && node.GetKind() == kBodyRenderObject) {
+    if (present("vertexeffect")) {
+        CPTokenizer entries(attributes["vertexeffect"], ";", 1);
+        std::string entry;
+        while (entries.NextToken(entry)) {
+            // The name and the argument text; anything after them is ignored.
+            CPTokenizer parts(entry, " ", 1);
+            std::string name;
+            std::string argumentText;
+            parts.NextToken(name);
+            parts.NextToken(argumentText);
+            std::vector<std::string> arguments;
+            CPTokenizer argumentTokens(argumentText, ",", 1);
+            std::string argument;
+            while (argumentTokens.NextToken(argument))
+                arguments.push_back(argument);
+            AttachModifier(node, CreateVertexModifier(name, arguments));
+        }
+    } else if (node.GetKind() == kBodyRenderObject) {
         auto* body = static_cast<CPRenderObject*>(node.GetBody().Get());
         CPRender* render = GetRender();
         // A node without triangles has nothing to share.

@@ -23,6 +23,7 @@ class CPAnimation;
 class CPFileReader;
 class CPGameObject;
 class CPPartAnimation;
+class CPVertexModifier;
 
 // Track name (a node name) to its part animation.
 using CPTrackMap = std::map<std::string, CPSmartPtr<CPPartAnimation>>;
@@ -137,6 +138,8 @@ private:
     // The shape records of a node: physics shapes (when the node has physics
     // data) and part boxes.
     bool ReadShapes(CPFileReader& reader, CPGameObject& object);
+    // Hands a vertex modifier (owned; null allowed) to the node's body.
+    void AttachModifier(CPGameObject& node, CPVertexModifier* modifier);
     // Styles a node just read with the attribute map of its name.
     void DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions, int32_t layerBase);
     bool ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,

@@ -2,6 +2,11 @@
 #include "Render/PLight.h"
 #include "Render/PParticleSystem.h"
 #include "Render/PSprite.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PEffect.h"
+#include "Render/PMaterial.h"
+#include "Render/PRenderObject.h"
+#include "Render/PTextureBlock.h"
 #include "SceneLoaderFixture.h"
 #include "Startup/PConfigVars.h"
 
@@ -179,4 +184,102 @@ TEST_F(SceneBuild, NodeFlagsComeFromTheirSections)
     EXPECT_EQ(root->GetFlameType(), 2);
     EXPECT_FALSE(root->GetScriptHandler());
     EXPECT_TRUE(root->IsStatic());
+}
+
+namespace
+{
+std::string TextureNames(const CPSmartPtr<CPMaterial>& material)
+{
+    std::string names;
+    const CPTextureBlock* block = material ? material->GetTextureBlock().Get() : nullptr;
+    for (uint32_t i = 0; block && i < block->GetCount(); ++i)
+        names += (i ? "," : "") + block->GetTexture(i)->GetName();
+    return names;
+}
+
+std::string EffectName(const CPSmartPtr<CPMaterial>& material)
+{
+    return material && material->GetEffect() ? material->GetEffect()->GetName() : "";
+}
+}
+
+TEST_F(SceneBuild, MaterialsTakeTheLayerBaseTypeEffectAndTextures)
+{
+    for (const char* texture : { "wall.tga", "wall_fire.tga", "b.tga", "c.tga", "leaf.tga" })
+        m_root.MakeFile(std::string("Data/Textures/") + texture, scene::FallbackFiles()[2].second);
+    scene::Node box = scene::Triangle("box");
+    box.children = { scene::Triangle("holey"), scene::Triangle("plain") };
+    Mesh("box.msh", scene::MeshFile({ box }, false));
+    Mesh("box.rdf", "mesh = box.msh\n"
+                    "[box]\ntype = 3\neffectfile = simple.fx\ntexturefile1 = wall.tga\ntexturefile3 = c.tga\n"
+                    "texturefile2 = b.tga\n"
+                    "[holey]\neffectfile = holey.fx\ntexturefile1 = leaf.tga\nshadow = 0\n");
+    m_render->m_shadowMaterial = new CPMaterial(99);
+
+    const CPSmartPtr<CPGameObject> root = Load("box.rdf", 20);
+    ASSERT_TRUE(root);
+    const CPSmartPtr<CPMaterial> material = static_cast<CPRenderObject*>(root->GetBody().Get())->GetMaterial();
+    ASSERT_TRUE(material);
+    EXPECT_EQ(material->GetLayerId(), 23);
+    EXPECT_EQ(EffectName(material), "simple.fx");
+    EXPECT_EQ(TextureNames(material), "wall.tga,b.tga,c.tga");
+    EXPECT_EQ(root->GetShadowMaterial(), m_render->m_shadowMaterial);
+    // The fire texture of wall.tga exists: the object's own material.
+    ASSERT_TRUE(root->GetMaterial());
+    EXPECT_EQ(root->GetMaterial()->GetLayerId(), 20);
+    EXPECT_EQ(EffectName(root->GetMaterial()), "holey.fx");
+    EXPECT_EQ(TextureNames(root->GetMaterial()), "wall_fire.tga");
+
+    const CPSmartPtr<CPGameObject> holey = root->FindPart("holey");
+    ASSERT_TRUE(holey->GetShadowMaterial()); // read before "shadow" applied
+    EXPECT_EQ(holey->GetShadowMaterial()->GetLayerId(), 16);
+    EXPECT_EQ(EffectName(holey->GetShadowMaterial()), "holey_shadow.fx");
+    EXPECT_EQ(TextureNames(holey->GetShadowMaterial()), "leaf.tga");
+    EXPECT_FALSE(holey->HasShadow());
+    EXPECT_FALSE(holey->GetMaterial());
+    // No "type" and no effect: the layer base and an empty spec.
+    const CPSmartPtr<CPMaterial> plain
+        = static_cast<CPRenderObject*>(root->FindPart("plain")->GetBody().Get())->GetMaterial();
+    EXPECT_EQ(plain->GetLayerId(), 20);
+    EXPECT_EQ(TextureNames(plain), "error.tga"); // one empty stage
+    m_render->m_shadowMaterial = CPSmartPtr<CPMaterial>();
+}
+
+TEST_F(SceneBuild, ShadowTexturesReplaceTheEffectWhenBothFilesExist)
+{
+    m_root.MakeFile("Data/Textures/shadows/roof_s.tga", scene::FallbackFiles()[2].second);
+    m_root.MakeFile("Data/Textures/a.tga", scene::FallbackFiles()[2].second);
+    m_root.MakeFile("Data/Textures/shadows/short_s.tga", scene::FallbackFiles()[2].second);
+    m_root.MakeFile("Data/Effects/wall_s.fx", scene::FallbackFiles()[0].second);
+    m_root.MakeFile("Data/Effects/fx_s.fx", scene::FallbackFiles()[0].second);
+    scene::Node roof = scene::Triangle("roof");
+    roof.children = { scene::Triangle("wall"), scene::Triangle("short") };
+    Mesh("roof.msh", scene::MeshFile({ roof }, false));
+    Mesh("roof.rdf", "mesh = roof.msh\nshadowtextures = shadows, _s.tga, _s.fx\n"
+                     "[roof]\neffectfile = wall.fx\ntexturefile1 = a.tga\n"
+                     "[wall]\neffectfile = wall.fx\n"
+                     "[short]\neffectfile = fx\n");
+    const CPSmartPtr<CPGameObject> root = Load("roof.rdf");
+    ASSERT_TRUE(root);
+    const auto materialOf = [](const CPSmartPtr<CPGameObject>& object) {
+        return static_cast<CPRenderObject*>(object->GetBody().Get())->GetMaterial();
+    };
+    EXPECT_EQ(EffectName(materialOf(root)), "wall_s.fx");
+    EXPECT_EQ(TextureNames(materialOf(root)), "a.tga,shadows\\roof_s.tga");
+    // No shadows\wall_s.tga: unchanged.
+    EXPECT_EQ(EffectName(materialOf(root->FindPart("wall"))), "wall.fx");
+    // A spec shorter than its extension is kept whole: "fx" + "_s.fx".
+    EXPECT_EQ(EffectName(materialOf(root->FindPart("short"))), "fx_s.fx");
+    EXPECT_EQ(m_loader.m_shadowTexturesOn, 0);
+}
+
+TEST_F(SceneBuild, VertexEffectsGoToAnimatedBodiesAndKeepMeshesOutOfStaticGeometry)
+{
+    scene::Node walk = scene::ThreeFrameNode("body");
+    Mesh("walk.anm", scene::AnimationFile(walk));
+    Mesh("guy.rdf", "root = anim;walk,walk.anm\n[body]\nvertexeffect = fade 1 extra;flick 1,2,3;bogus 1\n");
+    const CPSmartPtr<CPGameObject> guy = Load("guy.rdf");
+    ASSERT_TRUE(guy);
+    EXPECT_EQ(static_cast<CPAnimatedObject*>(guy->GetBody().Get())->GetModifiers().size(), 2u);
+    EXPECT_FALSE(guy->IsStatic());
 }

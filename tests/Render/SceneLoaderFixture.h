@@ -1,41 +1,36 @@
-// A scratch game root with what the scene loader needs: the animation and
-// render-object managers, a command dispatcher, and a render system over the
-// recording device (for the shared static geometry).
+// A scratch game root with what the scene loader needs: the render system on
+// the recording device with the effect, texture and material caches (and
+// their fallback files), the animation and render-object managers and a
+// command dispatcher.
 #pragma once
 
 #include "Core/PCommandDispatcher.h"
-#include "Platform/D3D9Device.h"
 #include "Render/PAnimationManager.h"
-#include "Render/PRender.h"
 #include "Render/PRenderObjectManager.h"
-#include "ScratchRoot.h"
+#include "ResourceFixture.h"
 #include "SceneFixtures.h"
 
 #include <gtest/gtest.h>
 
-class SceneLoader : public ::testing::Test
+class SceneLoader : public RenderResources
 {
 protected:
     void SetUp() override
     {
+        RenderResources::SetUp();
         g_AnimationManager = &m_animations;
         g_RenderObjectManager = &m_loader;
         g_CommandDispatcher = &m_dispatcher;
-        m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-        m_render = new CPRender(m_device);
-        g_Render = m_render;
         for (const auto& file : scene::FallbackFiles())
             m_root.MakeFile(file.first, file.second);
         g_CurrentMeshFile.clear();
     }
     void TearDown() override
     {
-        g_Render = nullptr;
-        delete m_render;
-        m_device->Release();
         g_CommandDispatcher = nullptr;
         g_RenderObjectManager = nullptr;
         g_AnimationManager = nullptr;
+        RenderResources::TearDown();
     }
     void Mesh(const std::string& name, const std::string& bytes) { m_root.MakeFile("Data/Meshes/" + name, bytes); }
     CPSmartPtr<CPGameObject> Load(const std::string& name, int32_t layerBase = 20)
@@ -43,10 +38,7 @@ protected:
         return m_loader.LoadRenderObject(name, layerBase);
     }
 
-    ScratchRoot m_root;
     CPAnimationManager m_animations;
     CPRenderObjectManager m_loader;
     CPCommandDispatcher m_dispatcher;
-    PlatformD3D9::RecordingDevice* m_device = nullptr;
-    CPRender* m_render = nullptr;
 };
