@@ -1,6 +1,10 @@
 #include "Render/PAnimation.h"
 
 #include "Core/PFileReader.h"
+
+#include <cstddef>
+#include <cstring>
+#include <iterator>
 #include "Render/PAnimationManager.h"
 #include "Render/PRenderObjectManager.h"
 
@@ -16,15 +20,63 @@ D3DCOLOR CurrentVertexColour()
 }
 }
 
+namespace
+{
+// Walks packed vertex records, giving each with the diffuse colour replaced;
+// a vector built from two of them copies the bytes once, with no zero fill.
+class VertexRecordIterator
+{
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = CPVertex;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const CPVertex*;
+    using reference = CPVertex;
+
+    VertexRecordIterator(const BYTE* bytes, D3DCOLOR diffuse)
+        : m_bytes(bytes)
+        , m_diffuse(diffuse)
+    {
+    }
+    CPVertex operator*() const
+    {
+        CPVertex vertex;
+        std::memcpy(static_cast<void*>(&vertex), m_bytes, sizeof(CPVertex));
+        vertex.diffuse = m_diffuse;
+        return vertex;
+    }
+    VertexRecordIterator& operator++()
+    {
+        m_bytes += sizeof(CPVertex);
+        return *this;
+    }
+    VertexRecordIterator operator++(int)
+    {
+        VertexRecordIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const VertexRecordIterator& other) const { return m_bytes == other.m_bytes; }
+    bool operator!=(const VertexRecordIterator& other) const { return m_bytes != other.m_bytes; }
+
+private:
+    const BYTE* m_bytes;
+    D3DCOLOR m_diffuse;
+};
+}
+
 bool ReadVertexList(CPFileReader& reader, D3DCOLOR diffuse, std::vector<CPVertex>& vertices)
 {
     const int32_t count = reader.ReadInt();
     if (count < 0 || count > reader.GetRemaining() / static_cast<int32_t>(sizeof(CPVertex)))
         return false;
-    vertices.resize(static_cast<size_t>(count));
-    reader.Read(vertices.data(), vertices.size() * sizeof(CPVertex));
-    for (CPVertex& vertex : vertices)
-        vertex.diffuse = diffuse;
+    const size_t bytes = static_cast<size_t>(count) * sizeof(CPVertex);
+    const BYTE* first = count > 0 ? reader.GetCursorData() : nullptr;
+    if (count > 0)
+        vertices.assign(VertexRecordIterator(first, diffuse), VertexRecordIterator(first + bytes, diffuse));
+    else
+        vertices.clear();
+    reader.Skip(bytes);
     return true;
 }
 

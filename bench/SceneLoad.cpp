@@ -66,20 +66,22 @@ SceneRoot& Root()
     return root;
 }
 
-// Frees a loaded tree: objects first (they only reset their bodies' counts),
-// then the bodies.
-void FreeTree(const CPSmartPtr<CPGameObject>& tree)
+// Frees loaded trees once nothing refers to them any more: objects first
+// (they only reset their bodies' counts), then the bodies.
+void FreeTrees(std::vector<CPSmartPtr<CPGameObject>>& trees)
 {
-    CPGameObject::ObjectList all;
-    tree->CollectHierarchy(all);
-    tree->GetDetailLevels().clear();
     std::vector<CPManagedObject*> bodies;
     std::vector<CPGameObject*> objects;
-    for (const CPSmartPtr<CPGameObject>& object : all) {
-        bodies.push_back(object->GetBody().Get());
-        objects.push_back(object.Get());
+    for (const CPSmartPtr<CPGameObject>& tree : trees) {
+        CPGameObject::ObjectList all;
+        tree->CollectHierarchy(all);
+        tree->GetDetailLevels().clear();
+        for (const CPSmartPtr<CPGameObject>& object : all) {
+            bodies.push_back(object->GetBody().Get());
+            objects.push_back(object.Get());
+        }
     }
-    all.clear();
+    trees.clear();
     for (auto it = objects.rbegin(); it != objects.rend(); ++it)
         delete *it;
     for (CPManagedObject* body : bodies)
@@ -101,11 +103,7 @@ void SceneLoadThroughLoader(benchmark::State& state)
             nodes += static_cast<int64_t>(trees.back()->GetChildren().size());
         }
         state.PauseTiming();
-        for (CPSmartPtr<CPGameObject>& tree : trees) {
-            CPSmartPtr<CPGameObject> held = tree;
-            tree = CPSmartPtr<CPGameObject>();
-            FreeTree(held);
-        }
+        FreeTrees(trees);
         state.ResumeTiming();
     }
     state.counters["nodes"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kAvgIterations);
