@@ -3,11 +3,14 @@
 #include "Core/PGameObject.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
+#include "Render/PEffect.h"
 #include "Render/PLight.h"
 #include "Render/PMaterial.h"
 #include "Render/PParticleSystem.h"
 #include "Render/PRenderObject.h"
 #include "Render/PSprite.h"
+#include "Render/PTexture.h"
+#include "Render/PTextureBlock.h"
 #include "Vehicles/PPhysicData.h"
 
 #include <cstdarg>
@@ -26,10 +29,19 @@ void Append(std::string& out, const char* format, ...)
     out += text;
 }
 
+// Layer, effect name and texture names: "layer:effect[texture,...]".
 void AppendMaterial(std::string& out, const char* label, const CPSmartPtr<CPMaterial>& material)
 {
-    if (material)
-        Append(out, " %s=%d:%s", label, material->GetLayerId(), material->GetTypeName().c_str());
+    if (!material)
+        return;
+    const CPEffect* effect = material->GetEffect().Get();
+    Append(out, " %s=%d:%s[", label, material->GetLayerId(), effect ? effect->GetName().c_str() : "");
+    const CPTextureBlock* block = material->GetTextureBlock().Get();
+    for (uint32_t i = 0; block && i < block->GetCount(); ++i) {
+        const CPTexture* texture = block->GetTexture(i);
+        Append(out, "%s%s", i ? "," : "", texture ? texture->GetName().c_str() : "");
+    }
+    out += "]";
 }
 
 void AppendBody(std::string& out, const CPGameObject& object)

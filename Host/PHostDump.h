@@ -2,7 +2,7 @@
 // child order, indented two spaces per level. Each line gives the name, the
 // body kind, position, rotation and own box, then what the body holds (vertex
 // and index counts, hidden flag and static geometry name, material, light,
-// clips), the physics data, the detail levels and the flags. A person or a
+// clips; a material as layer:effect[textures]), the physics data, the detail levels and the flags. A person or a
 // test compares it after loading a scene description.
 #pragma once
 

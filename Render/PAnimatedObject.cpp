@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+
 namespace
 {
 // Clip maps start with room for this many names.

@@ -42,16 +42,16 @@ public:
 
     // Counts of the frame that the next fill writes (the same selection,
     // including a stop it would make); 0 without a clip or frames.
-    int32_t GetVertexCount();
-    int32_t GetIndexCount();
+    int32_t GetVertexCount() override;
+    int32_t GetIndexCount() override;
     // Picks the frame for the full time (counting passes, stopping at the
     // pass limit with "animation_stopped", reporting the report frame once a
     // pass with "animation_report"), then writes its vertices placed by the
     // owner's world matrix and its indices plus the base index, the winding
     // kept front-facing under a mirroring matrix.
-    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused);
+    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused) override;
     // Animated bodies have no static buffer: nothing is copied.
-    void CopyIndices(uint16_t*, int32_t, int32_t&, int32_t&) {}
+    void CopyIndices(uint16_t*, int32_t, int32_t&, int32_t&) override {}
 
     // Files the clip under the name. The first clip added becomes the
     // current one and clears the stopped flag.

@@ -75,13 +75,24 @@ void CPRenderObjectManager::AttachModifier(CPGameObject& node, CPVertexModifier*
     if (!modifier)
         return;
     CPManagedObject* body = node.GetBody().Get();
-    if (body && node.GetKind() == kBodyAnimatedObject) {
+    switch (body ? node.GetKind() : kBodyGroup) {
+    case kBodyRenderObject:
+        static_cast<CPRenderObject*>(body)->AddModifier(modifier);
+        node.SetStatic(false);
+        break;
+    case kBodyAnimatedObject:
         static_cast<CPAnimatedObject*>(body)->AddModifier(modifier);
         node.SetStatic(false);
-        return;
+        break;
+    case kBodySprite:
+        // A sprite's object keeps its static flag.
+        static_cast<CPSprite*>(body)->AddModifier(modifier);
+        break;
+    default:
+        // Nothing else takes modifiers.
+        delete modifier;
+        break;
     }
-    // Nothing else takes modifiers.
-    delete modifier;
 }
 
 void CPRenderObjectManager::LoadAnimation(const std::string& fileName, CPTrackMap& tracks)
@@ -199,10 +210,11 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
         // A node without triangles has nothing to share.
         if (body && !body->IsHidden() && render && !body->GetLocalVertices().empty() && !body->GetIndices().empty()) {
             body->SetGeometryName(m_currentMeshName + node.GetName());
-            render->GetGeometryBuffer(body->GetGeometryName(), body->GetLocalVertices().data(),
-                                      body->GetIndices().data(),
-                                      static_cast<int32_t>(body->GetLocalVertices().size()),
-                                      static_cast<int32_t>(body->GetIndices().size()));
+            const std::vector<CPVertex>& vertices = body->GetLocalVertices();
+            const std::vector<uint16_t>& indices = body->GetIndices();
+            body->SetGeometry(render->GetGeometryBuffer(body->GetGeometryName(), vertices.data(), indices.data(),
+                                                        static_cast<int32_t>(vertices.size()),
+                                                        static_cast<int32_t>(indices.size())));
             body->SetHidden(true);
         }
     }

@@ -3,6 +3,8 @@
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptLoadBindings.h"
+#include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptDrawBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandDispatcher.h"
@@ -231,10 +233,12 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
     { "LoadRenderObject", ScriptGuard<ScriptApi::LoadRenderObject> },
+    { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
+    { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },
     { nullptr, nullptr },
 };

@@ -181,13 +181,19 @@ TEST_F(SceneLoader, StaticGeometryIsSharedByNodeNameAcrossLoads)
 {
     Mesh("tri.msh", scene::MeshFile({ scene::Triangle("tri") }, false));
     Mesh("a.rdf", "mesh = tri.msh\n");
-    Mesh("b.rdf", "mesh = Tri.msh\n[tri]\nvertexeffect = fade 1,2\n");
-    ASSERT_TRUE(Load("a.rdf"));
-    ASSERT_TRUE(Load("a.rdf"));
+    Mesh("b.rdf", "mesh = Tri.msh\n[tri]\nvertexeffect = fade 1 ignored;movingtex 1,2\n");
+    const CPSmartPtr<CPGameObject> first = Load("a.rdf");
+    const CPSmartPtr<CPGameObject> second = Load("a.rdf");
+    ASSERT_TRUE(first && second);
     EXPECT_EQ(m_render->GetGeometryBufferCount(), 1u);
+    ASSERT_NE(MeshBody(first)->GetGeometry(), nullptr);
+    EXPECT_EQ(MeshBody(first)->GetGeometry(), MeshBody(second)->GetGeometry());
+    EXPECT_EQ(MeshBody(first)->GetGeometry()->vertexCount, 3);
     const CPSmartPtr<CPGameObject> b = Load("b.rdf");
     ASSERT_TRUE(b);
     EXPECT_FALSE(MeshBody(b)->IsHidden());
+    EXPECT_EQ(MeshBody(b)->GetModifiers().size(), 2u);
+    EXPECT_FALSE(b->IsStatic());
 }
 
 TEST_F(SceneLoader, AnimatedRootsReadEveryFileAndShareClipsThroughTheCache)

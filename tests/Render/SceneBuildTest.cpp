@@ -100,6 +100,7 @@ TEST_F(SceneBuild, MeshRootHangsSpritesLightsSystemsAndLineData)
 TEST_F(SceneBuild, GroupRootsTakeLongSpritesOnly)
 {
     Mesh("group.rdf", "root = empty\n"
+                      "[a]\nvertexeffect = flick 1,2,3\n"
                       "sprite = a, 0, 0, 0, 1, , 0, 1, 0, 0.5\n"
                       "sprite = b, 0, 0, 0, 1, nowhere\n"
                       "light = l, empty, x, 0, 0, 0, 1, 1, 1, 0, 1\n"
@@ -111,7 +112,8 @@ TEST_F(SceneBuild, GroupRootsTakeLongSpritesOnly)
     EXPECT_EQ(root->GetKind(), kBodyGroup);
     ASSERT_EQ(root->GetChildren().size(), 2u);
     const CPSmartPtr<CPGameObject> a = root->FindPart("a");
-    EXPECT_TRUE(a->IsStatic());
+    EXPECT_TRUE(a->IsStatic()); // a sprite's modifier leaves the flag
+    EXPECT_EQ(SpriteOf(a)->GetModifiers().size(), 1u);
     EXPECT_FLOAT_EQ(a->GetBoundingBox().m_halfSize.x, 1.0f);
     EXPECT_FLOAT_EQ(SpriteOf(a)->m_cone, 0.5f);
     EXPECT_TRUE(root->GetDetailLevels().empty());
