@@ -12,7 +12,9 @@
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Platform/GamePath.h"
+#include "Render/PAnimationManager.h"
 #include "Render/PParticleManager.h"
+#include "Render/PRenderObjectManager.h"
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
 
@@ -105,6 +107,10 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    m_animationManager = std::make_unique<CPAnimationManager>();
+    g_AnimationManager = m_animationManager.get();
+    m_renderObjectManager = std::make_unique<CPRenderObjectManager>();
+    g_RenderObjectManager = m_renderObjectManager.get();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -137,6 +143,10 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    g_RenderObjectManager = nullptr;
+    m_renderObjectManager.reset();
+    g_AnimationManager = nullptr;
+    m_animationManager.reset();
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

@@ -13,12 +13,14 @@
 #include <vector>
 
 class CPActionMap;
+class CPAnimationManager;
 class CPCommandDispatcher;
 class CPConfig;
 class CPGlobalTimer;
 class CPCommandTarget;
 class CPGameObject;
 class CPParticleManager;
+class CPRenderObjectManager;
 class CPScriptObject;
 class CPTaskManager;
 
@@ -76,6 +78,8 @@ private:
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
     std::unique_ptr<CPGlobalTimer> m_globalTimer;
+    std::unique_ptr<CPAnimationManager> m_animationManager;
+    std::unique_ptr<CPRenderObjectManager> m_renderObjectManager;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

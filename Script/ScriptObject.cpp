@@ -2,6 +2,7 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptDrawBindings.h"
@@ -236,6 +237,7 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
     { "SplitString", ScriptGuard<ScriptApi::SplitString> },
+    { "LoadRenderObject", ScriptGuard<ScriptApi::LoadRenderObject> },
     { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
