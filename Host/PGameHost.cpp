@@ -13,6 +13,7 @@
 #include "Render/PParticleManager.h"
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
+#include "Startup/PConfigVars.h"
 
 #include <cstdlib>
 
@@ -138,7 +139,12 @@ CPGameHost::~CPGameHost()
     m_particleManager.reset();
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
+    // The registry only drops its handles to the configuration variables;
+    // the host made them, so it destroys them.
+    const std::vector<CPDatorBase*> variables = GetConfigVariables();
     m_config.reset();
+    for (CPDatorBase* variable : variables)
+        delete variable;
     g_CommandDispatcher = nullptr;
     m_dispatcher.reset();
     g_TaskManager = nullptr;

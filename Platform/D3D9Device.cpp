@@ -64,7 +64,7 @@ public:
     }
 
     std::vector<DeviceCall> m_log;
-    bool m_logging = true;
+    bool m_logging = false;
     std::vector<std::shared_ptr<ResourceRecord>> m_resources;
 
 private:

@@ -4,8 +4,9 @@
 // the transforms, the material, the lights and their enables, the vertex
 // format, the stream sources, the index buffer and the texture of each stage.
 // Vertex and index buffers keep their bytes in memory and know whether they
-// are locked. Every call goes into an ordered log with its arguments, and any
-// call can be made to fail on its Nth use with a chosen result. Tests can
+// are locked. Once a test turns logging on, every call goes into an ordered
+// log with its arguments (a device starts with it off, so a long run keeps no
+// log); any call can be made to fail on its Nth use with a chosen result. Tests can
 // also lose the device, as when another program takes the screen.
 #pragma once
 
@@ -130,13 +131,13 @@ public:
 
     // --- What tests read and arrange --------------------------------------
 
-    // Every call since creation or the last ClearLog, buffer locks included
-    // (as "VertexBuffer::Lock" and the like).
+    // Every call since logging was turned on or the last ClearLog, buffer
+    // locks included (as "VertexBuffer::Lock" and the like).
     const std::vector<DeviceCall>& Log() const;
     // The calls of one method, in order.
     std::vector<DeviceCall> CallsOf(const std::string& method) const;
     void ClearLog();
-    // A long run can switch the log off; states are kept either way.
+    // Off from creation; states are kept either way.
     void SetLogging(bool on);
 
     // The `nth` call of the method from now on (1: the next one) fails with

@@ -62,6 +62,7 @@ protected:
         m_parameters.BackBufferWidth = 800;
         m_parameters.BackBufferHeight = 600;
         m_device = PlatformD3D9::CreateRecordingDevice(m_parameters);
+        m_device->SetLogging(true);
         GetLog().SetSink([this](int32_t, const std::string& text) { m_reports.push_back(text); });
     }
     void TearDown() override

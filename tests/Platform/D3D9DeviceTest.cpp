@@ -17,7 +17,11 @@ namespace
 class D3D9Device : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{}); }
+    void SetUp() override
+    {
+        m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
+        m_device->SetLogging(true);
+    }
     void TearDown() override
     {
         m_device->Release();
@@ -211,6 +215,21 @@ TEST_F(D3D9Device, ResetNeedsTheDefaultPoolEmptyAndClearsTheStates)
     EXPECT_EQ(m_device->ResetCount(), 1);
     EXPECT_EQ(m_device->PresentParameters().BackBufferWidth, 800u);
     EXPECT_FALSE(m_device->HasRenderState(D3DRS_LIGHTING));
+}
+
+TEST(Direct3D9, ADeviceKeepsNoCallLogUntilLoggingIsTurnedOn)
+{
+    RecordingDevice* device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    EXPECT_TRUE(device->Log().empty());
+    EXPECT_EQ(device->RenderState(D3DRS_LIGHTING), 1u); // states are kept all the same
+
+    device->SetLogging(true);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    ASSERT_EQ(device->Log().size(), 1u);
+    EXPECT_EQ(device->Log()[0].method, "SetRenderState");
+    device->Release();
 }
 
 TEST(Direct3D9, CreatesARecordingDevice)
