@@ -122,7 +122,7 @@ int NewObject(lua_State* L)
 
 int DeleteObject(lua_State* L)
 {
-    lua_pushboolean(L, Host(L).DeleteObject(lua_touserdata(L, 1)));
+    lua_pushboolean(L, Host(L).DeleteObject(CPManagedObject::FindLive(ScriptReadHandle(L, 1))));
     return 1;
 }
 
