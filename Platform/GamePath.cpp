@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -512,6 +514,88 @@ bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath)
             AddSpelling(*to.parent, to.name, false);
         RemoveSpelling(*from.parent, fromName);
     }
+    return true;
+}
+
+namespace
+{
+// The suffix of the temporary a replaced file is written to first.
+const char kReplaceSuffix[] = ".~save";
+
+// What the user could write: the process has write access, and the entry is
+// not marked read-only for everyone (which even a superuser's process
+// respects here).
+bool MayWrite(const std::string& hostPath, const struct stat& info)
+{
+    return (info.st_mode & 0222) != 0 && access(hostPath.c_str(), W_OK) == 0;
+}
+
+bool WriteAll(int fd, const unsigned char* bytes, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+}
+
+bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
+{
+    if (size > 0 && !bytes)
+        return false;
+    std::string hostPath;
+    Resolution where;
+    if (!Resolve(gamePath, Want::Write, MissingDirs::Fail, hostPath, where))
+        return false;
+    const bool isNew = !where.exists;
+    const std::string newName(where.name);
+    DirNode* const parent = where.parent;
+
+    std::string target = hostPath;
+    struct stat info {};
+    const bool exists = lstat(hostPath.c_str(), &info) == 0;
+    if (exists) {
+        if (S_ISLNK(info.st_mode)) {
+            char* resolved = realpath(hostPath.c_str(), nullptr);
+            if (!resolved)
+                return false;
+            target = resolved;
+            std::free(resolved);
+            if (stat(target.c_str(), &info) != 0)
+                return false;
+        }
+        if (!S_ISREG(info.st_mode) || !MayWrite(target, info))
+            return false;
+    }
+    const size_t slash = target.find_last_of('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    struct stat directoryInfo {};
+    if (stat(directory.c_str(), &directoryInfo) != 0 || !MayWrite(directory, directoryInfo))
+        return false;
+
+    const std::string temp = target + kReplaceSuffix;
+    unlink(temp.c_str()); // left over from a save that was cut short
+    const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    bool written = WriteAll(fd, static_cast<const unsigned char*>(bytes), size);
+    // The creation mode passed the umask; an existing file's bits are kept whole.
+    if (exists)
+        written = fchmod(fd, mode) == 0 && written;
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    if (isNew && !exists)
+        AddSpelling(*parent, newName, false);
     return true;
 }
 

@@ -79,6 +79,16 @@ bool RemoveFile(const std::string& gamePath);
 // target is refused.
 bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath);
 
+// Writes the bytes as the whole file the game path names, in an existing
+// directory. The bytes go to a temporary beside the file, which is then
+// renamed over it, so a failed save leaves the old file as it was. An
+// existing file keeps its permission bits, and a symbolic link stays a link:
+// the file it leads to is replaced. Refused (false, nothing changed): a
+// target that is not a regular file (directory, FIFO, device, broken link),
+// a file the process may not write or that has no write permission bit at
+// all, and a directory the process may not write or that has none.
+bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size);
+
 // The entries of a directory, read afresh from disk, in byte order of their
 // names ("." and ".." left out). False when the path is not a directory.
 bool ListDirectory(const std::string& gamePath, std::vector<Entry>& entries);
