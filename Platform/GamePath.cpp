@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -420,6 +421,30 @@ FILE* GameFOpen(const std::string& gamePath, const char* mode)
     return GameFOpen(gamePath, mode, MissingDirs::Create);
 }
 
+namespace
+{
+// Opens an existing file for reading (or updating) only when it is a regular
+// file: a FIFO or a device is never waited on or read (errno EINVAL).
+FILE* OpenRegular(const std::string& hostPath, const char* mode)
+{
+    const bool update = std::strchr(mode, '+') != nullptr;
+    const int fd = open(hostPath.c_str(), (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = fdopen(fd, mode);
+    if (!file)
+        close(fd);
+    return file;
+}
+}
+
 FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missing)
 {
     if (!mode)
@@ -431,13 +456,19 @@ FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missi
         if (!ResolveRead(gamePath, hostPath, isDirectory))
             return nullptr;
         if (!isDirectory) {
-            if (FILE* file = std::fopen(hostPath.c_str(), mode))
+            if (FILE* file = OpenRegular(hostPath, mode))
                 return file;
+            if (errno != ENOENT)
+                return nullptr; // there, but not to be read
         }
         // The answer may be stale: once more with every directory read afresh.
-        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok || result.dir)
+        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok)
             return nullptr;
-        return std::fopen(hostPath.c_str(), mode);
+        if (result.dir) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        return OpenRegular(hostPath, mode);
     }
 
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -570,14 +601,24 @@ bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
             if (stat(target.c_str(), &info) != 0)
                 return false;
         }
-        if (!S_ISREG(info.st_mode) || !MayWrite(target, info))
+        if (!S_ISREG(info.st_mode)) {
+            errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
             return false;
+        }
+        if (!MayWrite(target, info)) {
+            errno = EACCES;
+            return false;
+        }
     }
     const size_t slash = target.find_last_of('/');
     const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     struct stat directoryInfo {};
-    if (stat(directory.c_str(), &directoryInfo) != 0 || !MayWrite(directory, directoryInfo))
+    if (stat(directory.c_str(), &directoryInfo) != 0)
         return false;
+    if (!MayWrite(directory, directoryInfo)) {
+        errno = EACCES;
+        return false;
+    }
 
     const std::string temp = target + kReplaceSuffix;
     unlink(temp.c_str()); // left over from a save that was cut short
@@ -591,7 +632,9 @@ bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
         written = fchmod(fd, mode) == 0 && written;
     written = close(fd) == 0 && written;
     if (!written || std::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         unlink(temp.c_str());
+        errno = error;
         return false;
     }
     if (isNew && !exists)

@@ -62,7 +62,8 @@ bool ResolveForWriting(const std::string& gamePath, std::string& hostPath,
                        MissingDirs missing = MissingDirs::Create);
 
 // The stdio open every game file goes through. Modes starting with 'r' need
-// an existing file (a directory is refused); 'w' and 'a' resolve for writing
+// an existing regular file (a directory, FIFO or device is refused, errno
+// EISDIR or EINVAL, without waiting on it); 'w' and 'a' resolve for writing
 // and make missing directories unless `missing` says otherwise. Null on
 // failure, like fopen.
 FILE* GameFOpen(const std::string& gamePath, const char* mode);
@@ -84,9 +85,10 @@ bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath);
 // renamed over it, so a failed save leaves the old file as it was. An
 // existing file keeps its permission bits, and a symbolic link stays a link:
 // the file it leads to is replaced. Refused (false, nothing changed): a
-// target that is not a regular file (directory, FIFO, device, broken link),
-// a file the process may not write or that has no write permission bit at
-// all, and a directory the process may not write or that has none.
+// target that is not a regular file (directory, FIFO, device: errno EISDIR or
+// EINVAL; a broken link: ENOENT), and a file or directory the process may not
+// write or that has no write permission bit at all (EACCES). Otherwise errno
+// tells what failed.
 bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size);
 
 // The entries of a directory, read afresh from disk, in byte order of their
