@@ -13,7 +13,9 @@
 #include "Script/ScriptBinding.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace
@@ -137,9 +139,32 @@ int Tasks(lua_State* L)
     return ScriptPushRecords(L, records, false);
 }
 
+// The path argument of the file functions. A path holding a NUL byte, or one
+// that a symbolic link inside the root leads out of it, raises an error that
+// names the path (its NUL bytes shown as \0).
+std::string CheckGamePath(lua_State* L, int index)
+{
+    size_t length = 0;
+    const char* text = luaL_checklstring(L, index, &length);
+    const std::string path(text, length);
+    const char* reason = nullptr;
+    if (path.find('\0') != std::string::npos)
+        reason = "it holds a NUL byte";
+    else if (!GamePath::StaysInsideRoot(path))
+        reason = "it leads outside the data root";
+    if (!reason)
+        return path;
+    std::string shown;
+    for (char c : path)
+        shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    lua_pushfstring(L, "refused path \"%s\": %s", shown.c_str(), reason);
+    lua_error(L);
+    return path;
+}
+
 int ReadFile(lua_State* L)
 {
-    const char* path = luaL_checkstring(L, 1);
+    const std::string path = CheckGamePath(L, 1);
     FILE* file = GamePath::GameFOpen(path, "rb");
     if (!file) {
         lua_pushnil(L);
@@ -159,16 +184,47 @@ int ReadFile(lua_State* L)
     return 1;
 }
 
+// The directories of a game path, outermost first ("a/b/c.txt": "a", "a/b").
+std::vector<std::string> DirectoryPrefixes(const std::string& path)
+{
+    std::vector<std::string> prefixes;
+    for (size_t at = path.find_first_of("\\/"); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
+        prefixes.push_back(path.substr(0, at));
+    return prefixes;
+}
+
 int WriteFile(lua_State* L)
 {
-    const char* path = luaL_checkstring(L, 1);
     size_t size = 0;
     const char* bytes = luaL_checklstring(L, 2, &size);
+    const std::string path = CheckGamePath(L, 1);
+    // The directories the write is about to make, so a failed write can
+    // take them away again.
+    std::vector<std::string> made;
+    for (const std::string& prefix : DirectoryPrefixes(path)) {
+        if (!made.empty() || !GamePath::IsDirectory(prefix))
+            made.push_back(prefix);
+    }
     FILE* file = GamePath::GameFOpen(path, "wb");
     bool written = file != nullptr;
     if (file) {
         written = std::fwrite(bytes, 1, size, file) == size;
         written = std::fclose(file) == 0 && written;
+        if (!written)
+            GamePath::RemoveFile(path);
+    }
+    if (!written && !made.empty()) {
+        std::vector<std::string> hostPaths;
+        for (const std::string& directory : made) {
+            std::string hostPath;
+            if (GamePath::ResolveForReading(directory, hostPath))
+                hostPaths.push_back(hostPath);
+        }
+        for (auto it = hostPaths.rbegin(); it != hostPaths.rend(); ++it) {
+            std::error_code ignored;
+            std::filesystem::remove(*it, ignored); // only while empty
+        }
+        GamePath::InvalidateCache();
     }
     lua_pushboolean(L, written);
     return 1;

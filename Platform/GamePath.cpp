@@ -642,6 +642,33 @@ bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
     return true;
 }
 
+bool StaysInsideRoot(const std::string& gamePath)
+{
+    char* resolvedRoot = realpath(Ready().root.c_str(), nullptr);
+    if (!resolvedRoot)
+        return false;
+    const std::string root = resolvedRoot;
+    std::free(resolvedRoot);
+    std::vector<std::string_view> parts;
+    Split(gamePath, parts);
+    std::string prefix;
+    for (const std::string_view part : parts) {
+        prefix.append(part).push_back('/');
+        std::string hostPath;
+        bool isDirectory = false;
+        if (!ResolveRead(prefix.substr(0, prefix.size() - 1), hostPath, isDirectory))
+            break; // made afresh from here on, inside what was checked
+        char* resolved = realpath(hostPath.c_str(), nullptr);
+        if (!resolved)
+            return false;
+        const std::string real = resolved;
+        std::free(resolved);
+        if (real != root && real.compare(0, root.size() + 1, root + "/") != 0)
+            return false;
+    }
+    return true;
+}
+
 bool ListDirectory(const std::string& gamePath, std::vector<Entry>& entries)
 {
     entries.clear();

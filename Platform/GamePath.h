@@ -91,6 +91,11 @@ bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath);
 // tells what failed.
 bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size);
 
+// Whether the path stays inside the root on disk: every component that
+// exists, with symbolic links followed, lies inside the root's own real
+// directory. False also for a component that is a broken link.
+bool StaysInsideRoot(const std::string& gamePath);
+
 // The entries of a directory, read afresh from disk, in byte order of their
 // names ("." and ".." left out). False when the path is not a directory.
 bool ListDirectory(const std::string& gamePath, std::vector<Entry>& entries);

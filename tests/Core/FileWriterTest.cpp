@@ -218,8 +218,9 @@ TEST(FileWriter, RefusesWhatTheUserCouldNotHaveWritten)
         EXPECT_EQ(result, E_FAIL) << c.what;
         EXPECT_EQ(std::filesystem::symlink_status(root.Host("d/target")).type(), before) << c.what;
         EXPECT_EQ(root.Names("d"), std::vector<std::string> { "target" }) << c.what;
-        if (before == std::filesystem::file_type::regular)
+        if (before == std::filesystem::file_type::regular) {
             EXPECT_EQ(root.ReadFile("d/target"), "old") << c.what;
+        }
         chmod(root.Host("d").c_str(), 0755);
     }
 }
