@@ -96,6 +96,43 @@ TEST(GameHost, ProgramExitStatus)
     EXPECT_EQ(run("--data"), 2);
 }
 
+TEST(GameHost, ProgramCommandLine)
+{
+    ScratchRoot root;
+    root.MakeFile("bom.lua", "\xEF\xBB\xBFHOST.write_file('bom.txt', table.concat({...}, ','))");
+    const std::string program = std::string(VELTRIX_BINARY_DIR) + "/veltrix-host";
+    const auto run = [&](const std::string& arguments) {
+        const std::string command = "cd " + root.Path() + " && " + program + " " + arguments + " >out.txt 2>err.txt";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const struct
+    {
+        const char* arguments;
+        int status;
+        const char* out;
+        const char* err;     // how standard error starts
+        const char* written; // what the script wrote
+    } cases[] = {
+        { "--help", 0, "usage: veltrix-host [--data DIR] SCRIPT.lua [ARG...]\n", "", "" },
+        { "--version", 0, "veltrix-host " VELTRIX_VERSION "\n", "", "" },
+        { "--frobnicate bom.lua", 2, "", "veltrix-host: unknown option --frobnicate\nusage: ", "" },
+        { "-q bom.lua", 2, "", "veltrix-host: unknown option -q\nusage: ", "" },
+        { "--data", 2, "", "veltrix-host: --data needs a directory\nusage: ", "" },
+        { "", 2, "", "veltrix-host: no script given\nusage: ", "" },
+        { "missing.lua", 1, "", "cannot open missing.lua", "" },
+        { "bom.lua a --data", 0, "", "", "a,--data" }, // after the script, its own arguments
+        { "- c d < bom.lua", 0, "", "", "c,d" },
+    };
+    for (const auto& c : cases) {
+        root.MakeFile("bom.txt", "");
+        EXPECT_EQ(run(c.arguments), c.status) << c.arguments;
+        EXPECT_EQ(root.ReadFile("out.txt").rfind(c.out, 0), 0u) << c.arguments << ": " << root.ReadFile("out.txt");
+        EXPECT_EQ(root.ReadFile("err.txt").rfind(c.err, 0), 0u) << c.arguments << ": " << root.ReadFile("err.txt");
+        EXPECT_EQ(root.ReadFile("bom.txt"), c.written) << c.arguments;
+    }
+}
+
 namespace
 {
 // Heap bytes in use: the allocator's own count under the sanitizers (whose

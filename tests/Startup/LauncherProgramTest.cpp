@@ -145,3 +145,18 @@ TEST(LauncherProgram, AFailedSaveIsReportedBeforeTheGameStarts)
     EXPECT_EQ(root.ReadFile("config.cfg"), "fullScreen = 0\n");
     EXPECT_EQ(root.ReadFile("shell.log"), "open\t.\\data\\scripts\\veltrix.exe\t\t\tSW_SHOWNORMAL\n");
 }
+
+TEST(LauncherProgram, HelpAndVersionPrintAndEndOtherArgumentsAreIgnored)
+{
+    ScratchRoot root;
+    const std::vector<std::string> variables = { "VELTRIX_SHELL=record", "VELTRIX_SHELL_LOG=" + root.Host("shell.log") };
+    ASSERT_EQ(RunLauncher(root, "", variables, { "--help" }), 0);
+    EXPECT_EQ(root.ReadFile("output.txt").rfind("usage: veltrix [--help | --version]\n", 0), 0u);
+    ASSERT_EQ(RunLauncher(root, "", variables, { "--version" }), 0);
+    EXPECT_EQ(root.ReadFile("output.txt"), "veltrix " VELTRIX_VERSION "\n");
+    EXPECT_FALSE(root.OnDisk("shell.log"));
+
+    ASSERT_EQ(RunLauncher(root, "4\n", variables, { "--data", "elsewhere", "-x" }), 0);
+    EXPECT_EQ(root.ReadFile("shell.log"), std::string("open\t") + kStatisticsPageUrl + "\t\t\tSW_SHOWNORMAL\n");
+    EXPECT_EQ(root.ReadFile("errors.txt"), "");
+}
