@@ -160,3 +160,19 @@ TEST(LauncherProgram, HelpAndVersionPrintAndEndOtherArgumentsAreIgnored)
     EXPECT_EQ(root.ReadFile("shell.log"), std::string("open\t") + kStatisticsPageUrl + "\t\t\tSW_SHOWNORMAL\n");
     EXPECT_EQ(root.ReadFile("errors.txt"), "");
 }
+
+TEST(LauncherProgram, DisplayModeItemsThatDoNotParseAreNamedOnce)
+{
+    ScratchRoot root;
+    const std::string shell = "VELTRIX_SHELL=record";
+    // The options dialog is opened twice, and the modes read each time.
+    ASSERT_EQ(RunLauncher(root, "3\no\n3\no\n4\n", { shell, "VELTRIX_DISPLAY_MODES=800x600@60, bogus ,1024x768" }), 0);
+    EXPECT_EQ(root.ReadFile("errors.txt"),
+              "VELTRIX_DISPLAY_MODES: \"bogus\" is no display mode (WxH@Hz); left out\n");
+    EXPECT_NE(root.ReadFile("output.txt").find("[1] 1024 x 768 x 32"), std::string::npos);
+
+    // Empty is the same as not set: the system's modes, and nothing to report.
+    ASSERT_EQ(RunLauncher(root, "3\no\n4\n", { shell, "VELTRIX_DISPLAY_MODES=" }), 0);
+    EXPECT_EQ(root.ReadFile("errors.txt"), "");
+    EXPECT_NE(root.ReadFile("output.txt").find("[1] "), std::string::npos);
+}
