@@ -6,6 +6,8 @@
 #include "Core/PTaskManager.h"
 #include "Host/PGameHost.h"
 #include "Host/PScriptObject.h"
+#include "Platform/CRand.h"
+#include "Platform/Clock.h"
 #include "ScratchRoot.h"
 
 #include <gtest/gtest.h>
@@ -166,4 +168,41 @@ TEST(GameHost, GivesBackWhatItMadeWhenDestroyed)
     const size_t allowed = 2 * sizeof(void*) * objectsMade + 300 * 1024;
     EXPECT_LE(heapAfter, heapBefore + allowed) << "grew " << (heapAfter - heapBefore) << " bytes over " << hosts
                                                << " hosts that made " << objectsMade << " objects";
+}
+
+TEST(GameHost, ClockAndSeedFunctionsSetWhatTheEngineReads)
+{
+    ScratchRoot root;
+    CPGameHost host(root.Path());
+    std::string error;
+    ASSERT_TRUE(host.RunString("HOST.set_time_ms(123456) HOST.set_local_time(2024, 2, 4, 29, 23, 59, 58, 999) "
+                               "HOST.seed(7)",
+                               "clock", error))
+        << error;
+    EXPECT_EQ(timeGetTime(), 123456u);
+    SYSTEMTIME time {};
+    GetLocalTime(&time);
+    EXPECT_EQ(time.wYear, 2024);
+    EXPECT_EQ(time.wMonth, 2);
+    EXPECT_EQ(time.wDayOfWeek, 4);
+    EXPECT_EQ(time.wDay, 29);
+    EXPECT_EQ(time.wHour, 23);
+    EXPECT_EQ(time.wMinute, 59);
+    EXPECT_EQ(time.wSecond, 58);
+    EXPECT_EQ(time.wMilliseconds, 999);
+    // The generator's first numbers after seeding with 7.
+    EXPECT_EQ(crt::rand(), 61);
+    EXPECT_EQ(crt::rand(), 17422);
+
+    // Out-of-range values go to the nearest limit.
+    ASSERT_TRUE(host.RunString("HOST.set_time_ms(-5) HOST.set_local_time(70000, -1, 0, 0, 0, 0, 0, 0)", "limits",
+                               error))
+        << error;
+    EXPECT_EQ(timeGetTime(), 0u);
+    GetLocalTime(&time);
+    EXPECT_EQ(time.wYear, 65535);
+    EXPECT_EQ(time.wMonth, 0);
+    ASSERT_TRUE(host.RunString("HOST.set_time_ms(1e12)", "limit", error)) << error;
+    EXPECT_EQ(timeGetTime(), 0xFFFFFFFFu);
+    PlatformClock::UseRealClocks();
 }
