@@ -43,6 +43,8 @@ private:
 
 // Every managed object ever constructed, in construction order. Entries are
 // never removed, not even on destruction; nothing in the engine reads it.
+// The object at position i has the id i + 1, so FindLive(i + 1) tells
+// whether it is still alive.
 const std::vector<CPManagedObject*>& GetObjectList();
 
 // Objects awaiting destruction. Nothing in the engine adds to it; the host may.

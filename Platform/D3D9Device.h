@@ -4,10 +4,12 @@
 // the transforms, the material, the lights and their enables, the vertex
 // format, the stream sources, the index buffer and the texture of each stage.
 // Vertex and index buffers keep their bytes in memory and know whether they
-// are locked. Once a test turns logging on, every call goes into an ordered
-// log with its arguments (a device starts with it off, so a long run keeps no
-// log); any call can be made to fail on its Nth use with a chosen result. Tests can
-// also lose the device, as when another program takes the screen.
+// are locked. A device a test makes (CreateRecordingDevice) logs every call
+// with its arguments in order; one made through Direct3D's CreateDevice, as
+// the host makes its device, keeps no log until logging is turned on, so a
+// long run does not grow. Any call can be made to fail on its Nth use with a
+// chosen result. Tests can also lose the device, as when another program
+// takes the screen.
 #pragma once
 
 #include "Platform/ComObject.h"
@@ -41,7 +43,7 @@ struct DeviceCall
 // A vertex or index buffer, or a texture; kept after the object is released.
 struct ResourceRecord
 {
-    enum Kind { kVertexBuffer, kIndexBuffer, kTexture };
+    enum Kind { kVertexBuffer, kIndexBuffer, kTexture, kCubeTexture };
 
     Kind kind = kVertexBuffer;
     DWORD serial = 0;
@@ -60,7 +62,18 @@ struct ResourceRecord
     UINT lockSize = 0;
     DWORD lockFlags = 0;
     bool released = false;
+    // Textures: the filters they were made with (set by the image loaders),
+    // the most detailed level drawn, and each level's bytes (face by face
+    // for a cube), made on the level's first lock.
+    DWORD filter = 0;
+    DWORD mipFilter = 0;
+    DWORD lod = 0;
+    std::vector<std::vector<uint8_t>> levelMemory;
 };
+
+// Bytes per row and rows of one texture level of the format (block-compressed
+// formats count rows of 4 x 4 blocks).
+void TextureLevelLayout(D3DFORMAT format, UINT width, UINT height, UINT& pitch, UINT& rows);
 
 enum class DeviceState
 {
@@ -128,16 +141,18 @@ public:
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) override;
+    HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) override;
 
     // --- What tests read and arrange --------------------------------------
 
-    // Every call since logging was turned on or the last ClearLog, buffer
-    // locks included (as "VertexBuffer::Lock" and the like).
+    // Every call logged since creation or the last ClearLog, buffer locks
+    // included (as "VertexBuffer::Lock" and the like).
     const std::vector<DeviceCall>& Log() const;
     // The calls of one method, in order.
     std::vector<DeviceCall> CallsOf(const std::string& method) const;
     void ClearLog();
-    // Off from creation; states are kept either way.
+    // States are kept either way.
     void SetLogging(bool on);
 
     // The `nth` call of the method from now on (1: the next one) fails with
@@ -206,8 +221,8 @@ private:
     int m_resetCount = 0;
 };
 
-// A new recording device (count 1) for the parameters; the host-side way to
-// a device without going through the Direct3D object.
+// A new recording device (count 1) for the parameters, logging its calls;
+// the test-side way to a device without going through the Direct3D object.
 RecordingDevice* CreateRecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
 // The recording device behind a device interface, or null.
 RecordingDevice* RecordOf(IDirect3DDevice9* device);

@@ -38,6 +38,7 @@ TEST(ManagedObject, NewObjectHasCountZeroAndEndsTheObjectList)
     ASSERT_FALSE(GetObjectList().empty());
     EXPECT_EQ(GetObjectList().back(), &object);
     EXPECT_EQ(CPManagedObject::FindLive(object.GetId()), &object);
+    EXPECT_EQ(object.GetId(), GetObjectList().size()); // position i has id i + 1
 }
 
 TEST(ManagedObject, ReleaseResetsTheCountAndFreesNothing)

@@ -17,11 +17,7 @@ namespace
 class D3D9Device : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-        m_device->SetLogging(true);
-    }
+    void SetUp() override { m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{}); }
     void TearDown() override
     {
         m_device->Release();
@@ -217,21 +213,6 @@ TEST_F(D3D9Device, ResetNeedsTheDefaultPoolEmptyAndClearsTheStates)
     EXPECT_FALSE(m_device->HasRenderState(D3DRS_LIGHTING));
 }
 
-TEST(Direct3D9, ADeviceKeepsNoCallLogUntilLoggingIsTurnedOn)
-{
-    RecordingDevice* device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-    EXPECT_TRUE(device->Log().empty());
-    EXPECT_EQ(device->RenderState(D3DRS_LIGHTING), 1u); // states are kept all the same
-
-    device->SetLogging(true);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    ASSERT_EQ(device->Log().size(), 1u);
-    EXPECT_EQ(device->Log()[0].method, "SetRenderState");
-    device->Release();
-}
-
 TEST(Direct3D9, CreatesARecordingDevice)
 {
     PlatformDisplay::Source source;
@@ -253,6 +234,15 @@ TEST(Direct3D9, CreatesARecordingDevice)
     RecordingDevice* recording = RecordOf(device);
     ASSERT_NE(recording, nullptr);
     EXPECT_EQ(recording->PresentParameters().BackBufferWidth, 1024u);
+    // A device the game makes keeps no call log until a test asks for one;
+    // its states are kept all the same.
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    EXPECT_TRUE(recording->Log().empty());
+    EXPECT_EQ(recording->RenderState(D3DRS_LIGHTING), 1u);
+    recording->SetLogging(true);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    ASSERT_EQ(recording->Log().size(), 1u);
+    EXPECT_EQ(recording->Log()[0].method, "SetRenderState");
     device->Release();
     direct3D->Release();
     PlatformDisplay::UseSystemModes();

@@ -36,7 +36,6 @@ protected:
         g_CfgBlur = 1;
         g_AnisotropyFraction = 0.0f;
         m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-        m_device->SetLogging(true);
         m_render = new CPRender(m_device);
         g_Render = m_render;
         GetLog().SetSink([this](int32_t, const std::string& text) { m_reports.push_back(text); });
