@@ -13,6 +13,7 @@
 #include "Script/ScriptBinding.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -141,30 +142,39 @@ int Tasks(lua_State* L)
 
 // The path argument of the file functions. A path holding a NUL byte, or one
 // that a symbolic link inside the root leads out of it, raises an error that
-// names the path (its NUL bytes shown as \0).
-std::string CheckGamePath(lua_State* L, int index)
+// names the path (its NUL bytes shown as \0). No C++ object is alive when
+// the error leaves, as a Lua error skips destructors.
+const char* CheckGamePath(lua_State* L, int index, size_t& length)
 {
-    size_t length = 0;
     const char* text = luaL_checklstring(L, index, &length);
-    const std::string path(text, length);
     const char* reason = nullptr;
-    if (path.find('\0') != std::string::npos)
+    if (std::memchr(text, '\0', length))
         reason = "it holds a NUL byte";
-    else if (!GamePath::StaysInsideRoot(path))
+    else if (!GamePath::StaysInsideRoot(text))
         reason = "it leads outside the data root";
     if (!reason)
-        return path;
-    std::string shown;
-    for (char c : path)
-        shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-    lua_pushfstring(L, "refused path \"%s\": %s", shown.c_str(), reason);
+        return text;
+    luaL_Buffer message;
+    luaL_buffinit(L, &message);
+    luaL_addstring(&message, "refused path \"");
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == '\0')
+            luaL_addstring(&message, "\\0");
+        else
+            luaL_addchar(&message, text[i]);
+    }
+    luaL_addstring(&message, "\": ");
+    luaL_addstring(&message, reason);
+    luaL_pushresult(&message);
     lua_error(L);
-    return path;
+    return nullptr;
 }
 
 int ReadFile(lua_State* L)
 {
-    const std::string path = CheckGamePath(L, 1);
+    size_t length = 0;
+    const char* text = CheckGamePath(L, 1, length);
+    const std::string path(text, length);
     FILE* file = GamePath::GameFOpen(path, "rb");
     if (!file) {
         lua_pushnil(L);
@@ -197,7 +207,9 @@ int WriteFile(lua_State* L)
 {
     size_t size = 0;
     const char* bytes = luaL_checklstring(L, 2, &size);
-    const std::string path = CheckGamePath(L, 1);
+    size_t length = 0;
+    const char* text = CheckGamePath(L, 1, length);
+    const std::string path(text, length);
     // The directories the write is about to make, so a failed write can
     // take them away again.
     std::vector<std::string> made;
