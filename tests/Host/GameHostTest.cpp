@@ -152,9 +152,17 @@ size_t HeapInUse()
 
 TEST(GameHost, GivesBackWhatItMadeWhenDestroyed)
 {
-    // Sanitizer builds run slower; a thousand hosts still show any growth
-    // per host, and the benchmark runs the full ten thousand.
-    const int hosts = VELTRIX_UNDER_ASAN ? 1000 : 10000;
+    // A host takes milliseconds to make, more under the sanitizers; a few
+    // hundred already show a kilobyte kept per host against the bound, and
+    // the benchmark (bench/Host.cpp) runs the full ten thousand.
+    const int hosts = VELTRIX_UNDER_ASAN ? 300 : 1000;
+#if !VELTRIX_UNDER_ASAN
+    // glibc would hand the freed heap top back to the system after every
+    // host and fault it in again for the next; keep it for speed. The count
+    // below is of bytes in use, which this does not change.
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+#endif
     ScratchRoot root;
     delete new CPGameHost(root.Path()); // first-use tables grow once
     const size_t objectsBefore = GetObjectList().size();
@@ -165,7 +173,7 @@ TEST(GameHost, GivesBackWhatItMadeWhenDestroyed)
     const size_t heapAfter = HeapInUse();
     // The engine's object list never forgets an object: 8 bytes each, and a
     // vector may hold up to twice what it needs.
-    const size_t allowed = 2 * sizeof(void*) * objectsMade + 300 * 1024;
+    const size_t allowed = 2 * sizeof(void*) * objectsMade + 200 * 1024;
     EXPECT_LE(heapAfter, heapBefore + allowed) << "grew " << (heapAfter - heapBefore) << " bytes over " << hosts
                                                << " hosts that made " << objectsMade << " objects";
 }
