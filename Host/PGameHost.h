@@ -49,9 +49,10 @@ public:
 
     lua_State* GetLuaState() const { return m_lua; }
 
-    // Runs a Lua file (a host path) with `args` as the chunk's arguments and
-    // as the global table `arg` (arg[0] is the file). False with the Lua
-    // error message when loading or running fails.
+    // Runs a Lua file (a host path; "-" reads standard input) with `args` as
+    // the chunk's arguments and as the global table `arg` (arg[0] is the
+    // file). A UTF-8 byte-order mark at its start is skipped. False with the
+    // Lua error message when loading or running fails.
     bool RunScript(const std::string& path, const std::vector<std::string>& args, std::string& error);
     // Runs Lua source text, for tests; as RunScript.
     bool RunString(const std::string& source, const std::string& chunkName, std::string& error);
