@@ -208,6 +208,8 @@ TEST_F(ObjectBindings, LoadRenderObjectBuildsTheDescribedTreeForTheScript)
     EXPECT_EQ(tree->GetSourceName(), "tri.rdf");
     std::string error;
     EXPECT_FALSE(host.RunString("LoadRenderObject('tri.rdf', {})", "test", error));
+}
+
 TEST_F(ObjectBindings, AHandleToADeletedObjectStaysDeadWhenAnotherTakesItsAddress)
 {
     // The second object is built where the first one was, as an allocator
