@@ -6,6 +6,7 @@
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
+#include "Host/PHostPhysics.h"
 #include "Host/PHostSound.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
@@ -13,6 +14,7 @@
 #include "Render/PParticleManager.h"
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
+#include "Vehicles/PPhysicManager.h"
 
 #include <cstdlib>
 
@@ -100,6 +102,11 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    m_physicStepper = std::make_unique<CPHostPhysics>();
+    m_physicManager = std::make_unique<CPPhysicManager>();
+    m_physicManager->SetStepper(m_physicStepper.get());
+    m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
+    g_PhysicManager = m_physicManager.get();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -132,6 +139,9 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    g_PhysicManager = nullptr;
+    m_physicManager.reset(); // leaves the task list; its world goes with it
+    m_physicStepper.reset();
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

@@ -17,7 +17,9 @@ class CPCommandDispatcher;
 class CPConfig;
 class CPCommandTarget;
 class CPGameObject;
+class CPHostPhysics;
 class CPParticleManager;
+class CPPhysicManager;
 class CPScriptObject;
 class CPTaskManager;
 
@@ -36,7 +38,8 @@ public:
     // objects (task manager, command dispatcher, configuration loaded from the
     // root's "config.cfg", the silent sound device with the sound manager and
     // the music task, the recording render device with the render system,
-    // particle manager, action map); one host at a time.
+    // particle manager, action map, the physics manager with the host's
+    // stepper); one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.
@@ -74,6 +77,8 @@ private:
     std::unique_ptr<CPConfig> m_config;
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
+    std::unique_ptr<CPHostPhysics> m_physicStepper;
+    std::unique_ptr<CPPhysicManager> m_physicManager;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

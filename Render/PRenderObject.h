@@ -47,6 +47,9 @@ public:
     const std::string& GetGeometryName() const { return m_geometryName; }
     void SetGeometryName(const std::string& name) { m_geometryName = name; }
 
+    // A contact of the owner's body with the level; a mesh shows nothing.
+    void OnImpact(const D3DXVECTOR3& /*point*/, const D3DXVECTOR3& /*direction*/, float /*strength*/) {}
+
 private:
     CPGameObject* m_owner;
     std::vector<CPVertex> m_localVertices;
