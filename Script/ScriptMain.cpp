@@ -6,6 +6,7 @@
 #include "Core/PGameObject.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
+#include "Vehicles/PPlayer.h"
 
 #include <cmath>
 #include <memory>
@@ -77,6 +78,18 @@ int GetBBoxInfo(lua_State* L)
     return 9;
 }
 
+// The impulse (x, y, z) at the vehicle's position; nothing for an object
+// that is not a vehicle.
+int ApplyImpulse(lua_State* L)
+{
+    CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1);
+    if (!vehicle)
+        return 0;
+    vehicle->ApplyImpulse(vehicle->GetPosition(),
+                          D3DXVECTOR3(ScriptReadFloat(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4)));
+    return 0;
+}
+
 // A plain game object made as a deep copy of the source, whatever the
 // source's class; the script holds the one reference. A null source gives
 // no result.
@@ -119,6 +132,7 @@ const luaL_reg g_ScriptMainTable[] = {
     { "GetPosition", ScriptGuard<GetPosition> },
     { "SetRotation", ScriptGuard<SetRotation> },
     { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
+    { "ApplyImpulse", ScriptGuard<ApplyImpulse> },
     { "Clone", ScriptGuard<Clone> },
     { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
     { nullptr, nullptr },
