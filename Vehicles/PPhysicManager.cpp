@@ -131,13 +131,11 @@ void CarAgainstTerrain(CPPhysicContact& contact)
     if (normal.x != 0.0f || normal.y != 0.0f || normal.z == 0.0f)
         vehicle->m_wallContact = 1;
 
-    CPRenderObject* body = dynamic_cast<CPRenderObject*>(vehicle->GetBody().Get());
-    if (!body)
-        return;
-    D3DXVECTOR3 direction = vehicle->GetPosition() - contact.m_point;
-    D3DXVec3Normalize(&direction, &direction);
-    const float strength = kImpactScale * Length(contact.m_impact);
-    body->OnImpact(contact.m_point, direction, strength);
+    if (CPRenderObject* body = dynamic_cast<CPRenderObject*>(vehicle->GetBody().Get())) {
+        D3DXVECTOR3 direction = vehicle->GetPosition() - contact.m_point;
+        D3DXVec3Normalize(&direction, &direction);
+        body->OnImpact(contact.m_point, direction, kImpactScale * Length(contact.m_impact));
+    }
 
     const CPLevel* level = GetLevel();
     if (g_CfgCamSpeed == kHardestDifficulty && level && level->followedVehicle == vehicle
