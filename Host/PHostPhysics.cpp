@@ -209,6 +209,14 @@ struct CPHostPhysics::Impl
         return record;
     }
 
+    void Leave(BodyRecord& record)
+    {
+        if (record.m_inWorld) {
+            m_dynamics.removeRigidBody(record.m_body);
+            record.m_inWorld = false;
+        }
+    }
+
     void Enter(BodyRecord& record)
     {
         record.m_seenStep = m_stepCount;
@@ -226,6 +234,10 @@ struct CPHostPhysics::Impl
                                 source.m_inertia.m_rows[2].z);
         const float mass = source.m_inverseMass > 0.0f ? source.m_mass : 0.0f;
         if (mass != record.m_mass || inertia != record.m_inertia) {
+            // Bullet files a body as static or moving when it enters the
+            // world: a body that changes between the two enters again.
+            if (record.m_inWorld && (mass > 0.0f) != (record.m_mass > 0.0f))
+                Leave(record);
             btVector3 local = inertia;
             if (mass > 0.0f && local.isZero())
                 record.m_shape->calculateLocalInertia(mass, local);
@@ -234,6 +246,7 @@ struct CPHostPhysics::Impl
             record.m_mass = mass;
             record.m_inertia = inertia;
         }
+        Enter(record);
         const D3DXMATRIX& pose = source.m_pose.m_matrix;
         body.setWorldTransform(btTransform(UnitQuaternion(source.m_pose.m_orientation),
                                            btVector3(pose._41, pose._42, pose._43)));
@@ -400,7 +413,6 @@ struct CPHostPhysics::Impl
         for (auto* list : { &m_source->m_activeRigidBodies, &m_source->m_activeParticles }) {
             for (CPPhysicBodyHeader* header = list->m_head; header; header = header->m_next) {
                 BodyRecord& record = RecordOf(header);
-                Enter(record);
                 m_stepped.push_back(header);
                 SyncIn(*static_cast<CPPhysicBody*>(header), record);
             }
@@ -423,10 +435,8 @@ struct CPHostPhysics::Impl
         }
         // Bodies that left play leave Bullet until they come back.
         for (BodyRecord& record : m_records) {
-            if (record.m_inWorld && record.m_seenStep != m_stepCount) {
-                m_dynamics.removeRigidBody(record.m_body);
-                record.m_inWorld = false;
-            }
+            if (record.m_seenStep != m_stepCount)
+                Leave(record);
         }
 
         for (CPPhysicBodyHeader* header : m_stepped)
@@ -516,11 +526,7 @@ void CPHostPhysics::ForgetBody(CPPhysicBodyHeader* body)
     const auto found = impl.m_index.find(body);
     if (found == impl.m_index.end())
         return;
-    BodyRecord& record = impl.m_records[found->second];
-    if (record.m_inWorld) {
-        impl.m_dynamics.removeRigidBody(record.m_body);
-        record.m_inWorld = false;
-    }
+    impl.Leave(impl.m_records[found->second]);
 }
 
 void CPHostPhysics::ForgetWorld(CPPhysicWorld* world)
