@@ -294,6 +294,20 @@ TEST_F(Car, StepHandsWheelForcesAndDragToTheNode)
     car.OnStep(node, 1.0f / 60.0f);
     EXPECT_NEAR(car.m_steeringDirection.x, std::sin(0.05f), 1e-5f);
 
+    // Nitro lifts the front: the wheelie boost pushes forward, shrinking
+    // linearly to nothing at 27.7778 m/s.
+    car.m_steering = 0.0f;
+    car.m_nitro = 1.0f;
+    vehicle.Body()->SetVelocity(D3DXVECTOR4(0.0f, -7.7778f, 0.0f, 0.0f));
+    car.OnStep(node, 0.1f);
+    EXPECT_EQ(car.m_wheelie, 1);
+    EXPECT_NEAR(car.m_nitroBoost.y, -(20.0f * 20.0f * 300.0f * 0.1f), 1.0f);
+    EXPECT_NEAR(node->m_force.y, car.m_nitroBoost.y + 0.5f * 7.7778f, 1e-2f);
+    vehicle.Body()->SetVelocity(D3DXVECTOR4(0.0f, -30.0f, 0.0f, 0.0f));
+    car.OnStep(node, 0.1f);
+    EXPECT_EQ(car.m_nitroBoost, D3DXVECTOR3());
+    car.m_nitro = 0.0f;
+
     // Braking with a value drifts at once; the drift falls by 3 a second.
     car.SetBrake(1, 1);
     car.OnStep(node, 0.1f);
