@@ -52,8 +52,8 @@ public:
     // "CPPhysicManager".
     std::string GetTypeName() const override;
 
-    // Steps the world by the frame time through the stepper, then disposes
-    // of the pending removals. Nothing without a world or a stepper.
+    // Steps the world by the frame time through the stepper (when there are
+    // both), then disposes of the pending removals.
     void Update() override;
     int32_t QueryFlag() override;
 
