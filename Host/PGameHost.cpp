@@ -7,6 +7,7 @@
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
+#include "Host/PHostPhysics.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
@@ -18,6 +19,7 @@
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
 #include "Startup/PConfigVars.h"
+#include "Vehicles/PPhysicManager.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -115,6 +117,11 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_AnimationManager = m_animationManager.get();
     m_renderObjectManager = std::make_unique<CPRenderObjectManager>();
     g_RenderObjectManager = m_renderObjectManager.get();
+    m_physicStepper = std::make_unique<CPHostPhysics>();
+    m_physicManager = std::make_unique<CPPhysicManager>();
+    m_physicManager->SetStepper(m_physicStepper.get());
+    m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
+    g_PhysicManager = m_physicManager.get();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -151,6 +158,9 @@ CPGameHost::~CPGameHost()
     m_renderObjectManager.reset();
     g_AnimationManager = nullptr;
     m_animationManager.reset();
+    g_PhysicManager = nullptr;
+    m_physicManager.reset(); // leaves the task list; its world goes with it
+    m_physicStepper.reset();
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

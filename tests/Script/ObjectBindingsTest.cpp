@@ -17,6 +17,8 @@
 #include "Vehicles/PPhysicData.h"
 #include "Vehicles/PPhysicWorld.h"
 
+#include "tests/VehicleFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -229,6 +231,23 @@ TEST_F(ObjectBindings, AHandleToADeletedObjectStaysDeadWhenAnotherTakesItsAddres
     Run("SetPosition(b, 7, 8, 9)");
     EXPECT_EQ(second->GetPosition(), D3DXVECTOR3(7.0f, 8.0f, 9.0f));
     second->~CPGameObject();
+}
+
+TEST_F(ObjectBindings, ApplyImpulsePushesAVehicleAtItsPosition)
+{
+    CPPhysicManager& manager = *GetPhysicManager();
+    manager.CreateWorld(D3DXVECTOR3(), D3DXVECTOR3(), 0, 0, 0);
+    fixture::Vehicle vehicle(fixture::CarXml(), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    vehicle.AddTo(manager);
+    SetGlobal("vehicle", vehicle.Player());
+    Run("ApplyImpulse(vehicle, 0, 600, -300) ApplyImpulse(object, 1, 1, 1) ApplyImpulse(nil, 1, 1, 1)");
+    D3DXVECTOR4 velocity;
+    vehicle.Body()->GetVelocity(&velocity);
+    EXPECT_EQ(velocity, D3DXVECTOR4(0.0f, 2.0f, -1.0f, 0.0f));
+    // At the body's own position: no turn.
+    D3DXVECTOR4 momentum;
+    vehicle.Body()->GetAngularMomentum(&momentum);
+    EXPECT_EQ(momentum, D3DXVECTOR4());
 }
 
 TEST_F(ObjectBindings, DrawDynamicObjectQueuesTheVisibleTree)
