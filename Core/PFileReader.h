@@ -54,6 +54,8 @@ public:
     // The first held byte (null when none are held) and their number.
     const BYTE* GetData() const { return m_data.get(); }
     int32_t GetSize() const { return m_size; }
+    // Bytes between the cursor and the end of the held data.
+    int32_t GetRemaining() const { return m_cursor < m_size ? m_size - m_cursor : 0; }
 
     // Copies `count` bytes at the cursor into `destination` and moves on.
     HRESULT Read(void* destination, size_t count);

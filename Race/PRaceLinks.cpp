@@ -1,0 +1,43 @@
+#include "Race/PRaceLinks.h"
+
+#include "Core/PGameObject.h"
+#include "Render/PMaterial.h"
+
+CPRaceLinks g_RaceLinks;
+
+float FindGroundHeight(const D3DXVECTOR3& point)
+{
+    return g_RaceLinks.findGroundHeight ? g_RaceLinks.findGroundHeight(point) : 0.0f;
+}
+
+CPSmartPtr<CPMaterial> GetRaceMaterial(int32_t layer, const std::string& effect,
+                                       const std::vector<std::string>& textures)
+{
+    if (!g_RaceLinks.getMaterial)
+        return CPSmartPtr<CPMaterial>();
+    return g_RaceLinks.getMaterial(layer, effect, textures);
+}
+
+CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBase)
+{
+    if (!g_RaceLinks.loadRenderObject)
+        return CPSmartPtr<CPGameObject>();
+    return g_RaceLinks.loadRenderObject(name, layerBase);
+}
+
+void QueueObjectTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object)
+{
+    if (g_RaceLinks.addObjectTree)
+        g_RaceLinks.addObjectTree(queue, object);
+}
+
+void QueueDynamicTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object)
+{
+    if (g_RaceLinks.addDynamicTree)
+        g_RaceLinks.addDynamicTree(queue, object);
+}
+
+CPTask* GetPhysicManagerTask()
+{
+    return g_RaceLinks.getPhysicManagerTask ? g_RaceLinks.getPhysicManagerTask() : nullptr;
+}

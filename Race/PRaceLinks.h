@@ -1,0 +1,49 @@
+// The calls the race logic makes into services that live with other
+// subsystems' global objects: the ground height of the level collision grid,
+// the shared material cache, the scene-description loader and the render
+// queue's tree operations. Each is one function pointer that the subsystem
+// owning the service installs when its global object is made. While a link
+// is unset the race logic does without: the ground lies at height 0, no
+// material or object is made, and nothing is queued.
+#pragma once
+
+#include "Core/PSmartPtr.h"
+#include "Platform/D3DX9Math.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPGameObject;
+class CPMaterial;
+class CPRenderQueue;
+class CPTask;
+
+struct CPRaceLinks
+{
+    // Height (z) of the level collision mesh nearest the point.
+    float (*findGroundHeight)(const D3DXVECTOR3& point) = nullptr;
+    // The shared material for a layer, an effect and a texture list.
+    CPSmartPtr<CPMaterial> (*getMaterial)(int32_t layer, const std::string& effect,
+                                          const std::vector<std::string>& textures) = nullptr;
+    // A new object tree from a scene description under "Data\Meshes"; null
+    // when nothing could be loaded.
+    CPSmartPtr<CPGameObject> (*loadRenderObject)(const std::string& name, int32_t layerBase) = nullptr;
+    // Queues an object and, while enabled, its children for this frame.
+    void (*addObjectTree)(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object) = nullptr;
+    // Stores the geometry of an object tree in the queue's dynamic buffer once.
+    void (*addDynamicTree)(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object) = nullptr;
+    // The physics manager as a task, null while there is none.
+    CPTask* (*getPhysicManagerTask)() = nullptr;
+};
+
+extern CPRaceLinks g_RaceLinks;
+
+// The link calls with their fallbacks.
+float FindGroundHeight(const D3DXVECTOR3& point);
+CPSmartPtr<CPMaterial> GetRaceMaterial(int32_t layer, const std::string& effect,
+                                       const std::vector<std::string>& textures);
+CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBase);
+void QueueObjectTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object);
+void QueueDynamicTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object);
+CPTask* GetPhysicManagerTask();
