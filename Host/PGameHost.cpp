@@ -6,6 +6,7 @@
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
+#include "Host/PHostRace.h"
 #include "Host/PHostSound.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
@@ -100,6 +101,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    CreateHostRace();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -132,6 +134,7 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    DestroyHostRace();
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

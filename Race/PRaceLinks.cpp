@@ -41,3 +41,9 @@ CPTask* GetPhysicManagerTask()
 {
     return g_RaceLinks.getPhysicManagerTask ? g_RaceLinks.getPhysicManagerTask() : nullptr;
 }
+
+void DeleteQuadTree(CPQuadNode* tree)
+{
+    if (tree && g_RaceLinks.deleteQuadTree)
+        g_RaceLinks.deleteQuadTree(tree);
+}

@@ -16,6 +16,7 @@
 
 class CPGameObject;
 class CPMaterial;
+class CPQuadNode;
 class CPRenderQueue;
 class CPTask;
 
@@ -35,6 +36,8 @@ struct CPRaceLinks
     void (*addDynamicTree)(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object) = nullptr;
     // The physics manager as a task, null while there is none.
     CPTask* (*getPhysicManagerTask)() = nullptr;
+    // Destroys a static-geometry quadtree the level holds.
+    void (*deleteQuadTree)(CPQuadNode* tree) = nullptr;
 };
 
 extern CPRaceLinks g_RaceLinks;
@@ -47,3 +50,4 @@ CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBa
 void QueueObjectTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object);
 void QueueDynamicTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object);
 CPTask* GetPhysicManagerTask();
+void DeleteQuadTree(CPQuadNode* tree);

@@ -22,6 +22,16 @@ public:
 
     CPGameObject* GetOwner() const { return m_owner; }
 
+    // The state the chase camera follows.
+    float m_speed = 0.0f;
+    uint8_t m_crashed = 0;
+    // Seconds since the crash.
+    float m_crashTime = 0.0f;
+    // The steering value, -0.7 to 0.7.
+    float m_steerFollow = 0.0f;
+    // The rider's yaw in radians.
+    float m_lean = 0.0f;
+
 private:
     CPGameObject* m_owner;
 };
