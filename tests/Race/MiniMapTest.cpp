@@ -45,12 +45,8 @@ protected:
     {
         g_RaceLinks = CPRaceLinks();
         m_map.reset();
-        if (m_requests.icons) {
-            const CPGameObject::ObjectList children = m_requests.icons->GetChildren();
-            delete m_requests.icons;
-            for (const CPSmartPtr<CPGameObject>& child : children)
-                delete child.Get();
-        }
+        // The icon children are left alive, as the engine leaves them.
+        delete m_requests.icons;
         delete m_requests.material;
         g_requests = nullptr;
     }
