@@ -1,5 +1,6 @@
 #include "Platform/D3D9.h"
 
+#include "Platform/ComObject.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/DisplayModes.h"
 
@@ -11,7 +12,7 @@ int g_liveObjects = 0;
 
 // The Direct3D object over a snapshot of the mode source taken at creation.
 // Adapter 0 is the only adapter.
-class CDirect3D9 final : public IDirect3D9
+class CDirect3D9 final : public ComObject<CDirect3D9, IDirect3D9>
 {
 public:
     explicit CDirect3D9(const PlatformDisplay::Source& source)
@@ -20,28 +21,10 @@ public:
         ++g_liveObjects;
     }
     ~CDirect3D9() { --g_liveObjects; }
-    CDirect3D9(const CDirect3D9&) = delete;
-    CDirect3D9& operator=(const CDirect3D9&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IDirect3D9) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDirect3D9*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_count; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_count;
-        if (count == 0)
-            delete this;
-        return count;
+        return iid == IID_IUnknown || iid == IID_IDirect3D9 ? static_cast<IDirect3D9*>(this) : nullptr;
     }
 
     UINT GetAdapterCount() override { return 1; }
@@ -109,7 +92,6 @@ public:
     }
 
 private:
-    ULONG m_count = 1;
     const PlatformDisplay::Source m_source;
 };
 }

@@ -25,6 +25,15 @@ enum D3DFORMAT : uint32_t
     D3DFMT_R5G6B5 = 23,
     D3DFMT_X1R5G5B5 = 24,
     D3DFMT_A1R5G5B5 = 25,
+    D3DFMT_A4R4G4B4 = 26,
+    D3DFMT_A8 = 28,
+    D3DFMT_A8B8G8R8 = 32,
+    D3DFMT_X8B8G8R8 = 33,
+    D3DFMT_L8 = 50,
+    // Block-compressed formats, named by their four characters.
+    D3DFMT_DXT1 = 0x31545844,
+    D3DFMT_DXT3 = 0x33545844,
+    D3DFMT_DXT5 = 0x35545844,
     D3DFMT_D24S8 = 75,
     D3DFMT_D16 = 80,
     D3DFMT_INDEX16 = 101,
@@ -333,7 +342,19 @@ struct D3DCAPS9
     DWORD MaxAnisotropy;
     DWORD MaxActiveLights;
     DWORD MaxSimultaneousTextures;
+    // Highest shader versions, as D3DVS_VERSION / D3DPS_VERSION give them.
+    DWORD VertexShaderVersion;
+    DWORD PixelShaderVersion;
 };
+
+constexpr DWORD D3DVS_VERSION(DWORD major, DWORD minor)
+{
+    return 0xFFFE0000u | (major << 8) | minor;
+}
+constexpr DWORD D3DPS_VERSION(DWORD major, DWORD minor)
+{
+    return 0xFFFF0000u | (major << 8) | minor;
+}
 
 struct D3DSURFACE_DESC
 {
@@ -350,6 +371,24 @@ extern const IID IID_IDirect3DVertexBuffer9;
 extern const IID IID_IDirect3DIndexBuffer9;
 extern const IID IID_IDirect3DBaseTexture9;
 extern const IID IID_IDirect3DTexture9;
+extern const IID IID_IDirect3DCubeTexture9;
+
+// The memory of a locked texture level: bytes per row and the first byte.
+struct D3DLOCKED_RECT
+{
+    INT Pitch;
+    void* pBits;
+};
+
+enum D3DCUBEMAP_FACES : uint32_t
+{
+    D3DCUBEMAP_FACE_POSITIVE_X = 0,
+    D3DCUBEMAP_FACE_NEGATIVE_X = 1,
+    D3DCUBEMAP_FACE_POSITIVE_Y = 2,
+    D3DCUBEMAP_FACE_NEGATIVE_Y = 3,
+    D3DCUBEMAP_FACE_POSITIVE_Z = 4,
+    D3DCUBEMAP_FACE_NEGATIVE_Z = 5,
+};
 
 // Vertices in device memory. Lock maps `size` bytes from `offset` (size 0:
 // to the end of the buffer); the memory stays mapped until Unlock.
@@ -378,6 +417,10 @@ class IDirect3DBaseTexture9 : public IUnknown
 {
 public:
     virtual DWORD GetLevelCount() = 0;
+    // The most detailed level used in drawing (managed textures only); returns
+    // the previous one. A level past the last is taken as the last.
+    virtual DWORD SetLOD(DWORD lod) = 0;
+    virtual DWORD GetLOD() = 0;
 
 protected:
     ~IDirect3DBaseTexture9() = default;
@@ -387,9 +430,26 @@ class IDirect3DTexture9 : public IDirect3DBaseTexture9
 {
 public:
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* description) = 0;
+    // Maps one whole level (the rectangle must be null); it stays mapped
+    // until UnlockRect of that level.
+    virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
+    virtual HRESULT UnlockRect(UINT level) = 0;
 
 protected:
     ~IDirect3DTexture9() = default;
+};
+
+// Six square faces sharing one size and level count.
+class IDirect3DCubeTexture9 : public IDirect3DBaseTexture9
+{
+public:
+    virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* description) = 0;
+    virtual HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
+                             DWORD flags) = 0;
+    virtual HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) = 0;
+
+protected:
+    ~IDirect3DCubeTexture9() = default;
 };
 
 // The rendering device. Every call returns D3DERR_INVALIDCALL for a null
@@ -452,6 +512,9 @@ public:
     virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) = 0;
     virtual HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) = 0;
+
+    virtual HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) = 0;
 
 protected:
     ~IDirect3DDevice9() = default;

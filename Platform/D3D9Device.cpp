@@ -8,6 +8,7 @@ const IID IID_IDirect3DVertexBuffer9 = { 0x7E172003, 0x0000, 0x0000, { 0x56, 0x4
 const IID IID_IDirect3DIndexBuffer9 = { 0x7E172004, 0x0000, 0x0000, { 0x56, 0x45, 0x4C, 0x54, 0x52, 0x49, 0x58, 0x04 } };
 const IID IID_IDirect3DBaseTexture9 = { 0x7E172005, 0x0000, 0x0000, { 0x56, 0x45, 0x4C, 0x54, 0x52, 0x49, 0x58, 0x05 } };
 const IID IID_IDirect3DTexture9 = { 0x7E172006, 0x0000, 0x0000, { 0x56, 0x45, 0x4C, 0x54, 0x52, 0x49, 0x58, 0x06 } };
+const IID IID_IDirect3DCubeTexture9 = { 0x7E172007, 0x0000, 0x0000, { 0x56, 0x45, 0x4C, 0x54, 0x52, 0x49, 0x58, 0x07 } };
 
 namespace PlatformD3D9
 {
@@ -81,9 +82,9 @@ private:
 
 namespace
 {
-// Reference counting and the record shared by the three resource classes.
+// The identifier and the record shared by the three resource classes.
 template <class Interface>
-class Resource : public Interface
+class Resource : public ComObject<Resource<Interface>, Interface>
 {
 public:
     Resource(std::shared_ptr<DeviceCore> core, std::shared_ptr<ResourceRecord> record, const IID& iid)
@@ -98,28 +99,10 @@ public:
         m_record->released = true;
         --g_liveResources;
     }
-    Resource(const Resource&) = delete;
-    Resource& operator=(const Resource&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != m_iid) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<Interface*>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_count; }
-    ULONG Release() override
-    {
-        const ULONG count = --m_count;
-        if (count == 0)
-            delete this;
-        return count;
+        return iid == IID_IUnknown || iid == m_iid ? static_cast<Interface*>(this) : nullptr;
     }
 
     ResourceRecord& Record() { return *m_record; }
@@ -130,7 +113,6 @@ protected:
 
 private:
     const IID& m_iid;
-    ULONG m_count = 1;
 };
 
 // Lock and Unlock of a memory-backed buffer; `name` is the class for the log.
@@ -184,16 +166,31 @@ private:
     const char* m_unlockName;
 };
 
-class TextureResource final : public Resource<IDirect3DTexture9>
+// Level descriptions, level of detail and level locks of the two texture
+// kinds; `faces` is 1 for a 2D texture and 6 for a cube.
+template <class Interface>
+class TextureBase : public Resource<Interface>
 {
 public:
-    using Resource<IDirect3DTexture9>::Resource;
+    using Resource<Interface>::Resource;
 
-    DWORD GetLevelCount() override { return Record().levels; }
+    DWORD GetLevelCount() override { return this->Record().levels; }
+
+    DWORD SetLOD(DWORD lod) override
+    {
+        ResourceRecord& record = this->Record();
+        if (record.pool != D3DPOOL_MANAGED)
+            return 0;
+        const DWORD previous = record.lod;
+        record.lod = std::min<DWORD>(lod, record.levels - 1);
+        return previous;
+    }
+
+    DWORD GetLOD() override { return this->Record().lod; }
 
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* description) override
     {
-        const ResourceRecord& record = Record();
+        const ResourceRecord& record = this->Record();
         if (!description || level >= record.levels)
             return D3DERR_INVALIDCALL;
         description->Format = record.format;
@@ -203,6 +200,62 @@ public:
         description->Height = std::max(1u, record.height >> level);
         return D3D_OK;
     }
+
+protected:
+    HRESULT LockLevel(UINT face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
+    {
+        ResourceRecord& record = this->Record();
+        if (!locked || rect || face >= Faces() || level >= record.levels)
+            return D3DERR_INVALIDCALL;
+        UINT pitch = 0;
+        UINT rows = 0;
+        TextureLevelLayout(record.format, std::max(1u, record.width >> level), std::max(1u, record.height >> level),
+                           pitch, rows);
+        std::vector<uint8_t>& memory = record.levelMemory[face * record.levels + level];
+        memory.resize(static_cast<size_t>(pitch) * rows);
+        ++record.lockDepth;
+        ++record.lockCount;
+        record.lockFlags = flags;
+        locked->Pitch = static_cast<INT>(pitch);
+        locked->pBits = memory.data();
+        return D3D_OK;
+    }
+
+    HRESULT UnlockLevel(UINT face, UINT level)
+    {
+        ResourceRecord& record = this->Record();
+        if (face >= Faces() || level >= record.levels || record.lockDepth == 0)
+            return D3DERR_INVALIDCALL;
+        --record.lockDepth;
+        return D3D_OK;
+    }
+
+    UINT Faces() { return this->Record().kind == ResourceRecord::kCubeTexture ? 6 : 1; }
+};
+
+class TextureResource final : public TextureBase<IDirect3DTexture9>
+{
+public:
+    using TextureBase<IDirect3DTexture9>::TextureBase;
+
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override
+    {
+        return LockLevel(0, level, locked, rect, flags);
+    }
+    HRESULT UnlockRect(UINT level) override { return UnlockLevel(0, level); }
+};
+
+class CubeTextureResource final : public TextureBase<IDirect3DCubeTexture9>
+{
+public:
+    using TextureBase<IDirect3DCubeTexture9>::TextureBase;
+
+    HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
+                     DWORD flags) override
+    {
+        return LockLevel(face, level, locked, rect, flags);
+    }
+    HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override { return UnlockLevel(face, level); }
 };
 
 using VertexBufferResource = Buffer<IDirect3DVertexBuffer9>;
@@ -270,6 +323,8 @@ RecordingDevice::RecordingDevice(const D3DPRESENT_PARAMETERS& parameters)
     m_caps.MaxAnisotropy = 16;
     m_caps.MaxActiveLights = 8;
     m_caps.MaxSimultaneousTextures = kStages;
+    m_caps.VertexShaderVersion = D3DVS_VERSION(2, 0);
+    m_caps.PixelShaderVersion = D3DPS_VERSION(2, 0);
     ++g_liveDevices;
 }
 
@@ -279,30 +334,9 @@ RecordingDevice::~RecordingDevice()
     --g_liveDevices;
 }
 
-HRESULT RecordingDevice::QueryInterface(REFIID iid, void** object)
+void* RecordingDevice::FindInterface(REFIID iid)
 {
-    if (!object)
-        return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IDirect3DDevice9) {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IDirect3DDevice9*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG RecordingDevice::AddRef()
-{
-    return ++m_count;
-}
-
-ULONG RecordingDevice::Release()
-{
-    const ULONG count = --m_count;
-    if (count == 0)
-        delete this;
-    return count;
+    return iid == IID_IUnknown || iid == IID_IDirect3DDevice9 ? static_cast<IDirect3DDevice9*>(this) : nullptr;
 }
 
 HRESULT RecordingDevice::Enter(const char* method, std::vector<DWORD> args)
@@ -425,7 +459,30 @@ HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWO
     record->usage = usage;
     record->format = format;
     record->pool = pool;
+    record->levelMemory.resize(record->levels);
     *texture = new TextureResource(m_core, record, IID_IDirect3DTexture9);
+    return D3D_OK;
+}
+
+HRESULT RecordingDevice::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                           IDirect3DCubeTexture9** texture, HANDLE* sharedHandle)
+{
+    const HRESULT result = Enter("CreateCubeTexture", { edgeLength, levels, usage, format, pool });
+    if (texture)
+        *texture = nullptr;
+    if (FAILED(result))
+        return result;
+    if (!texture || sharedHandle || edgeLength == 0 || edgeLength > m_caps.MaxTextureWidth)
+        return Finish(D3DERR_INVALIDCALL);
+    auto record = m_core->AddResource(ResourceRecord::kCubeTexture);
+    record->width = edgeLength;
+    record->height = edgeLength;
+    record->levels = levels == 0 ? FullChain(edgeLength, edgeLength) : std::min(levels, FullChain(edgeLength, edgeLength));
+    record->usage = usage;
+    record->format = format;
+    record->pool = pool;
+    record->levelMemory.resize(6 * record->levels);
+    *texture = new CubeTextureResource(m_core, record, IID_IDirect3DCubeTexture9);
     return D3D_OK;
 }
 
@@ -915,8 +972,44 @@ ResourceRecord* RecordOf(IDirect3DIndexBuffer9* buffer)
 
 ResourceRecord* RecordOf(IDirect3DBaseTexture9* texture)
 {
-    auto* resource = dynamic_cast<TextureResource*>(texture);
-    return resource ? &resource->Record() : nullptr;
+    if (auto* resource = dynamic_cast<TextureResource*>(texture))
+        return &resource->Record();
+    auto* cube = dynamic_cast<CubeTextureResource*>(texture);
+    return cube ? &cube->Record() : nullptr;
+}
+
+void TextureLevelLayout(D3DFORMAT format, UINT width, UINT height, UINT& pitch, UINT& rows)
+{
+    UINT blockBytes = 0;
+    if (format == D3DFMT_DXT1)
+        blockBytes = 8;
+    else if (format == D3DFMT_DXT3 || format == D3DFMT_DXT5)
+        blockBytes = 16;
+    if (blockBytes) {
+        pitch = (width + 3) / 4 * blockBytes;
+        rows = (height + 3) / 4;
+        return;
+    }
+    UINT pixelBytes = 4;
+    switch (format) {
+    case D3DFMT_R8G8B8:
+        pixelBytes = 3;
+        break;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+        pixelBytes = 2;
+        break;
+    case D3DFMT_A8:
+    case D3DFMT_L8:
+        pixelBytes = 1;
+        break;
+    default:
+        break;
+    }
+    pitch = width * pixelBytes;
+    rows = height;
 }
 
 int LiveDeviceCount()

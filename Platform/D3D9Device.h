@@ -9,6 +9,7 @@
 // also lose the device, as when another program takes the screen.
 #pragma once
 
+#include "Platform/ComObject.h"
 #include "Platform/D3D9.h"
 
 #include <array>
@@ -39,7 +40,7 @@ struct DeviceCall
 // A vertex or index buffer, or a texture; kept after the object is released.
 struct ResourceRecord
 {
-    enum Kind { kVertexBuffer, kIndexBuffer, kTexture };
+    enum Kind { kVertexBuffer, kIndexBuffer, kTexture, kCubeTexture };
 
     Kind kind = kVertexBuffer;
     DWORD serial = 0;
@@ -58,7 +59,18 @@ struct ResourceRecord
     UINT lockSize = 0;
     DWORD lockFlags = 0;
     bool released = false;
+    // Textures: the filters they were made with (set by the image loaders),
+    // the most detailed level drawn, and each level's bytes (face by face
+    // for a cube), made on the level's first lock.
+    DWORD filter = 0;
+    DWORD mipFilter = 0;
+    DWORD lod = 0;
+    std::vector<std::vector<uint8_t>> levelMemory;
 };
+
+// Bytes per row and rows of one texture level of the format (block-compressed
+// formats count rows of 4 x 4 blocks).
+void TextureLevelLayout(D3DFORMAT format, UINT width, UINT height, UINT& pitch, UINT& rows);
 
 enum class DeviceState
 {
@@ -76,19 +88,15 @@ struct StreamSource
 
 class DeviceCore;
 
-class RecordingDevice final : public IDirect3DDevice9
+class RecordingDevice final : public ComObject<RecordingDevice, IDirect3DDevice9>
 {
 public:
     static constexpr DWORD kStages = 8;
 
     explicit RecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
     ~RecordingDevice();
-    RecordingDevice(const RecordingDevice&) = delete;
-    RecordingDevice& operator=(const RecordingDevice&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    void* FindInterface(REFIID iid);
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
@@ -130,6 +138,8 @@ public:
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT GetIndices(IDirect3DIndexBuffer9** buffer) override;
+    HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) override;
 
     // --- What tests read and arrange --------------------------------------
 
@@ -187,7 +197,6 @@ private:
     void Bind(T*& slot, T* object);
 
     std::shared_ptr<DeviceCore> m_core;
-    ULONG m_count = 1;
     D3DPRESENT_PARAMETERS m_parameters;
     D3DCAPS9 m_caps;
     DeviceState m_state = DeviceState::kOperational;

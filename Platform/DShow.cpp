@@ -1,5 +1,6 @@
 #include "Platform/DShow.h"
 
+#include "Platform/ComObject.h"
 #include "Platform/GamePath.h"
 
 #include <cstdio>
@@ -44,8 +45,8 @@ bool Narrow(LPCWSTR wide, std::string& path)
     return true;
 }
 
-class FilterGraph final : public IGraphBuilder, public IMediaControl, public IMediaEvent, public IMediaPosition,
-                          public IBasicAudio
+class FilterGraph final
+    : public ComObject<FilterGraph, IGraphBuilder, IMediaControl, IMediaEvent, IMediaPosition, IBasicAudio>
 {
 public:
     FilterGraph()
@@ -53,42 +54,33 @@ public:
     {
         State().graphs.push_back(m_record);
     }
+    ~FilterGraph() { m_record->state = State_Stopped; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
         const StandInState& state = State();
         if (state.hasMissing && iid == state.missing)
-            return E_NOINTERFACE;
+            return nullptr;
         if (iid == IID_IUnknown || iid == IID_IGraphBuilder)
-            *object = static_cast<IGraphBuilder*>(this);
-        else if (iid == IID_IMediaControl)
-            *object = static_cast<IMediaControl*>(this);
-        else if (iid == IID_IMediaEvent)
-            *object = static_cast<IMediaEvent*>(this);
-        else if (iid == IID_IMediaPosition)
-            *object = static_cast<IMediaPosition*>(this);
-        else if (iid == IID_IBasicAudio)
-            *object = static_cast<IBasicAudio*>(this);
-        else
-            return E_NOINTERFACE;
-        ++m_record->references;
-        return S_OK;
+            return static_cast<IGraphBuilder*>(this);
+        if (iid == IID_IMediaControl)
+            return static_cast<IMediaControl*>(this);
+        if (iid == IID_IMediaEvent)
+            return static_cast<IMediaEvent*>(this);
+        if (iid == IID_IMediaPosition)
+            return static_cast<IMediaPosition*>(this);
+        if (iid == IID_IBasicAudio)
+            return static_cast<IBasicAudio*>(this);
+        return nullptr;
     }
 
-    ULONG AddRef() override { return ++m_record->references; }
-
+    // The record shows the count and the Release calls, also once the graph is gone.
+    ULONG AddRef() override { return m_record->references = ComObject::AddRef(); }
     ULONG Release() override
     {
-        ++m_record->releaseCalls;
-        const ULONG left = --m_record->references;
-        if (left == 0) {
-            m_record->state = State_Stopped;
-            delete this;
-        }
-        return left;
+        const std::shared_ptr<GraphRecord> record = m_record;
+        ++record->releaseCalls;
+        return record->references = ComObject::Release();
     }
 
     HRESULT RenderFile(LPCWSTR file, LPCWSTR playList) override

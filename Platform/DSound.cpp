@@ -1,6 +1,7 @@
 #include "Platform/DSound.h"
 
 #include "Platform/Clock.h"
+#include "Platform/ComObject.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +103,8 @@ bool KnownAlgorithm(const GUID& g)
 
 // One buffer object: a secondary buffer (with its 3D interface when it has
 // CTRL3D) or the primary buffer (with the listener).
-class Buffer final : public IDirectSoundBuffer, public IDirectSound3DBuffer, public IDirectSound3DListener
+class Buffer final
+    : public ComObject<Buffer, IDirectSoundBuffer, IDirectSound3DBuffer, IDirectSound3DListener>
 {
 public:
     Buffer(std::shared_ptr<BufferRecord> record, std::shared_ptr<DeviceState> device)
@@ -110,38 +112,24 @@ public:
         , m_device(std::move(device))
     {
     }
+    ~Buffer()
+    {
+        m_record->released = true;
+        m_record->playing = false;
+    }
 
     BufferRecord& Record() { return *m_record; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
         const bool has3D = (m_record->flags & DSBCAPS_CTRL3D) != 0;
         if (iid == IID_IUnknown || iid == IID_IDirectSoundBuffer)
-            *object = static_cast<IDirectSoundBuffer*>(this);
-        else if (iid == IID_IDirectSound3DBuffer && has3D && !m_record->primary)
-            *object = static_cast<IDirectSound3DBuffer*>(this);
-        else if (iid == IID_IDirectSound3DListener && has3D && m_record->primary)
-            *object = static_cast<IDirectSound3DListener*>(this);
-        else
-            return E_NOINTERFACE;
-        ++m_count;
-        return S_OK;
-    }
-
-    ULONG AddRef() override { return ++m_count; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_count;
-        if (left == 0) {
-            m_record->released = true;
-            m_record->playing = false;
-            delete this;
-        }
-        return left;
+            return static_cast<IDirectSoundBuffer*>(this);
+        if (iid == IID_IDirectSound3DBuffer && has3D && !m_record->primary)
+            return static_cast<IDirectSound3DBuffer*>(this);
+        if (iid == IID_IDirectSound3DListener && has3D && m_record->primary)
+            return static_cast<IDirectSound3DListener*>(this);
+        return nullptr;
     }
 
     HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override
@@ -414,32 +402,14 @@ private:
     std::shared_ptr<BufferRecord> m_record;
     std::shared_ptr<DeviceState> m_device;
     std::vector<ActiveLock> m_locks;
-    ULONG m_count = 1;
 };
 
-class Device final : public IDirectSound8
+class Device final : public ComObject<Device, IDirectSound8>
 {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDirectSound8)
-            return E_NOINTERFACE;
-        *object = static_cast<IDirectSound8*>(this);
-        ++m_count;
-        return S_OK;
-    }
-
-    ULONG AddRef() override { return ++m_count; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_count;
-        if (left == 0)
-            delete this;
-        return left;
+        return iid == IID_IUnknown || iid == IID_IDirectSound8 ? static_cast<IDirectSound8*>(this) : nullptr;
     }
 
     HRESULT CreateSoundBuffer(const DSBUFFERDESC* description, LPDIRECTSOUNDBUFFER* buffer, LPUNKNOWN outer) override
@@ -498,7 +468,6 @@ public:
 
 private:
     std::shared_ptr<DeviceState> m_state = std::make_shared<DeviceState>();
-    ULONG m_count = 1;
 };
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/DXErr.h"
 
 #include "Platform/D3D9.h"
+#include "Platform/D3DX9Tex.h"
 #include "Platform/DSound.h"
 #include "Platform/DShow.h"
 
@@ -33,6 +34,9 @@ const DXErrorText kErrorTexts[] = {
     { D3DERR_DRIVERINTERNALERROR, "D3DERR_DRIVERINTERNALERROR", "The display driver met an internal error." },
     { D3DERR_DEVICELOST, "D3DERR_DEVICELOST", "The device is lost and cannot be reset yet." },
     { D3DERR_DEVICENOTRESET, "D3DERR_DEVICENOTRESET", "The device is lost but can be reset now." },
+
+    // D3DX.
+    { D3DXERR_INVALIDDATA, "D3DXERR_INVALIDDATA", "The data is invalid." },
 
     // DirectSound.
     { DSERR_CONTROLUNAVAIL, "DSERR_CONTROLUNAVAIL", "The buffer was not created with the control this call needs." },

@@ -1,5 +1,7 @@
 #include "Platform/WebBrowser.h"
 
+#include "Platform/ComObject.h"
+
 #include <memory>
 
 // Interface identifiers of this program's own numbering.
@@ -30,7 +32,7 @@ std::string Narrow(const WCHAR* text)
     return narrow;
 }
 
-class CBrowserStandIn final : public IOleObject, public IWebBrowser2
+class CBrowserStandIn final : public ComObject<CBrowserStandIn, IOleObject, IWebBrowser2>
 {
 public:
     CBrowserStandIn()
@@ -46,43 +48,27 @@ public:
         m_record->destroyed = true;
         --g_live;
     }
-    CBrowserStandIn(const CBrowserStandIn&) = delete;
-    CBrowserStandIn& operator=(const CBrowserStandIn&) = delete;
 
     PlatformBrowser::Record& GetRecord() { return *m_record; }
 
     // IUnknown
-    HRESULT QueryInterface(REFIID iid, void** object) override
+    void* FindInterface(REFIID iid)
     {
-        if (!object)
-            return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IOleObject)
-            *object = static_cast<IOleObject*>(this);
-        else if (iid == IID_IWebBrowser2)
-            *object = static_cast<IWebBrowser2*>(this);
-        else if (iid == kIidBrowserStandIn)
-            *object = this;
-        else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+            return static_cast<IOleObject*>(this);
+        if (iid == IID_IWebBrowser2)
+            return static_cast<IWebBrowser2*>(this);
+        if (iid == kIidBrowserStandIn)
+            return this;
+        return nullptr;
     }
-    ULONG AddRef() override { return ++m_count; }
     ULONG Release() override
     {
         ++m_record->releases;
         return Drop();
     }
     // Release without counting it as a caller's release.
-    ULONG Drop()
-    {
-        const ULONG count = --m_count;
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG Drop() { return ComObject::Release(); }
 
     // IOleObject
     HRESULT SetClientSite(IOleClientSite* site) override
@@ -253,7 +239,6 @@ private:
         m_window = nullptr;
     }
 
-    ULONG m_count = 1;
     std::shared_ptr<PlatformBrowser::Record> m_record;
     IOleClientSite* m_site = nullptr;
     IOleInPlaceSite* m_inPlaceSite = nullptr;

@@ -1,11 +1,22 @@
 #include "Render/PMaterial.h"
 
-CPMaterial::CPMaterial(int32_t layerId)
-    : m_layerId(layerId)
+#include "Render/PMaterialManager.h"
+#include "Render/PRender.h"
+
+CPMaterial::CPMaterial(int32_t layerId, CPSmartPtr<CPEffect> effect, CPSmartPtr<CPTextureBlock> textureBlock)
+    : m_render(GetRender()),
+      m_effect(effect),
+      m_textureBlock(textureBlock),
+      m_layerId(layerId),
+      m_flag(0)
 {
 }
 
-CPMaterial::~CPMaterial() = default;
+CPMaterial::~CPMaterial()
+{
+    if (CPMaterialManager* manager = GetMaterialManager())
+        manager->RemoveMaterial(this);
+}
 
 int32_t CPMaterial::GetObjectSize() const
 {
@@ -14,5 +25,5 @@ int32_t CPMaterial::GetObjectSize() const
 
 std::string CPMaterial::GetTypeName() const
 {
-    return "CPMaterial - ";
+    return "CPMaterial - " + (m_effect ? m_effect->GetName() : std::string());
 }

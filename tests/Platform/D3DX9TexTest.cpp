@@ -1,0 +1,213 @@
+#include "ImageBuilder.h"
+#include "Platform/D3D9Device.h"
+#include "Platform/D3DX9Tex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using PlatformD3D9::RecordOf;
+
+namespace
+{
+class D3DX9Tex : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{}); }
+    void TearDown() override
+    {
+        m_device->Release();
+        EXPECT_EQ(PlatformD3D9::LiveResourceCount(), 0);
+    }
+
+    HRESULT Create(const std::string& file, IDirect3DTexture9** texture, UINT side = D3DX_DEFAULT,
+                   UINT levels = D3DX_DEFAULT, D3DXIMAGE_INFO* info = nullptr)
+    {
+        return D3DXCreateTextureFromFileInMemoryEx(m_device, file.data(), static_cast<UINT>(file.size()), side, side,
+                                                   levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                   D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER, 0, info, nullptr,
+                                                   texture);
+    }
+    HRESULT CreateCube(const std::string& file, IDirect3DCubeTexture9** texture, UINT levels = D3DX_DEFAULT)
+    {
+        return D3DXCreateCubeTextureFromFileInMemoryEx(m_device, file.data(), static_cast<UINT>(file.size()),
+                                                       D3DX_DEFAULT, levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                                       D3DX_DEFAULT, D3DX_FILTER_TRIANGLE, 0, nullptr, nullptr,
+                                                       texture);
+    }
+
+    PlatformD3D9::RecordingDevice* m_device = nullptr;
+};
+
+struct ImageCase
+{
+    const char* kind;
+    std::string file;
+    D3DXIMAGE_FILEFORMAT fileFormat;
+    D3DFORMAT format;
+};
+
+TEST_F(D3DX9Tex, EachImageKindIsReadWithItsSizeAndFormat)
+{
+    const std::vector<uint32_t> pixels = image::Fill(3, 5, 0x80FF0000);
+    std::string bmp;
+    stbi_write_bmp_to_func(image::Append, &bmp, 3, 5, 3, image::Rgba(pixels).data());
+    const ImageCase cases[] = {
+        { "tga", image::Tga(3, 5, pixels), D3DXIFF_TGA, D3DFMT_A8R8G8B8 },
+        { "png", image::Png(3, 5, pixels), D3DXIFF_PNG, D3DFMT_A8R8G8B8 },
+        { "jpg", image::Jpg(3, 5, pixels), D3DXIFF_JPG, D3DFMT_X8R8G8B8 },
+        { "bmp", bmp, D3DXIFF_BMP, D3DFMT_X8R8G8B8 },
+        { "dds", image::Dds(3, 5, 1, false), D3DXIFF_DDS, D3DFMT_A8R8G8B8 },
+    };
+    for (const ImageCase& c : cases) {
+        SCOPED_TRACE(c.kind);
+        D3DXIMAGE_INFO info{};
+        ASSERT_EQ(D3DXGetImageInfoFromFileInMemory(c.file.data(), static_cast<UINT>(c.file.size()), &info), D3D_OK);
+        EXPECT_EQ(info.Width, 3u);
+        EXPECT_EQ(info.Height, 5u);
+        EXPECT_EQ(info.ImageFileFormat, c.fileFormat);
+        EXPECT_EQ(info.Format, c.format);
+        EXPECT_EQ(info.ResourceType, D3DRTYPE_TEXTURE);
+
+        // Default sizes round up to powers of two; the full chain of 4 x 8.
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(Create(c.file, &texture), D3D_OK);
+        D3DSURFACE_DESC top{};
+        texture->GetLevelDesc(0, &top);
+        EXPECT_EQ(top.Width, 4u);
+        EXPECT_EQ(top.Height, 8u);
+        EXPECT_EQ(top.Format, c.format);
+        EXPECT_EQ(texture->GetLevelCount(), 4u);
+        texture->Release();
+    }
+}
+
+TEST_F(D3DX9Tex, BrokenImagesFailAsInvalidData)
+{
+    const std::string tga = image::Tga(2, 2, image::Fill(2, 2, 0xFF00FF00));
+    ASSERT_EQ(tga.size(), 34u);
+    const std::string png = image::Png(4, 4, image::Fill(4, 4, 0xFF123456));
+    const std::string dds = image::Dds(4, 4, 3, false);
+    std::string gif = "GIF89a";
+    gif.append(40, '\0');
+    std::string badMagic = dds;
+    badMagic[3] = 'X';
+    const std::pair<const char*, std::string> cases[] = {
+        { "tga cut short", tga.substr(0, 30) },
+        { "png cut short", png.substr(0, png.size() / 2) },
+        { "png with a broken chunk", png.substr(0, 20) + std::string(png.size() - 20, 'x') },
+        { "dds cut short", dds.substr(0, dds.size() - 1) },
+        { "dds header only", dds.substr(0, 100) },
+        { "not an image kind", gif },
+        { "text", "hello, this is not an image at all" },
+        { "no DDS magic", badMagic },
+    };
+    const int made = PlatformD3DX::TextureCreationCount();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(this);
+        EXPECT_EQ(Create(c.second, &texture), D3DXERR_INVALIDDATA);
+        EXPECT_EQ(texture, nullptr);
+    }
+    EXPECT_EQ(PlatformD3DX::TextureCreationCount(), made);
+    EXPECT_TRUE(m_device->CallsOf("CreateTexture").empty());
+}
+
+TEST_F(D3DX9Tex, SizesLevelsAndFiltersAreKept)
+{
+    const std::string tga = image::Tga(2, 2, image::Fill(2, 2, 0xFF00FF00));
+    IDirect3DTexture9* one = nullptr;
+    ASSERT_EQ(Create(tga, &one, D3DX_DEFAULT, 1), D3D_OK);
+    EXPECT_EQ(one->GetLevelCount(), 1u);
+    IDirect3DTexture9* chain = nullptr;
+    ASSERT_EQ(Create(tga, &chain, 16, 0), D3D_OK);
+    EXPECT_EQ(chain->GetLevelCount(), 5u);
+
+    const PlatformD3D9::ResourceRecord* record = RecordOf(chain);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(record->filter, D3DX_DEFAULT);
+    EXPECT_EQ(record->mipFilter, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER);
+    EXPECT_EQ(m_device->CallsOf("CreateTexture").size(), 2u);
+
+    // Level of detail: managed textures only, clamped to the last level.
+    EXPECT_EQ(chain->SetLOD(2), 0u);
+    EXPECT_EQ(chain->SetLOD(9), 2u);
+    EXPECT_EQ(chain->GetLOD(), 4u);
+    one->Release();
+    chain->Release();
+}
+
+TEST_F(D3DX9Tex, DecodedPixelsLandInTheTopLevel)
+{
+    const std::vector<uint32_t> pixels = { 0xFF0000FF, 0x80FF0000, 0x00000000, 0xFFFFFFFF };
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Create(image::Tga(2, 2, pixels), &texture), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    EXPECT_EQ(locked.Pitch, 8);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            uint32_t texel = 0;
+            std::memcpy(&texel, static_cast<const char*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+            EXPECT_EQ(texel, pixels[static_cast<size_t>(y * 2 + x)]) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+    EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+    texture->Release();
+}
+
+TEST_F(D3DX9Tex, CubeTexturesComeOnlyFromCubeMaps)
+{
+    const std::string cube = image::Dds(4, 4, 1, true);
+    ASSERT_EQ(cube.size(), 512u);
+    D3DXIMAGE_INFO info{};
+    ASSERT_EQ(D3DXGetImageInfoFromFileInMemory(cube.data(), static_cast<UINT>(cube.size()), &info), D3D_OK);
+    EXPECT_EQ(info.ResourceType, D3DRTYPE_CUBETEXTURE);
+
+    IDirect3DCubeTexture9* texture = nullptr;
+    ASSERT_EQ(CreateCube(cube, &texture, 1), D3D_OK);
+    D3DSURFACE_DESC face{};
+    texture->GetLevelDesc(0, &face);
+    EXPECT_EQ(face.Width, 4u);
+    EXPECT_EQ(texture->GetLevelCount(), 1u);
+    EXPECT_EQ(RecordOf(texture)->kind, PlatformD3D9::ResourceRecord::kCubeTexture);
+    texture->Release();
+
+    const std::string notCubes[] = { image::Dds(4, 4, 1, false), image::Tga(2, 2, image::Fill(2, 2, 0)),
+                                     cube.substr(0, 511) };
+    for (const std::string& file : notCubes) {
+        IDirect3DCubeTexture9* none = nullptr;
+        EXPECT_EQ(CreateCube(file, &none), D3DXERR_INVALIDDATA);
+        EXPECT_EQ(none, nullptr);
+    }
+    EXPECT_EQ(m_device->CallsOf("CreateCubeTexture").size(), 1u);
+}
+
+TEST_F(D3DX9Tex, BlockCompressedDdsChecksItsLevels)
+{
+    const std::string dxt = image::Dds(8, 8, 4, false, image::DdsFormat::kDxt1);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Create(dxt, &texture, D3DX_DEFAULT, 1), D3D_OK);
+    D3DSURFACE_DESC top{};
+    texture->GetLevelDesc(0, &top);
+    EXPECT_EQ(top.Format, D3DFMT_DXT1);
+    texture->Release();
+    // Four levels of 8 x 8 DXT1 hold 32 + 8 + 8 + 8 bytes.
+    EXPECT_EQ(dxt.size(), 128u + 56u);
+    EXPECT_EQ(Create(dxt.substr(0, dxt.size() - 8), &texture), D3DXERR_INVALIDDATA);
+}
+
+TEST_F(D3DX9Tex, DeviceFailuresComeBackUnchanged)
+{
+    m_device->FailCall("CreateTexture", 1, D3DERR_OUTOFVIDEOMEMORY);
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(Create(image::Tga(2, 2, image::Fill(2, 2, 0)), &texture), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(nullptr, "x", 1, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 0, 0,
+                                                  0, nullptr, nullptr, &texture),
+              D3DERR_INVALIDCALL);
+}
+}
