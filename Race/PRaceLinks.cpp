@@ -2,6 +2,7 @@
 
 #include "Core/PGameObject.h"
 #include "Render/PMaterial.h"
+#include "Render/PMaterialManager.h"
 
 CPRaceLinks g_RaceLinks;
 
@@ -13,9 +14,8 @@ float FindGroundHeight(const D3DXVECTOR3& point)
 CPSmartPtr<CPMaterial> GetRaceMaterial(int32_t layer, const std::string& effect,
                                        const std::vector<std::string>& textures)
 {
-    if (!g_RaceLinks.getMaterial)
-        return CPSmartPtr<CPMaterial>();
-    return g_RaceLinks.getMaterial(layer, effect, textures);
+    CPMaterialManager* materials = GetMaterialManager();
+    return materials ? materials->GetMaterial(layer, effect, textures) : CPSmartPtr<CPMaterial>();
 }
 
 CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBase)

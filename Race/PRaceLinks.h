@@ -1,10 +1,10 @@
 // The calls the race logic makes into services that live with other
 // subsystems' global objects: the ground height of the level collision grid,
-// the shared material cache, the scene-description loader and the render
-// queue's tree operations. Each is one function pointer that the subsystem
+// the scene-description loader, the render queue's tree operations and the
+// physics manager's task. Each is one function pointer that the subsystem
 // owning the service installs when its global object is made. While a link
 // is unset the race logic does without: the ground lies at height 0, no
-// material or object is made, and nothing is queued.
+// object is loaded, and nothing is queued.
 #pragma once
 
 #include "Core/PSmartPtr.h"
@@ -24,9 +24,6 @@ struct CPRaceLinks
 {
     // Height (z) of the level collision mesh nearest the point.
     float (*findGroundHeight)(const D3DXVECTOR3& point) = nullptr;
-    // The shared material for a layer, an effect and a texture list.
-    CPSmartPtr<CPMaterial> (*getMaterial)(int32_t layer, const std::string& effect,
-                                          const std::vector<std::string>& textures) = nullptr;
     // A new object tree from a scene description under "Data\Meshes"; null
     // when nothing could be loaded.
     CPSmartPtr<CPGameObject> (*loadRenderObject)(const std::string& name, int32_t layerBase) = nullptr;
@@ -44,6 +41,7 @@ extern CPRaceLinks g_RaceLinks;
 
 // The link calls with their fallbacks.
 float FindGroundHeight(const D3DXVECTOR3& point);
+// The material cache's material; null while there is no cache.
 CPSmartPtr<CPMaterial> GetRaceMaterial(int32_t layer, const std::string& effect,
                                        const std::vector<std::string>& textures);
 CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBase);

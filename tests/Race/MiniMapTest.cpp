@@ -1,20 +1,17 @@
 #include "Race/PMiniMap.h"
 #include "Race/PRaceLinks.h"
 #include "Render/PMaterial.h"
+#include "Render/PMaterialManager.h"
 #include "RaceFixture.h"
 
 namespace
 {
-// Records what the minimap asks of the material cache and the loader.
+// Records what the minimap asks of the loader.
 struct Requests
 {
-    int32_t layer = 0;
-    std::string effect;
-    std::vector<std::string> textures;
     std::string loaded;
     bool withChildren = true;
     CPGameObject* icons = nullptr;
-    CPMaterial* material = nullptr;
 };
 Requests* g_requests = nullptr;
 
@@ -24,13 +21,7 @@ protected:
     MiniMap()
     {
         g_requests = &m_requests;
-        g_RaceLinks.getMaterial = [](int32_t layer, const std::string& effect, const std::vector<std::string>& textures) {
-            g_requests->layer = layer;
-            g_requests->effect = effect;
-            g_requests->textures = textures;
-            g_requests->material = new CPMaterial(layer);
-            return CPSmartPtr<CPMaterial>(g_requests->material);
-        };
+        g_MaterialManager = &m_materials;
         g_RaceLinks.loadRenderObject = [](const std::string& name, int32_t) {
             g_requests->loaded = name;
             g_requests->icons = new CPGameObject("icons");
@@ -44,14 +35,18 @@ protected:
     ~MiniMap() override
     {
         g_RaceLinks = CPRaceLinks();
+        // The map first, then what it held; the icon children are left
+        // alive, as the engine leaves them.
+        CPMaterial* material = m_map->material.Get();
         m_map.reset();
-        // The icon children are left alive, as the engine leaves them.
+        delete material;
         delete m_requests.icons;
-        delete m_requests.material;
+        g_MaterialManager = nullptr;
         g_requests = nullptr;
     }
 
     Requests m_requests;
+    CPMaterialManager m_materials;
     std::unique_ptr<CPMiniMap> m_map = std::make_unique<CPMiniMap>();
 };
 
@@ -82,10 +77,8 @@ TEST_F(MiniMap, LoadPlacesTheSquareAndHidesTheIcons)
     g_CfgScreenHeight = 768;
     m_level->levelIndex = 8;
     m_map->Load("level8", 1200.0f, 1000.0f, 0);
-    EXPECT_EQ(m_requests.layer, 198);
-    EXPECT_EQ(m_requests.effect, "interface3.fx");
-    EXPECT_EQ(m_requests.textures.size(), 3u);
-    EXPECT_EQ(m_map->GetMaterial().Get(), m_requests.material);
+    ASSERT_TRUE(m_map->GetMaterial());
+    EXPECT_EQ(m_map->GetMaterial()->GetLayerId(), 198);
     EXPECT_FLOAT_EQ(m_map->zoom, 0.07f);
     EXPECT_EQ(m_map->mapWidth, 1200.0f);
     EXPECT_EQ(m_map->mapHeight, 1200.0f);

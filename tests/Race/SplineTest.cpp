@@ -1,6 +1,8 @@
 #include "Core/PFileReader.h"
 #include "Race/PRaceLinks.h"
 #include "Race/PSpline.h"
+#include "Render/PMaterial.h"
+#include "Render/PMaterialManager.h"
 #include "Render/PRenderObject.h"
 #include "PathRecord.h"
 #include "ScratchRoot.h"
@@ -70,6 +72,23 @@ TEST_F(SplineLoad, ReadsNameFlagAndSegmentsInStoredOrder)
     const D3DXVECTOR3 chord = BezierPoint(segment, 0.9f) - segment.p0;
     EXPECT_NEAR(segment.length, D3DXVec3Length(&chord), 1e-3f);
     EXPECT_EQ(spline.GetKind(), kBodyRenderObject);
+    // Without a material cache the debug body has no material.
+    EXPECT_FALSE(static_cast<CPRenderObject*>(spline.GetBody().Get())->GetMaterial());
+}
+
+TEST_F(SplineLoad, DebugBodyTakesItsMaterialFromTheCache)
+{
+    CPMaterialManager materials;
+    g_MaterialManager = &materials;
+    CPSpline spline;
+    ASSERT_TRUE(Load(spline, StraightPath(50.0f, false)));
+    auto* body = static_cast<CPRenderObject*>(spline.GetBody().Get());
+    CPMaterial* material = body->GetMaterial().Get();
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetLayerId(), 10);
+    body->SetMaterial(nullptr);
+    delete material;
+    g_MaterialManager = nullptr;
 }
 
 TEST_F(SplineLoad, StraightHundredUnitsMeasuresNinety)
