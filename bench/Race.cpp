@@ -1,6 +1,6 @@
 // Timing of the level's searches: the nearest-line search on a ring of about
-// 1,000 lines started from a hint next to the answer and from one half a
-// ring away, and segment and sphere queries against 2,000 objects in the
+// 1,000 lines started from the answer's own line (the usual case: the vehicle
+// moved little since the last search) and from a line half a ring away, and segment and sphere queries against 2,000 objects in the
 // level tree beside the same queries over the plain object list.
 #include "Core/PFileReader.h"
 #include "Core/PFileWriter.h"
@@ -61,6 +61,7 @@ public:
             AppendPoint(bytes, p0 + (p3 - p0) / 3.0f);
             AppendPoint(bytes, p0 + (p3 - p0) * (2.0f / 3.0f));
         }
+        root.MakeDirectory("data/levels");
         CPFileWriter writer("Data\\Levels\\ring.lvl");
         writer.Write(bytes.data(), bytes.size());
         writer.Save();
@@ -83,7 +84,7 @@ void NearestLine(benchmark::State& state, bool farHint)
     size_t target = 0;
     for (auto _ : state) {
         target = (target + 7) % count;
-        CPLine* hint = ring.lines[farHint ? (target + count / 2) % count : (target + count - 1) % count];
+        CPLine* hint = ring.lines[farHint ? (target + count / 2) % count : target];
         const D3DXVECTOR3 position = ring.lines[target]->centre + D3DXVECTOR3(0.5f, 0.5f, 0.0f);
         float radius = 12.0f;
         benchmark::DoNotOptimize(ring.spline.FindNearestLine(position, radius, 0, hint));
@@ -140,12 +141,14 @@ public:
             delete object;
     }
 
-    // Rays along x through rows of cubes, stepping through the rows.
+    // Rays 600 long along a row of cubes, stepping through the rows, in turn
+    // towards +x (the tree meets the far cubes first) and towards -x.
     CPRayQuery Ray(int step) const
     {
         CPRayQuery query;
-        query.origin = D3DXVECTOR3(-5.0f, 10.0f * (step % 40) + 1.0f, 0.0f);
-        query.direction = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
+        const bool forward = step % 2 == 0;
+        query.origin = D3DXVECTOR3(forward ? -5.0f : 495.0f, 10.0f * (step / 2 % 40) + 1.0f, 0.0f);
+        query.direction = D3DXVECTOR3(forward ? 1.0f : -1.0f, 0.0f, 0.0f);
         query.distance = 600.0f;
         return query;
     }

@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
     GamePath::SetRoot(root.Path());
+    root.MakeDirectory("data/levels");
     CPFileWriter writer("Data\\Levels\\fuzz.lvl");
     writer.Write(data, size);
     if (FAILED(writer.Save()))

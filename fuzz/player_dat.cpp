@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
     GamePath::SetRoot(root.Path());
+    root.MakeDirectory("data/levels");
     CPFileWriter writer("DATA\\player.dat");
     writer.Write(data, size);
     if (FAILED(writer.Save()))
