@@ -78,10 +78,10 @@ FollowedCar ReadFollowedCar(const CPLevel* level)
     FollowedCar state;
     const CPCar* car = level && level->followedVehicle ? level->followedVehicle->GetCarPtr() : nullptr;
     if (car) {
-        state.steer = car->m_steerFollow;
-        state.lean = car->m_lean;
+        state.steer = car->m_steering;
+        state.lean = car->m_riderYaw;
         state.crashed = car->m_crashed != 0;
-        state.crashTime = car->m_crashTime;
+        state.crashTime = car->m_crashClock;
     }
     return state;
 }

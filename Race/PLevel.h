@@ -92,8 +92,6 @@ public:
     // Loads "<model>.rdf" for an object named "chk<digits><any><model>" and
     // appends it, hidden and placed, to the checkpoints.
     void AddCheckpoint(const std::string& name, float x, float y, float z, float qx, float qy, float qz, float qw);
-    // Hands a weapon position to the player's vehicle; nothing without one.
-    void SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object);
     // Turns the traffic on and puts the vehicles from the sixth on back onto
     // their spots, visible and at rest.
     void ResetVehicleBodies();

@@ -182,12 +182,6 @@ void CPLevel::AddCheckpoint(const std::string& name, float x, float y, float z, 
     checkpoints.push_back(checkpoint);
 }
 
-void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
-{
-    if (player)
-        player->UpdateWeapon(position, object);
-}
-
 void CPLevel::ResetVehicleBodies()
 {
     if (CPAIVehicleManager* manager = GetAIVehicleManager())

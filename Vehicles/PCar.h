@@ -26,11 +26,11 @@ public:
     float m_speed = 0.0f;
     uint8_t m_crashed = 0;
     // Seconds since the crash.
-    float m_crashTime = 0.0f;
+    float m_crashClock = 0.0f;
     // The steering value, -0.7 to 0.7.
-    float m_steerFollow = 0.0f;
+    float m_steering = 0.0f;
     // The rider's yaw in radians.
-    float m_lean = 0.0f;
+    float m_riderYaw = 0.0f;
 
 private:
     CPGameObject* m_owner;

@@ -1,7 +1,7 @@
 #include "Vehicles/PPlayer.h"
 
-CPPlayer::CPPlayer(const std::string& name)
-    : CPGameObject(name)
+CPPlayer::CPPlayer()
+    : CPGameObject("PLAYER")
 {
 }
 
@@ -20,10 +20,4 @@ std::string CPPlayer::GetTypeName() const
 void CPPlayer::SetEngineVolume(float volume)
 {
     m_engineVolume = volume;
-}
-
-void CPPlayer::UpdateWeapon(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
-{
-    m_weaponPosition = position;
-    m_weaponTarget = object;
 }

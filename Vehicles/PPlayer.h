@@ -12,7 +12,8 @@
 class CPPlayer : public CPGameObject
 {
 public:
-    explicit CPPlayer(const std::string& name);
+    // Named "PLAYER".
+    CPPlayer();
     ~CPPlayer() override;
 
     int32_t GetObjectSize() const override;
@@ -20,10 +21,6 @@ public:
 
     // The volume of the car's engine sound.
     void SetEngineVolume(float volume);
-    // The weapon routine reached through the level from scripts.
-    void UpdateWeapon(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object);
 
     float m_engineVolume = 0.0f;
-    D3DXVECTOR3 m_weaponPosition;
-    CPSmartPtr<CPGameObject> m_weaponTarget;
 };

@@ -111,13 +111,13 @@ TEST_F(ChaseCamera, SnapTakesTheHeadingAtOnce)
 
 TEST_F(ChaseCamera, SteeringLagsAndOrbitFollowsTheScratchValue)
 {
-    m_car->m_steerFollow = 0.5f;
+    m_car->m_steering = 0.5f;
     m_camera->Update();
     EXPECT_FLOAT_EQ(m_camera->steerLag, 0.5f * 6.0f * 0.05f);
     EXPECT_FLOAT_EQ(m_camera->yawAngle, 0.15f);
 
     // With the scratch value at 0 the orbit angle turns the camera.
-    m_car->m_steerFollow = 0.0f;
+    m_car->m_steering = 0.0f;
     m_camera->steerLag = 0.0f;
     m_camera->smoothedYaw = 0.0f;
     m_level->orbitAngle = kPi;
@@ -147,7 +147,7 @@ TEST_F(ChaseCamera, EarlyExitAndFixedView)
 TEST_F(ChaseCamera, CrashShake)
 {
     m_car->m_crashed = 1;
-    m_car->m_crashTime = 0.5f;
+    m_car->m_crashClock = 0.5f;
     m_camera->Update();
     const D3DXVECTOR3 side = m_camera->sideAxis;
     m_camera->Update();

@@ -173,17 +173,6 @@ TEST_F(LevelQueries, CheckpointsFromObjectNames)
     m_level->checkpoints.clear();
 }
 
-TEST_F(LevelQueries, WeaponPositionGoesToThePlayer)
-{
-    m_level->SetPlayerWeaponPos(D3DXVECTOR3(1, 2, 3), m_crate);
-    EXPECT_EQ(m_player->m_weaponPosition, D3DXVECTOR3(1, 2, 3));
-    EXPECT_EQ(m_player->m_weaponTarget.Get(), m_crate);
-    m_player->m_weaponTarget = nullptr;
-    m_level->player = nullptr;
-    m_level->SetPlayerWeaponPos(D3DXVECTOR3(4, 5, 6), m_crate);
-    EXPECT_EQ(m_player->m_weaponPosition, D3DXVECTOR3(1, 2, 3));
-}
-
 TEST_F(LevelQueries, ResetVehicleBodiesActivatesTheTraffic)
 {
     CPAIVehicleManager manager;
@@ -191,7 +180,7 @@ TEST_F(LevelQueries, ResetVehicleBodiesActivatesTheTraffic)
     manager.trafficCount = 2;
     std::vector<std::unique_ptr<CPPlayer>> cars;
     for (int i = 0; i < 7; ++i) {
-        cars.push_back(std::make_unique<CPPlayer>("car"));
+        cars.push_back(std::make_unique<CPPlayer>());
         cars.back()->SetPosition(D3DXVECTOR3(float(i), 1, 9));
         cars.back()->SetVisible(false);
         cars.back()->SetCollision(false);

@@ -49,7 +49,7 @@ protected:
     // A player with a car, placed in the level.
     CPPlayer& AddPlayer()
     {
-        m_player = std::make_unique<CPPlayer>("jeep");
+        m_player = std::make_unique<CPPlayer>();
         m_car = std::make_unique<CPCar>(m_player.get());
         m_player->SetCar(m_car.get());
         m_level->player = m_player.get();
