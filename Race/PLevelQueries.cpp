@@ -13,6 +13,7 @@
 #include "Race/PMiniMap.h"
 #include "Race/PRaceLinks.h"
 #include "Race/PSpline.h"
+#include "Render/PLayerEntry.h"
 #include "Render/PParticleManager.h"
 #include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
@@ -35,7 +36,6 @@ constexpr float kCellSize = 10.0f;
 constexpr float kCellScale = 0.1f;
 constexpr size_t kFirstTrafficReset = 5;
 constexpr float kResetHeight = 3.0f;
-constexpr int32_t kCheckpointLayer = 20;
 constexpr size_t kCheckpointPrefix = 3;
 const char* const kDescriptionSuffix = ".rdf";
 
@@ -172,7 +172,7 @@ void CPLevel::AddCheckpoint(const std::string& name, float x, float y, float z, 
     checkpoint.indexText = name.substr(digits, cursor - digits);
     checkpoint.index = TruncateToInt(std::atof(checkpoint.indexText.c_str()));
     const std::string model = cursor + 1 < name.size() ? name.substr(cursor + 1) : std::string();
-    checkpoint.object = LoadRaceObject(model + kDescriptionSuffix, kCheckpointLayer);
+    checkpoint.object = LoadRaceObject(model + kDescriptionSuffix, kLayerSceneBase);
     if (!checkpoint.object)
         return;
     checkpoint.object->SetVisible(false);

@@ -3,6 +3,7 @@
 #include "Core/PGlobals.h"
 #include "Race/PLevel.h"
 #include "Race/PRaceLinks.h"
+#include "Render/PLayerEntry.h"
 #include "Render/PMaterial.h"
 #include "Startup/PConfigVars.h"
 
@@ -10,8 +11,6 @@ namespace
 {
 constexpr float kZoom = 0.175f;
 constexpr float kCloseZoom = 0.07f;
-constexpr int32_t kLayer = 198;
-constexpr int32_t kIconLayer = 200;
 const char* const kEffect = "interface3.fx";
 const char* const kMaskTexture = "mapblur.tga";
 const char* const kEdgeTexture = "mapblur2.tga";
@@ -66,7 +65,7 @@ void CPMiniMap::Load(const std::string&, float width, float depth, int32_t)
 {
     const CPLevel* level = GetLevel();
     const std::vector<std::string> textures = TexturesForLevel(level ? level->levelIndex : 0, zoom);
-    material = GetRaceMaterial(kLayer, kEffect, textures);
+    material = GetRaceMaterial(kLayerMinimap, kEffect, textures);
     mapWidth = width;
     mapHeight = depth;
     if (mapWidth > mapHeight)
@@ -75,7 +74,7 @@ void CPMiniMap::Load(const std::string&, float width, float depth, int32_t)
         mapWidth = mapHeight;
     screenX = kMargin;
     screenY = static_cast<float>(g_CfgScreenHeight) - kSize - kMargin;
-    iconSet = LoadRaceObject(kIconObject, kIconLayer);
+    iconSet = LoadRaceObject(kIconObject, kLayerWindows);
     if (iconSet) {
         arrow = iconSet->FindChild(kArrowName);
         checkpointIcon = iconSet->FindChild(kCheckpointName);
@@ -109,7 +108,7 @@ void CPMiniMap::SetTarget(const CPSmartPtr<CPGameObject>& object)
     }
 }
 
-void CPMiniMap::FillBuffers(CPVertex* vertices, uint16_t* indices, uint16_t baseIndex, int32_t)
+void CPMiniMap::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t)
 {
     D3DXMATRIX rotation;
     D3DXMATRIX translation;

@@ -2,6 +2,7 @@
 
 #include "Core/PFileReader.h"
 #include "Race/PRaceLinks.h"
+#include "Render/PLayerEntry.h"
 #include "Render/PMaterial.h"
 #include "Render/PRenderObject.h"
 
@@ -15,7 +16,6 @@ constexpr float kLengthSampleStep = 0.1f;
 constexpr int32_t kSegmentBytes = 12 * 4;
 // The debug body indexes its three vertices per line with 16 bits.
 constexpr float kMaxLines = 65535.0f / 3.0f;
-constexpr int32_t kDebugLayer = 10;
 const char* const kDebugEffect = "test.fx";
 const char* const kDebugTexture = "error.tga";
 
@@ -177,7 +177,7 @@ bool CPSpline::Load(CPFileReader& reader)
         m_currentLine = nullptr;
     }
 
-    body->SetMaterial(GetRaceMaterial(kDebugLayer, kDebugEffect, { kDebugTexture }));
+    body->SetMaterial(GetRaceMaterial(kLayerSplines, kDebugEffect, { kDebugTexture }));
     return true;
 }
 

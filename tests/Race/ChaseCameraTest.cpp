@@ -1,4 +1,5 @@
 #include "Core/PGameHost.h"
+#include "Render/PLayerEntry.h"
 #include "Render/PPerspectiveCamera.h"
 #include "RaceFixture.h"
 
@@ -41,6 +42,16 @@ TEST_F(ChaseCamera, ConstructionPublishesTheMainCamera)
     EXPECT_EQ(m_camera->mainCamera->m_near, 1.0f);
     EXPECT_EQ(m_camera->yawAngle, -kPi / 2.0f);
     EXPECT_EQ(m_camera->GetEyePosition(), &m_camera->mainCamera->m_eye);
+}
+
+TEST_F(ChaseCamera, AttachRegistersEachCameraUnderItsLayer)
+{
+    m_camera->AttachMainCamera(kLayerMainCamera);
+    m_camera->AttachSecondCamera(kLayerSecondCamera);
+    EXPECT_EQ(m_render.m_layers[kLayerMainCamera].m_camera.Get(), m_camera->mainCamera.Get());
+    EXPECT_EQ(m_render.m_layers[kLayerSecondCamera].m_camera.Get(), m_camera->secondCamera.Get());
+    EXPECT_EQ(m_camera->GetMainCamera().Get(), m_camera->mainCamera.Get());
+    m_render.m_layers.clear();
 }
 
 TEST_F(ChaseCamera, PlacesBothCamerasBehindTheVehicle)
