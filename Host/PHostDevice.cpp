@@ -1,9 +1,13 @@
 #include "Host/PHostDevice.h"
 
 #include "Core/PLog.h"
+#include "Platform/D3DX9Effect.h"
 #include "Render/PDeviceObject.h"
+#include "Render/PEffectManager.h"
+#include "Render/PMaterialManager.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "Render/PTextureManager.h"
 #include "Startup/PConfigVars.h"
 
 #include <memory>
@@ -22,6 +26,9 @@ struct HostRender
     CPRender* render = nullptr;
     CPRenderQueue* queue = nullptr;
     CPRenderQueue* staticQueue = nullptr;
+    CPEffectManager* effects = nullptr;
+    CPTextureManager* textures = nullptr;
+    CPMaterialManager* materials = nullptr;
 };
 
 HostRender g_HostRender;
@@ -102,12 +109,30 @@ bool CreateHostRender(HWND window)
     host.render->m_renderQueue = host.queue;
     host.render->m_staticQueue = host.staticQueue;
     g_Render = host.render;
+
+    // The resource caches, the effects' with its pool of shared effects.
+    ID3DXEffectPool* pool = nullptr;
+    const HRESULT poolResult = D3DXCreateEffectPool(&pool);
+    if (FAILED(poolResult))
+        ReportDXError(kSource, __LINE__, poolResult);
+    host.effects = new CPEffectManager(pool);
+    if (pool)
+        pool->Release();
+    host.textures = new CPTextureManager();
+    host.materials = new CPMaterialManager();
+    g_EffectManager = host.effects;
+    g_TextureManager = host.textures;
+    g_MaterialManager = host.materials;
     return true;
 }
 
 void DestroyHostRender()
 {
     HostRender& host = g_HostRender;
+    // The caches clear their global pointers as they go.
+    delete host.materials;
+    delete host.textures;
+    delete host.effects;
     if (g_Render == host.render)
         g_Render = nullptr;
     // The render system lets go of its queues before they are destroyed.

@@ -19,6 +19,8 @@ namespace
 int g_effectCreations = 0;
 int g_liveEffects = 0;
 int g_livePools = 0;
+// Array parameters are cut to this many elements.
+constexpr long kMaxElements = 4096;
 
 // --- Scanning the effect text ---------------------------------------------------------
 
@@ -95,7 +97,8 @@ bool Tokenize(const std::string& text, std::vector<Token>& tokens, std::string& 
                 error = LineError(line, "comment without end");
                 return false;
             }
-            line += static_cast<int>(std::count(text.begin() + static_cast<long>(i), text.begin() + static_cast<long>(end), '\n'));
+            line += static_cast<int>(std::count(text.begin() + static_cast<long>(i),
+                                                text.begin() + static_cast<long>(end), '\n'));
             i = end + 2;
         } else if (c == '"') {
             const size_t end = text.find_first_of("\"\n", i + 1);
@@ -274,7 +277,8 @@ private:
             ++m_at;
             if (m_at >= m_tokens.size() || m_tokens[m_at].kind != Token::kNumber)
                 return Fail("an array size expected");
-            parameter.elements = static_cast<UINT>(std::max(1L, std::min(65536L, std::strtol(m_tokens[m_at].text.c_str(), nullptr, 10))));
+            const long elements = std::strtol(m_tokens[m_at].text.c_str(), nullptr, 10);
+            parameter.elements = static_cast<UINT>(std::max(1L, std::min(kMaxElements, elements)));
             ++m_at;
             if (!Expect("]"))
                 return false;
@@ -345,7 +349,8 @@ private:
             || !std::isdigit(static_cast<unsigned char>(profile[3])))
             return;
         const DWORD major = static_cast<DWORD>(profile[3] - '0');
-        const DWORD minor = std::isdigit(static_cast<unsigned char>(profile[5])) ? static_cast<DWORD>(profile[5] - '0') : 1;
+        const bool plain = std::isdigit(static_cast<unsigned char>(profile[5]));
+        const DWORD minor = plain ? static_cast<DWORD>(profile[5] - '0') : 1;
         const DWORD version = major << 8 | minor;
         if (profile.compare(0, 2, "vs") == 0)
             technique.vertexShader = std::max(technique.vertexShader, version);
@@ -635,7 +640,8 @@ public:
         Parameter* parameter = FindParameter(handle);
         if (!parameter || !data || parameter->texture || bytes > parameter->value->bytes.size())
             return D3DERR_INVALIDCALL;
-        std::memcpy(parameter->value->bytes.data(), data, bytes);
+        if (bytes > 0)
+            std::memcpy(parameter->value->bytes.data(), data, bytes);
         return D3D_OK;
     }
 
@@ -644,7 +650,8 @@ public:
         Parameter* parameter = FindParameter(handle);
         if (!parameter || !data || parameter->texture || bytes > parameter->value->bytes.size())
             return D3DERR_INVALIDCALL;
-        std::memcpy(data, parameter->value->bytes.data(), bytes);
+        if (bytes > 0)
+            std::memcpy(data, parameter->value->bytes.data(), bytes);
         return D3D_OK;
     }
 

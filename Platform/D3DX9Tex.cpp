@@ -6,6 +6,7 @@
 #include <stb_image_resize.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -29,7 +30,8 @@ constexpr uint32_t kDdpfLuminance = 0x20000;
 constexpr uint32_t kCaps2CubeMap = 0x200;
 constexpr uint32_t kCaps2AllFaces = 0xFC00;
 constexpr uint32_t kCaps2Volume = 0x200000;
-constexpr UINT kMaxImageSide = 16384;
+// Larger than any device takes; a bigger image is refused before decoding.
+constexpr UINT kMaxImageSide = 8192;
 
 uint32_t Word(const BYTE* bytes, size_t offset)
 {
@@ -195,9 +197,11 @@ bool BmpComplete(const BYTE* bytes, size_t size)
     const int64_t width = static_cast<int32_t>(Word(bytes, 18));
     const int64_t height = std::abs(static_cast<int64_t>(static_cast<int32_t>(Word(bytes, 22))));
     const int64_t bits = Half(bytes, 28);
+    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return false;
     const int64_t rowBytes = (width * bits + 31) / 32 * 4;
     const int64_t end = static_cast<int64_t>(Word(bytes, 10)) + rowBytes * height;
-    return width > 0 && end <= static_cast<int64_t>(size);
+    return end <= static_cast<int64_t>(size);
 }
 
 struct DecodedImage
@@ -234,6 +238,10 @@ bool Decode(const BYTE* bytes, size_t size, DecodedImage& image)
     int width = 0;
     int height = 0;
     int channels = 0;
+    // Sizes are checked before the decoder allocates for them.
+    if (!stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels) || width <= 0
+        || height <= 0 || width > static_cast<int>(kMaxImageSide) || height > static_cast<int>(kMaxImageSide))
+        return false;
     image.rgba.reset(stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4));
     if (!image.rgba || width <= 0 || height <= 0 || width > static_cast<int>(kMaxImageSide)
         || height > static_cast<int>(kMaxImageSide))

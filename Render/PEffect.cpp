@@ -2,9 +2,9 @@
 
 #include "Core/PFileReader.h"
 #include "Core/PLog.h"
-#include "Core/PTokenizer.h"
 #include "Render/PEffectManager.h"
 #include "Render/PRender.h"
+#include "Render/PResourceSpec.h"
 
 #include <cstdio>
 
@@ -56,17 +56,9 @@ bool CPEffect::Load(const std::string& spec)
     if (&spec != &m_name)
         m_name = spec;
 
-    std::string fileName;
-    bool shared = false;
-    {
-        CPTokenizer tokenizer(m_name, ",", 1);
-        tokenizer.NextToken(fileName);
-        std::string option;
-        while (tokenizer.NextToken(option)) {
-            if (option == kSharedOption)
-                shared = true;
-        }
-    }
+    const CPResourceSpec split = SplitResourceSpec(m_name);
+    const std::string& fileName = split.fileName;
+    const bool shared = split.HasOption(kSharedOption);
 
     CPEffectManager* manager = GetEffectManager();
     ID3DXEffectPool* const pool = shared && manager ? manager->GetPool() : nullptr;

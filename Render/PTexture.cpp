@@ -2,10 +2,10 @@
 
 #include "Core/PFileReader.h"
 #include "Core/PLog.h"
-#include "Core/PTokenizer.h"
 #include "Platform/D3DX9Tex.h"
 #include "Platform/GamePath.h"
 #include "Render/PRender.h"
+#include "Render/PResourceSpec.h"
 #include "Render/PTextureManager.h"
 #include "Startup/PConfigVars.h"
 
@@ -55,19 +55,10 @@ CPTexture::~CPTexture()
 
 bool CPTexture::Load(const std::string& spec)
 {
-    std::string fileName;
-    UINT mipLevels = D3DX_DEFAULT;
-    {
-        CPTokenizer tokenizer(spec, ",", 1);
-        tokenizer.NextToken(fileName);
-        std::string option;
-        while (tokenizer.NextToken(option)) {
-            if (option == kNoMipOption)
-                mipLevels = 1;
-            else if (option == kCubeOption)
-                m_isCube = 1;
-        }
-    }
+    const CPResourceSpec split = SplitResourceSpec(spec);
+    const std::string& fileName = split.fileName;
+    const UINT mipLevels = split.HasOption(kNoMipOption) ? 1 : D3DX_DEFAULT;
+    m_isCube = split.HasOption(kCubeOption) ? 1 : 0;
 
     const std::string fallbackName = fileName.size() < 3
         ? fileName + kFallbackExtension

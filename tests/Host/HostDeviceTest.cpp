@@ -7,8 +7,11 @@
 #include "Platform/D3D9Device.h"
 #include "Platform/DisplayModes.h"
 #include "Render/PDeviceObject.h"
+#include "Render/PEffectManager.h"
+#include "Render/PMaterialManager.h"
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
+#include "Render/PTextureManager.h"
 #include "ScratchRoot.h"
 #include "Startup/PConfigVars.h"
 
@@ -152,11 +155,19 @@ TEST(HostRender, CreatesTheDeviceAndTheRenderSystem)
     EXPECT_TRUE(render->GetRenderQueue());
     EXPECT_TRUE(render->GetStaticRenderQueue());
     EXPECT_NE(render->GetRenderQueue(), render->GetStaticRenderQueue());
+    ASSERT_NE(GetEffectManager(), nullptr);
+    EXPECT_NE(GetEffectManager()->GetPool(), nullptr);
+    EXPECT_NE(GetTextureManager(), nullptr);
+    EXPECT_NE(GetMaterialManager(), nullptr);
     device->SetDeviceState(DeviceState::kNotReset);
     EXPECT_EQ(RestoreHostRender(), D3D_OK);
 
     DestroyHostRender();
     EXPECT_EQ(GetRender(), nullptr);
+    EXPECT_EQ(GetEffectManager(), nullptr);
+    EXPECT_EQ(GetTextureManager(), nullptr);
+    EXPECT_EQ(GetMaterialManager(), nullptr);
+    EXPECT_EQ(PlatformD3DX::LivePoolCount(), 0);
     EXPECT_EQ(PlatformD3D9::LiveDeviceCount(), 0);
     EXPECT_EQ(RestoreHostRender(), D3D_OK);
 

@@ -20,6 +20,7 @@ float weights[3];
 texture tex0;
 sampler2D s0 = sampler_state { Texture = <tex0>; MinFilter = LINEAR; };
 struct VS_OUT { float4 position : POSITION; };
+VS_OUT output;
 VS_OUT Main(float4 p : POSITION) { VS_OUT o; o.position = mul(p, g_mViewProjection); return o; }
 float4 Pixel() : COLOR { return float4(1, 1, 1, 1); }
 technique Fancy { pass P0 { VertexShader = compile vs_2_0 Main(); PixelShader = compile ps_3_0 Pixel(); } }
@@ -163,6 +164,12 @@ TEST_F(D3DX9Effect, ValuesTexturesAndDeviceLossAreKept)
     float back[3] = {};
     ASSERT_EQ(effect->GetValue("weights", back, sizeof(back)), D3D_OK);
     EXPECT_EQ(back[2], 3.0f);
+    // A parameter of a type without a value (a struct here) takes nothing.
+    const D3DXMATRIX identity;
+    D3DXMATRIX untouched;
+    EXPECT_EQ(effect->SetMatrix("output", &identity), D3D_OK);
+    ASSERT_EQ(effect->GetMatrix("output", &untouched), D3D_OK);
+    EXPECT_EQ(untouched._11, 0.0f);
 
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);

@@ -1,0 +1,2 @@
+float x;
+/* open comment
