@@ -9,6 +9,7 @@
 #include "Race/PSpline.h"
 #include "Render/PMaterial.h"
 #include "Render/PRenderObject.h"
+#include "tests/Race/PathRecord.h"
 #include "tests/ScratchRoot.h"
 
 #include <benchmark/benchmark.h>
@@ -20,19 +21,6 @@
 
 namespace
 {
-void AppendWord(std::vector<uint8_t>& bytes, const void* value)
-{
-    const auto* word = static_cast<const uint8_t*>(value);
-    bytes.insert(bytes.end(), word, word + 4);
-}
-
-void AppendPoint(std::vector<uint8_t>& bytes, const D3DXVECTOR3& point)
-{
-    AppendWord(bytes, &point.x);
-    AppendWord(bytes, &point.y);
-    AppendWord(bytes, &point.z);
-}
-
 // A closed path round a regular 100-gon whose sides measure 105 units: about
 // 1,000 lines of 10.5.
 class Ring
@@ -43,24 +31,14 @@ public:
         constexpr int kSides = 100;
         const float chord = 105.0f / 0.9f;
         const float radius = chord / (2.0f * std::sin(3.14159265f / kSides));
-        std::vector<uint8_t> bytes;
-        const int32_t nameLength = 6;
-        AppendWord(bytes, &nameLength);
-        bytes.insert(bytes.end(), { 'c', '_', 'p', 'a', 't', 'h' });
-        const int32_t closed = 1;
-        const int32_t count = kSides;
-        AppendWord(bytes, &closed);
-        AppendWord(bytes, &count);
+        std::vector<PathSegmentPoints> segments;
         for (int i = 0; i < kSides; ++i) {
             const float a = 2.0f * 3.14159265f * i / kSides;
             const float b = 2.0f * 3.14159265f * (i + 1) / kSides;
-            const D3DXVECTOR3 p0(radius * std::cos(a), radius * std::sin(a), 0.0f);
-            const D3DXVECTOR3 p3(radius * std::cos(b), radius * std::sin(b), 0.0f);
-            AppendPoint(bytes, p0);
-            AppendPoint(bytes, p3);
-            AppendPoint(bytes, p0 + (p3 - p0) / 3.0f);
-            AppendPoint(bytes, p0 + (p3 - p0) * (2.0f / 3.0f));
+            segments.push_back(StraightSegment(D3DXVECTOR3(radius * std::cos(a), radius * std::sin(a), 0.0f),
+                                               D3DXVECTOR3(radius * std::cos(b), radius * std::sin(b), 0.0f)));
         }
+        const std::string bytes = PathRecord("c_path", true, segments);
         root.MakeDirectory("data/levels");
         CPFileWriter writer("Data\\Levels\\ring.lvl");
         writer.Write(bytes.data(), bytes.size());
