@@ -44,6 +44,24 @@ TEST_F(ChaseCamera, ConstructionPublishesTheMainCamera)
     EXPECT_EQ(m_camera->GetEyePosition(), &m_camera->mainCamera->m_eye);
 }
 
+TEST_F(ChaseCamera, DestroyedRigLeavesNoActiveCamera)
+{
+    auto* other = new CPCamera();
+    CPPerspectiveCamera* main = other->mainCamera.Get();
+    CPPerspectiveCamera* second = other->secondCamera.Get();
+    EXPECT_EQ(g_ActiveCamera, main);
+    delete other;
+    EXPECT_EQ(g_ActiveCamera, nullptr);
+    delete main;
+    delete second;
+    // A far-off requested yaw comes into range.
+    m_camera->SetRequestedYaw(1.0e30f);
+    EXPECT_GE(m_camera->requestedYaw, 0.0f);
+    EXPECT_LE(m_camera->requestedYaw, 6.2831855f);
+    m_camera->SetRequestedYaw(-1.0f);
+    EXPECT_FLOAT_EQ(m_camera->requestedYaw, 6.2831855f - 1.0f);
+}
+
 TEST_F(ChaseCamera, AttachRegistersEachCameraUnderItsLayer)
 {
     m_camera->AttachMainCamera(kLayerMainCamera);

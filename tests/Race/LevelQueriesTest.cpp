@@ -10,6 +10,8 @@
 #include "RaceFixture.h"
 #include "Vehicles/PPhysicData.h"
 
+#include <cmath>
+
 namespace
 {
 // A level with a player at (100, 0, 0), a tree over a wall far from the
@@ -141,6 +143,12 @@ TEST_F(LevelQueries, MovingBackwards)
         m_level->reversed = c.reversed;
         m_level->playerHeading = c.heading;
         EXPECT_EQ(m_level->IsPlayerMovingBackwards(), c.backwards) << c.track << " " << int(c.reversed) << " " << c.heading;
+    }
+    // Angles far out of range, or not numbers, end the test at once.
+    for (const float heading : { 1.0e30f, -1.0e30f, std::nanf("") }) {
+        m_level->trackDirection = 0.0f;
+        m_level->playerHeading = heading;
+        m_level->IsPlayerMovingBackwards();
     }
 }
 
