@@ -6,6 +6,7 @@
 // presets and record tables, and publishes it in g_GameData.
 #pragma once
 
+#include "Core/PGameObject.h"
 #include "Core/PSmartPtr.h"
 #include "Platform/D3DX9Math.h"
 #include "Race/PRaceRecords.h"
@@ -17,8 +18,6 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
-
-class CPGameObject;
 
 // A shop catalogue: the same items by name and in catalogue order.
 template <class Item>
