@@ -7,6 +7,8 @@
 #include "Render/PMaterial.h"
 #include "Startup/PConfigVars.h"
 
+#include <algorithm>
+
 namespace
 {
 constexpr float kZoom = 0.175f;
@@ -18,6 +20,8 @@ const char* const kIconObject = "minimap_obj.rdf";
 const char* const kArrowName = "arrow";
 const char* const kCheckpointName = "checkpoint";
 constexpr float kQuarterTurn = 1.5707964f;
+// The square's two triangles over its four corners.
+const uint16_t kTriangles[6] = { 0, 1, 2, 0, 2, 3 };
 }
 
 CPMiniMap::CPMiniMap() = default;
@@ -140,7 +144,13 @@ void CPMiniMap::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseI
         vertex.u2 = corners[i].u;
         vertex.v2 = corners[i].v;
     }
-    const uint16_t order[6] = { 0, 1, 2, 0, 2, 3 };
     for (int i = 0; i < 6; ++i)
-        indices[i] = static_cast<uint16_t>(baseIndex + order[i]);
+        indices[i] = static_cast<uint16_t>(baseIndex + kTriangles[i]);
+}
+
+void CPMiniMap::CopyIndices(uint16_t* destination, int32_t, int32_t& first, int32_t& last)
+{
+    std::copy(kTriangles, kTriangles + 6, destination);
+    first = kTriangles[0];
+    last = kTriangles[5];
 }

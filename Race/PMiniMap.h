@@ -32,11 +32,13 @@ public:
     bool IsHidden() const override { return false; }
     void SetHidden(bool) override {}
     CPSmartPtr<CPMaterial> GetMaterial() const override;
-    int32_t GetVertexCount() { return 4; }
-    int32_t GetIndexCount() { return 6; }
+    int32_t GetVertexCount() override { return 4; }
+    int32_t GetIndexCount() override { return 6; }
     // Writes the four corners of the square and its two triangles from the
     // base index.
-    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused);
+    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused) override;
+    // The two triangles' raw indices, 0 to 3.
+    void CopyIndices(uint16_t* destination, int32_t unused, int32_t& first, int32_t& last) override;
 
     // The material (by the current level's index), the screen placement and
     // the icon objects. The level name is not used.

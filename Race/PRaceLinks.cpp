@@ -3,6 +3,7 @@
 #include "Core/PGameObject.h"
 #include "Render/PMaterial.h"
 #include "Render/PMaterialManager.h"
+#include "Render/PRenderQueue.h"
 
 CPRaceLinks g_RaceLinks;
 
@@ -29,12 +30,16 @@ void QueueObjectTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& objec
 {
     if (g_RaceLinks.addObjectTree)
         g_RaceLinks.addObjectTree(queue, object);
+    else
+        queue.AddObjectTree(object);
 }
 
 void QueueDynamicTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object)
 {
     if (g_RaceLinks.addDynamicTree)
         g_RaceLinks.addDynamicTree(queue, object);
+    else
+        queue.AddDynamicTree(object);
 }
 
 CPTask* GetPhysicManagerTask()

@@ -2,9 +2,10 @@
 // subsystems' global objects: the ground height of the level collision grid,
 // the scene-description loader, the render queue's tree operations and the
 // physics manager's task. Each is one function pointer that the subsystem
-// owning the service installs when its global object is made. While a link
-// is unset the race logic does without: the ground lies at height 0, no
-// object is loaded, and nothing is queued.
+// owning the service installs when its global object is made (tests install
+// their own). While a link is unset the race logic does without: the ground
+// lies at height 0, no object is loaded, and the queue's own tree
+// operations are used.
 #pragma once
 
 #include "Core/PSmartPtr.h"
@@ -27,9 +28,8 @@ struct CPRaceLinks
     // A new object tree from a scene description under "Data\Meshes"; null
     // when nothing could be loaded.
     CPSmartPtr<CPGameObject> (*loadRenderObject)(const std::string& name, int32_t layerBase) = nullptr;
-    // Queues an object and, while enabled, its children for this frame.
+    // In place of the queue's own tree operations.
     void (*addObjectTree)(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object) = nullptr;
-    // Stores the geometry of an object tree in the queue's dynamic buffer once.
     void (*addDynamicTree)(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object) = nullptr;
     // The physics manager as a task, null while there is none.
     CPTask* (*getPhysicManagerTask)() = nullptr;

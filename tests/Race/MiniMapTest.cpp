@@ -130,6 +130,14 @@ TEST_F(MiniMap, FillBuffersSamplesAroundTheVehicle)
     EXPECT_EQ(vertices[2].v2, 1.0f);
     const uint16_t expected[6] = { 8, 9, 10, 8, 10, 11 };
     EXPECT_TRUE(std::equal(indices, indices + 6, expected));
+    int32_t first = -1;
+    int32_t last = -1;
+    m_map->CopyIndices(indices, 0, first, last);
+    EXPECT_EQ(indices[5], 3);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(last, 3);
+    EXPECT_EQ(m_map->GetVertexCount(), 4);
+    EXPECT_EQ(m_map->GetIndexCount(), 6);
 
     // A quarter turn swaps the sampled axes.
     m_map->UpdatePosition(D3DXVECTOR3(0, 0, 0), 0.0f);
