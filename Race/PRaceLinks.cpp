@@ -3,6 +3,7 @@
 #include "Core/PGameObject.h"
 #include "Render/PMaterial.h"
 #include "Render/PMaterialManager.h"
+#include "Render/PRenderObjectManager.h"
 #include "Render/PRenderQueue.h"
 
 CPRaceLinks g_RaceLinks;
@@ -21,9 +22,10 @@ CPSmartPtr<CPMaterial> GetRaceMaterial(int32_t layer, const std::string& effect,
 
 CPSmartPtr<CPGameObject> LoadRaceObject(const std::string& name, int32_t layerBase)
 {
-    if (!g_RaceLinks.loadRenderObject)
-        return CPSmartPtr<CPGameObject>();
-    return g_RaceLinks.loadRenderObject(name, layerBase);
+    if (g_RaceLinks.loadRenderObject)
+        return g_RaceLinks.loadRenderObject(name, layerBase);
+    CPRenderObjectManager* loader = GetRenderObjectManager();
+    return loader ? loader->LoadRenderObject(name, layerBase) : CPSmartPtr<CPGameObject>();
 }
 
 void QueueObjectTree(CPRenderQueue& queue, const CPSmartPtr<CPGameObject>& object)

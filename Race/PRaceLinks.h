@@ -4,8 +4,8 @@
 // physics manager's task. Each is one function pointer that the subsystem
 // owning the service installs when its global object is made (tests install
 // their own). While a link is unset the race logic does without: the ground
-// lies at height 0, no object is loaded, and the queue's own tree
-// operations are used.
+// lies at height 0, objects come from the render-object manager, and the
+// queue's own tree operations are used.
 #pragma once
 
 #include "Core/PSmartPtr.h"
