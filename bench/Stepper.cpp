@@ -34,8 +34,7 @@ public:
         for (const char* name : { "slam.wav", "main.wav", "vizg.wav", "stop.wav" })
             m_root.MakeFile(std::string("Data/Sounds/") + name, wav);
         m_host = std::make_unique<CPGameHost>(m_root.Path());
-        g_GameData = &m_gameData;
-        m_gameData.m_levelStarted = 1;
+        g_GameData->m_levelStarted = 1; // the host made the game data
         m_level.AddTerrain(kTerrainQuads, kTerrainSize);
         m_level.Place(D3DXVECTOR3());
         GetPhysicManager()->GetCollisionGrid().Build(m_level.Body());
@@ -45,7 +44,6 @@ public:
     {
         m_cars.clear();
         m_host.reset();
-        g_GameData = nullptr;
     }
 
     // A new world with the cars in two rows, each given its own steering.
@@ -80,7 +78,6 @@ public:
 private:
     ScratchRoot m_root;
     std::unique_ptr<CPGameHost> m_host;
-    CPGameData m_gameData;
     fixture::LevelMesh m_level;
     std::vector<std::unique_ptr<fixture::Vehicle>> m_cars;
 };

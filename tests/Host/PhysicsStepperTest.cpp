@@ -38,8 +38,8 @@ protected:
         for (const char* name : { "slam.wav", "main.wav", "vizg.wav", "stop.wav" })
             m_root.MakeFile(std::string("Data/Sounds/") + name, wav);
         m_host = std::make_unique<CPGameHost>(m_root.Path());
-        g_GameData = &m_gameData;
-        m_gameData.m_levelStarted = 1;
+        // The host made the game data; the race counts as started.
+        g_GameData->m_levelStarted = 1;
         m_level.AddGround(200.0f);
         m_level.AddWall(-50.0f, 50.0f, -60.0f, -1.0f, 4.0f);
         m_level.Place(D3DXVECTOR3());
@@ -49,7 +49,6 @@ protected:
     {
         m_cars.clear();
         m_host.reset();
-        g_GameData = nullptr;
         g_CfgCamSpeed = m_camSpeed;
     }
 
@@ -96,7 +95,6 @@ protected:
 
     ScratchRoot m_root;
     std::unique_ptr<CPGameHost> m_host;
-    CPGameData m_gameData;
     fixture::LevelMesh m_level;
     std::vector<std::unique_ptr<fixture::Vehicle>> m_cars;
     int32_t m_camSpeed = 0;
