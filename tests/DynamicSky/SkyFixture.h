@@ -104,12 +104,12 @@ protected:
     // The whole fixture: the skyscape and its cloud files.
     void WriteSky(const SkyText& sky = SkyText())
     {
-        m_root.MakeFile("Data/Clouds/sky.txt", sky.Text());
-        m_root.MakeFile("Data/Clouds/set.txt",
+        m_root.MakeFile("data/clouds/sky.txt", sky.Text());
+        m_root.MakeFile("data/clouds/set.txt",
                         "count 2\n" + CloudEntry(5, 100, 0.2f, "clear.txt", 0, 1) + CloudEntry(10, 50, 0, "storm.txt", 1, 1));
-        m_root.MakeFile("Data/Clouds/clear.txt", CloudGroupText("0 0 100", "puff.txt"));
-        m_root.MakeFile("Data/Clouds/storm.txt", CloudGroupText("0 5 0", "puff.txt"));
-        m_root.MakeFile("Data/Clouds/puff.txt", kLayerText);
+        m_root.MakeFile("data/clouds/clear.txt", CloudGroupText("0 0 100", "puff.txt"));
+        m_root.MakeFile("data/clouds/storm.txt", CloudGroupText("0 5 0", "puff.txt"));
+        m_root.MakeFile("data/clouds/puff.txt", kLayerText);
     }
 
     // Vertex colour without its alpha.
