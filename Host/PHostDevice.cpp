@@ -1,6 +1,7 @@
 #include "Host/PHostDevice.h"
 
 #include "Core/PLog.h"
+#include "DynamicSky/VertexObject.h"
 #include "Platform/D3DX9Effect.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PEffectManager.h"
@@ -109,6 +110,8 @@ bool CreateHostRender(HWND window)
     host.render->m_renderQueue = host.queue;
     host.render->m_staticQueue = host.staticQueue;
     g_Render = host.render;
+    // The sky draws through the same device.
+    GetSkyDevice().device = host.device;
 
     // The resource caches, the effects' with its pool of shared effects.
     ID3DXEffectPool* pool = nullptr;
@@ -135,6 +138,8 @@ void DestroyHostRender()
     delete host.effects;
     if (g_Render == host.render)
         g_Render = nullptr;
+    if (GetSkyDevice().device == host.device)
+        GetSkyDevice().device = nullptr;
     // The render system lets go of its queues before they are destroyed.
     delete host.render;
     delete host.queue;
