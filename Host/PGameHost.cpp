@@ -7,6 +7,7 @@
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostSound.h"
+#include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Platform/GamePath.h"
@@ -96,6 +97,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_config->Load(kConfigFileName);
     CreateHostSound(nullptr);
     CreateHostRender(nullptr);
+    CreateHostVideo();
     m_particleManager = std::make_unique<CPParticleManager>();
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
@@ -136,6 +138,7 @@ CPGameHost::~CPGameHost()
     m_actionMap.reset();
     g_ParticleManager = nullptr;
     m_particleManager.reset();
+    DestroyHostVideo(); // before the device its textures came from
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
     m_config.reset();

@@ -35,8 +35,8 @@ public:
     // `dataDirectory` becomes the game root. Creates and publishes the global
     // objects (task manager, command dispatcher, configuration loaded from the
     // root's "config.cfg", the silent sound device with the sound manager and
-    // the music task, the recording render device with the render system,
-    // particle manager, action map); one host at a time.
+    // the music task, the recording render device with the render system, the
+    // two video players, particle manager, action map); one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.

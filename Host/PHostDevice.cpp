@@ -1,4 +1,5 @@
 #include "Host/PHostDevice.h"
+#include "Host/PHostDraw.h"
 
 #include "Core/PLog.h"
 #include "DynamicSky/VertexObject.h"
@@ -107,6 +108,7 @@ bool CreateHostRender(HWND window)
     host.render->m_fadeMax = kFadeMax;
     host.queue = new CPRenderQueue();
     host.staticQueue = new CPRenderQueue();
+    CreateHostRings(host.device, host.queue, host.staticQueue);
     host.render->m_renderQueue = host.queue;
     host.render->m_staticQueue = host.staticQueue;
     g_Render = host.render;
@@ -142,6 +144,8 @@ void DestroyHostRender()
         GetSkyDevice().device = nullptr;
     // The render system lets go of its queues before they are destroyed.
     delete host.render;
+    // The queues let go of their rings before those are destroyed.
+    DestroyHostRings();
     delete host.queue;
     delete host.staticQueue;
     host.hostDevice.reset();

@@ -3,12 +3,17 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Platform/MediaFile.h"
+#include "Host/PHostDraw.h"
+#include "Render/PRender.h"
 
 void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
     g_FrameTime = frameTime;
     ++g_FrameCounter;
+    // Music and videos play on by the frame's length.
+    PlatformMedia::AdvanceClock(frameTime);
 }
 
 void RunTasks(CPTaskManager& tasks)
@@ -36,8 +41,13 @@ void RunTasks(CPTaskManager& tasks)
 void RunFrame(float frameTime)
 {
     // A lost render device is brought back before the frame's work.
-    RestoreHostRender();
+    const bool drawable = SUCCEEDED(RestoreHostRender());
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    // Drawing follows the tasks; a lost device draws nothing.
+    if (CPRender* render = GetRender()) {
+        if (drawable)
+            DrawFrame(*render);
+    }
 }

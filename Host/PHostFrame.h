@@ -1,10 +1,11 @@
-// The host's frame step for tasks: advance the game clocks, run every listed
-// task once in order, then drop the finished ones.
+// The host's frame step: advance the game clocks, run every listed task once
+// in order, drop the finished ones, then draw.
 #pragma once
 
 class CPTaskManager;
 
-// Adds the frame to the full time, writes the frame time, counts the frame.
+// Adds the frame to the full time, writes the frame time, counts the frame
+// and moves the media clock on by the frame.
 void AdvanceFrameClock(float frameTime);
 
 // Runs Update of every task in list order (a task finished earlier in the
@@ -12,6 +13,7 @@ void AdvanceFrameClock(float frameTime);
 // and clears their running flag, so a dropped task can be added again.
 void RunTasks(CPTaskManager& tasks);
 
-// One frame: the host's render device restored after a loss, the clock, then
-// the global task manager's tasks when it exists.
+// One frame: the host's render device restored after a loss, the clock, the
+// global task manager's tasks when it exists, then the drawing of the render
+// system (not while its device is lost).
 void RunFrame(float frameTime);

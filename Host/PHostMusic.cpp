@@ -21,6 +21,7 @@ int32_t CPHostMusic::GetObjectSize() const
 bool CPHostMusic::Start()
 {
     const bool started = CPTask::Start();
+    m_handledLoad = GetLoadCount();
     if (IMediaControl* control = GetMediaControl())
         Check(__LINE__, control->Run());
     return started;
@@ -28,6 +29,11 @@ bool CPHostMusic::Start()
 
 void CPHostMusic::Update()
 {
+    if (IsLoaded() && GetLoadCount() != m_handledLoad) {
+        m_handledLoad = GetLoadCount();
+        if (IMediaControl* control = GetMediaControl())
+            Check(__LINE__, control->Run());
+    }
     IMediaEvent* events = GetMediaEvent();
     if (!events)
         return;
@@ -51,6 +57,7 @@ void CPHostMusic::Update()
 
 void CPHostMusic::Stop()
 {
+    m_handledLoad = GetLoadCount();
     if (IMediaControl* control = GetMediaControl())
         Check(__LINE__, control->Stop());
 }

@@ -777,6 +777,18 @@ HRESULT RecordingDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCo
         return result;
     if (m_sceneDepth == 0 || !vertices || stride == 0)
         return Finish(D3DERR_INVALIDCALL);
+    if (m_core->m_logging) {
+        UINT count = 0;
+        switch (type) {
+        case D3DPT_POINTLIST: count = primitiveCount; break;
+        case D3DPT_LINELIST: count = primitiveCount * 2; break;
+        case D3DPT_LINESTRIP: count = primitiveCount + 1; break;
+        case D3DPT_TRIANGLELIST: count = primitiveCount * 3; break;
+        default: count = primitiveCount + 2; break; // strips and fans
+        }
+        const auto* bytes = static_cast<const uint8_t*>(vertices);
+        m_userVertices.emplace_back(bytes, bytes + static_cast<size_t>(count) * stride);
+    }
     return D3D_OK;
 }
 
@@ -868,6 +880,7 @@ std::vector<DeviceCall> RecordingDevice::CallsOf(const std::string& method) cons
 void RecordingDevice::ClearLog()
 {
     m_core->m_log.clear();
+    m_userVertices.clear();
 }
 
 void RecordingDevice::SetLogging(bool on)

@@ -151,6 +151,9 @@ public:
     void ClearLog();
     // A long run can switch the log off; states are kept either way.
     void SetLogging(bool on);
+    // The vertex bytes of each DrawPrimitiveUP since creation or the last
+    // ClearLog, in order, while logging.
+    const std::vector<std::vector<uint8_t>>& UserVertices() const { return m_userVertices; }
 
     // The `nth` call of the method from now on (1: the next one) fails with
     // `result` and changes nothing. Several failures may be pending.
@@ -216,6 +219,7 @@ private:
     int m_scenesEnded = 0;
     int m_presentCount = 0;
     int m_resetCount = 0;
+    std::vector<std::vector<uint8_t>> m_userVertices;
 };
 
 // A new recording device (count 1) for the parameters; the host-side way to

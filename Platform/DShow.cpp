@@ -1,7 +1,7 @@
 #include "Platform/DShow.h"
 
 #include "Platform/ComObject.h"
-#include "Platform/GamePath.h"
+#include "Platform/MediaFile.h"
 
 #include <cstdio>
 
@@ -28,10 +28,9 @@ StandInState& State()
     static StandInState state;
     return state;
 }
+}
 
-// The file a wide path names, as a game path; false when a character has no
-// byte in the code page.
-bool Narrow(LPCWSTR wide, std::string& path)
+bool PlatformDShow::NarrowPath(LPCWSTR wide, std::string& path)
 {
     const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     if (length <= 0)
@@ -45,6 +44,8 @@ bool Narrow(LPCWSTR wide, std::string& path)
     return true;
 }
 
+namespace
+{
 class FilterGraph final
     : public ComObject<FilterGraph, IGraphBuilder, IMediaControl, IMediaEvent, IMediaPosition, IBasicAudio>
 {
@@ -92,12 +93,15 @@ public:
             hr = E_POINTER;
         else if (playList)
             hr = E_INVALIDARG;
-        else if (!Narrow(file, path))
+        else if (!PlatformDShow::NarrowPath(file, path))
             hr = HRESULT_FILE_NOT_FOUND;
         else
             hr = CheckFile(path);
         m_record->renderedPath = path;
         m_record->renderResult = hr;
+        m_record->duration = SUCCEEDED(hr) ? m_duration : 0.0;
+        m_record->position = 0.0;
+        m_endSent = false;
         return hr;
     }
 
@@ -110,12 +114,15 @@ public:
     HRESULT Run() override
     {
         ++m_record->runCalls;
+        if (m_record->state != State_Running)
+            m_runClock = PlatformMedia::Clock();
         m_record->state = State_Running;
         return S_OK;
     }
 
     HRESULT Pause() override
     {
+        m_record->position = Position();
         m_record->state = State_Paused;
         return S_OK;
     }
@@ -123,6 +130,7 @@ public:
     HRESULT Stop() override
     {
         ++m_record->stopCalls;
+        m_record->position = Position();
         m_record->state = State_Stopped;
         return S_OK;
     }
@@ -141,6 +149,11 @@ public:
             return E_POINTER;
         *param1 = 0;
         *param2 = 0;
+        // The music ends once the media clock has carried it past its length.
+        if (!m_endSent && m_record->duration > 0.0 && Position() >= m_record->duration) {
+            m_endSent = true;
+            m_record->events.push_back(EC_COMPLETE);
+        }
         if (m_record->events.empty()) {
             *code = 0;
             return E_ABORT;
@@ -156,7 +169,7 @@ public:
     {
         if (!seconds)
             return E_POINTER;
-        *seconds = m_record->position;
+        *seconds = Position();
         return S_OK;
     }
 
@@ -166,6 +179,16 @@ public:
             return E_INVALIDARG;
         m_record->position = seconds;
         m_record->positionsSet.push_back(seconds);
+        m_runClock = PlatformMedia::Clock();
+        m_endSent = false;
+        return S_OK;
+    }
+
+    HRESULT get_Duration(REFTIME* seconds) override
+    {
+        if (!seconds)
+            return E_POINTER;
+        *seconds = m_record->duration;
         return S_OK;
     }
 
@@ -187,17 +210,31 @@ public:
     }
 
 private:
-    static HRESULT CheckFile(const std::string& path)
+    // The file must decode; its length is kept. Nothing is played aloud.
+    HRESULT CheckFile(const std::string& path)
     {
-        FILE* file = GamePath::GameFOpen(path, "rb");
-        if (!file)
-            return HRESULT_FILE_NOT_FOUND;
-        const bool empty = fseek(file, 0, SEEK_END) != 0 || ftell(file) <= 0;
-        fclose(file);
-        return empty ? VFW_E_UNKNOWN_FILE_TYPE : S_OK;
+        PlatformMedia::MediaFile media;
+        const HRESULT hr = media.Open(path);
+        m_duration = SUCCEEDED(hr) ? media.Duration() : 0.0;
+        return hr;
+    }
+
+    // Where the music stands: it moves on with the media clock while running
+    // and stops at its end.
+    REFTIME Position() const
+    {
+        REFTIME position = m_record->position;
+        if (m_record->state == State_Running)
+            position += PlatformMedia::Clock() - m_runClock;
+        if (m_record->duration > 0.0 && position > m_record->duration)
+            position = m_record->duration;
+        return position;
     }
 
     std::shared_ptr<GraphRecord> m_record;
+    double m_duration = 0.0;
+    double m_runClock = 0.0;
+    bool m_endSent = false;
 };
 
 IUnknown* MakeGraph()

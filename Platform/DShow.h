@@ -1,8 +1,11 @@
-// A DirectShow filter graph that renders nothing and records what is asked
-// of it. CoCreateInstance(CLSID_FilterGraph) makes a graph; it answers for
-// the graph builder, media control, media events, media position and basic
-// audio interfaces, all counted on the one object. RenderFile resolves the
-// game path through the path layer and fails for a missing or empty file.
+// A DirectShow filter graph that plays music silently and records what is
+// asked of it. CoCreateInstance(CLSID_FilterGraph) makes a graph; it answers
+// for the graph builder, media control, media events, media position and
+// basic audio interfaces, all counted on the one object. RenderFile resolves
+// the game path through the path layer and fails for a missing file or one
+// the platform's media reader cannot decode. The music's position moves on
+// with the media clock while the graph runs, and an end-of-stream event
+// comes once the clock has carried it past its end.
 // Tests end the music of every running graph (an end-of-stream event), make
 // the class unavailable, or make one interface missing.
 #pragma once
@@ -77,6 +80,8 @@ class IMediaPosition : public IUnknown
 public:
     virtual HRESULT get_CurrentPosition(REFTIME* seconds) = 0;
     virtual HRESULT put_CurrentPosition(REFTIME seconds) = 0;
+    // Seconds; 0 until a file is rendered.
+    virtual HRESULT get_Duration(REFTIME* seconds) = 0;
 
 protected:
     ~IMediaPosition() = default;
@@ -95,6 +100,10 @@ protected:
 
 namespace PlatformDShow
 {
+// The file a wide path names, as a game path in the ANSI code page; false
+// when a character has no byte there.
+bool NarrowPath(LPCWSTR wide, std::string& path);
+
 // What one graph was asked; kept after the graph is released.
 struct GraphRecord
 {
@@ -109,7 +118,8 @@ struct GraphRecord
     int stopCalls = 0;
     LONG volume = 0;
     std::vector<LONG> volumes; // every volume accepted, in order
-    REFTIME position = 0.0;
+    REFTIME position = 0.0; // where the music stood when it last stopped or was moved
+    REFTIME duration = 0.0;
     std::vector<REFTIME> positionsSet;
     std::deque<LONG> events;
 };

@@ -6,6 +6,8 @@
 #include "Render/PAnimation.h"
 #include "Render/PMaterial.h"
 
+#include <algorithm>
+
 namespace
 {
 // Clip maps start with room for this many names.
@@ -27,6 +29,25 @@ int32_t CPAnimatedObject::GetObjectSize() const
 std::string CPAnimatedObject::GetTypeName() const
 {
     return "CPAnimatedObject";
+}
+
+int32_t CPAnimatedObject::GetVertexCount()
+{
+    return m_shownFrame ? static_cast<int32_t>(m_shownFrame->vertices.size()) : 0;
+}
+
+int32_t CPAnimatedObject::GetIndexCount()
+{
+    return m_shownFrame ? static_cast<int32_t>(m_shownFrame->indices.size()) : 0;
+}
+
+void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t)
+{
+    if (!m_shownFrame)
+        return;
+    std::copy(m_shownFrame->vertices.begin(), m_shownFrame->vertices.end(), vertices);
+    for (const uint16_t index : m_shownFrame->indices)
+        *indices++ = static_cast<uint16_t>(index + baseIndex);
 }
 
 CPSmartPtr<CPMaterial> CPAnimatedObject::GetMaterial() const

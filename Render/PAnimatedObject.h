@@ -32,6 +32,13 @@ public:
     // Never hidden: an animated body always goes through the batches.
     bool IsHidden() const override { return false; }
     void SetHidden(bool) override {}
+    // The counts and the writing of the frame shown last; nothing before a
+    // frame is shown.
+    int32_t GetVertexCount() override;
+    int32_t GetIndexCount() override;
+    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused) override;
+    // Animated bodies have no static buffer.
+    void CopyIndices(uint16_t*, int32_t, int32_t&, int32_t&) override {}
     CPSmartPtr<CPMaterial> GetMaterial() const override;
     // Releases the previous material and holds the new one.
     void SetMaterial(const CPSmartPtr<CPMaterial>& material);

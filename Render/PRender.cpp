@@ -1,11 +1,15 @@
 #include "Render/PRender.h"
 
+#include "Core/PFileReader.h"
 #include "Core/PLog.h"
 #include "Core/PUtils.h"
 #include "DynamicSky/Skyscape.h"
 #include "Platform/ComClasses.h"
+#include "Platform/D3DX9Tex.h"
 #include "Render/PBaseCamera.h"
+#include "Render/PIVertexBuffer.h"
 #include "Render/PMaterial.h"
+#include "Render/PPerspectiveCamera.h"
 #include "Render/PRenderQueue.h"
 #include "Startup/PConfigVars.h"
 
@@ -21,6 +25,10 @@ namespace
 {
 const char kSourceFile[] = "Render/PRender";
 const char kSkyFileFormat[] = "skyscape%d.txt";
+const char kLoadingBackground[] = "data\\textures\\back2.jpg";
+const char kLoadingBar[] = "data\\textures\\load.tga";
+// The bar's top edge: 251/256 of the screen height.
+constexpr float kLoadingBarTop = 0.98046875f;
 
 // The default view looks down the z axis from above the origin; y is up on
 // the screen, since the world's up axis would lie along the line of sight.
@@ -367,6 +375,17 @@ void CPRender::ReleaseGeometryBuffers()
         m_releasedGeometry.push_back(std::move(entry.second));
     }
     m_geometryBuffers.clear();
+
+    // The level is over: the rings forget its bodies, so a later level never
+    // meets their addresses or start indices, and its camera is gone.
+    for (CPRenderQueue* queue : { m_renderQueue.Get(), m_staticQueue.Get() }) {
+        if (!queue)
+            continue;
+        if (queue->GetDynamicBuffer())
+            queue->GetDynamicBuffer()->Reset();
+        queue->ClearRefusedObjects();
+    }
+    g_ActiveCamera = nullptr;
 }
 
 CPSmartPtr<CPRenderQueue> CPRender::GetRenderQueue() const
@@ -402,6 +421,84 @@ void CPRender::UpdateBlurGrid(float shift)
         const D3DXVECTOR2 away(grid.points[i].x - centreX, grid.points[i].y - centreY);
         D3DXVec2Normalize(&grid.directions[i], &away);
     }
+}
+
+// Reads the picture through the file layer and makes a managed texture of
+// it. A missing file makes nothing and says nothing; a picture the device
+// refuses is reported, and the next call tries again.
+void CPRender::LoadLoadingTexture(const char* path, IDirect3DTexture9*& texture)
+{
+    if (texture || !m_device)
+        return;
+    CPFileReader reader(path);
+    if (FAILED(reader.Load()))
+        return;
+    const HRESULT result = D3DXCreateTextureFromFileInMemoryEx(
+        m_device, reader.GetData(), static_cast<UINT>(reader.GetSize()), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER, 0, nullptr, nullptr,
+        &texture);
+    if (FAILED(result)) {
+        ReportDXError(kSourceFile, __LINE__, result);
+        texture = nullptr;
+    }
+}
+
+HRESULT CPRender::DrawLoadingScreen(int32_t percent)
+{
+    if (!m_device)
+        return D3DERR_INVALIDCALL;
+    LoadLoadingTexture(kLoadingBackground, m_loadingBackground);
+    LoadLoadingTexture(kLoadingBar, m_loadingBar);
+    IDirect3DDevice9& device = *m_device;
+
+    device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device.BeginScene();
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device.SetTransform(D3DTS_WORLD, &identity);
+    device.SetTransform(D3DTS_PROJECTION, &identity);
+    device.SetTransform(D3DTS_VIEW, &identity);
+    device.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device.SetRenderState(D3DRS_ZENABLE, FALSE);
+    device.SetRenderState(D3DRS_LIGHTING, FALSE);
+    device.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device.SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device.SetFVF(CPScreenVertex::kFvf);
+
+    const float width = static_cast<float>(g_CfgScreenWidth);
+    const float height = static_cast<float>(g_CfgScreenHeight);
+    // The picture fills the top three quarters of its texture.
+    const CPScreenVertex background[4] = {
+        { width - 0.5f, -0.5f, 1.0f, 1.0f, 0, 1.0f, 0.0f },
+        { width - 0.5f, height - 0.5f, 1.0f, 1.0f, 0, 1.0f, 0.75f },
+        { -0.5f, -0.5f, 1.0f, 1.0f, 0, 0.0f, 0.0f },
+        { -0.5f, height - 0.5f, 1.0f, 1.0f, 0, 0.0f, 0.75f },
+    };
+    device.SetTexture(0, m_loadingBackground);
+    device.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, background, sizeof(CPScreenVertex));
+
+    // The bar's tile repeats once per percent along the bottom edge.
+    device.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device.SetTexture(0, m_loadingBar);
+    const float p = static_cast<float>(percent);
+    const float top = height * kLoadingBarTop;
+    const float right = width * p * 0.01f;
+    const D3DCOLOR white = 0xFFFFFFFF;
+    const CPScreenVertex bar[4] = {
+        { right, top, 1.0f, 1.0f, white, p, 0.0f },
+        { right, height, 1.0f, 1.0f, white, p, 1.0f },
+        { 0.0f, top, 1.0f, 1.0f, white, 0.0f, 0.0f },
+        { 0.0f, height, 1.0f, 1.0f, white, 0.0f, 1.0f },
+    };
+    device.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, bar, sizeof(CPScreenVertex));
+
+    device.EndScene();
+    return device.Present(nullptr, nullptr, nullptr, nullptr);
 }
 
 void CPRender::SetMotionBlur(float amount)

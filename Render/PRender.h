@@ -115,6 +115,11 @@ public:
     void AddLine(D3DCOLOR colour, const D3DXVECTOR3& from, const D3DXVECTOR3& to);
     // The point in screen pixels (y downwards) under the view-projection.
     D3DXVECTOR3 WorldToScreen(const D3DXVECTOR3& point) const;
+    // One whole frame of the loading screen, presented at once: the picture
+    // "data\textures\back2.jpg" over the screen and a bar of "load.tga"
+    // tiles along the bottom, percent of the width long. The pictures are
+    // read on the first call that finds them. Returns Present's result.
+    HRESULT DrawLoadingScreen(int32_t percent);
     // Destroys the current sky and loads "skyscape<index>.txt" into a new one.
     void LoadSky(int32_t index);
 
@@ -127,6 +132,8 @@ public:
                                         int32_t vertexCount, int32_t indexCount);
     // Releases every record's buffers and forgets the names. The records stay
     // alive without buffers, so bodies that still point at one draw nothing.
+    // This is the level's end: the queues' rings forget their written bodies,
+    // the refused objects are dropped and the active camera is cleared.
     void ReleaseGeometryBuffers();
     size_t GetGeometryBufferCount() const { return m_geometryBuffers.size(); }
 
@@ -187,6 +194,7 @@ public:
 
 private:
     CPLayerEntry& GetLayer(int32_t layerId);
+    void LoadLoadingTexture(const char* path, IDirect3DTexture9*& texture);
 
     std::unordered_map<std::string, std::unique_ptr<CPGeometryBuffer>> m_geometryBuffers;
     // Records of released levels, kept for bodies that still point at them.

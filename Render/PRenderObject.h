@@ -1,10 +1,12 @@
 // Render object: the mesh body of a game object (kind 0). It keeps the mesh
 // as loaded (local vertices and a triangle list) and a world-space copy that
-// follows the owner's world matrix, and draws with one material. A mesh
+// follows the owner's world matrix, and draws with one material, passing its
+// vertices through its vertex modifiers on the way into a batch. A mesh
 // without vertex modifiers is drawn from a static geometry buffer and is
 // then hidden from the batches.
 #pragma once
 
+#include "Core/PBoundingBox.h"
 #include "Render/PRenderable.h"
 #include "Render/PVertex.h"
 
@@ -13,11 +15,23 @@
 #include <vector>
 
 class CPGameObject;
+class CPVertexModifier;
+struct CPGeometryBuffer;
+
+// A box that follows the body; ratio below 1 means it is moved with the
+// owner's world matrix. The records are kept for whoever fills them.
+struct CPAttachedBox
+{
+    std::vector<std::vector<int32_t>> records;
+    CPBoundingBox box;
+    float ratio = 0.0f;
+};
 
 class CPRenderObject : public CPRenderable
 {
 public:
     explicit CPRenderObject(CPGameObject* owner);
+    // Deletes the vertex modifiers and releases the material.
     ~CPRenderObject() override;
 
     int32_t GetObjectSize() const override;
@@ -26,14 +40,38 @@ public:
 
     bool IsHidden() const override { return m_hidden != 0; }
     void SetHidden(bool hidden) override { m_hidden = hidden ? 1 : 0; }
+    // The local vertices and the indices, also while hidden.
+    int32_t GetVertexCount() override { return static_cast<int32_t>(m_localVertices.size()); }
+    int32_t GetIndexCount() override { return static_cast<int32_t>(m_indices.size()); }
+    // Nothing while hidden or without world vertices. A moved owner first
+    // re-transforms the world vertices; the modifiers (or a plain copy) then
+    // write them, and the indices follow plus the base index.
+    void FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t unused) override;
+    // The indices unchanged, with the first and the last index value; nothing
+    // without world vertices.
+    void CopyIndices(uint16_t* destination, int32_t unused, int32_t& first, int32_t& last) override;
     CPSmartPtr<CPMaterial> GetMaterial() const override;
     // Releases the previous material and holds the new one.
     void SetMaterial(const CPSmartPtr<CPMaterial>& material);
 
     // Copies the owner, the vertices, indices, material and hidden flag (and,
-    // when hidden, the geometry name). The caller then points the owner at
-    // its own game object.
+    // when hidden, the geometry name and its static buffer), then clones the
+    // modifiers. The caller then points the owner at its own game object.
     virtual void CopyFrom(const CPRenderObject& source);
+
+    // World vertices from the local ones under the owner's world matrix
+    // (position and normal; the diffuse colour copied), then the attached
+    // boxes. Nothing while hidden or without owner.
+    void UpdateWorldVertices();
+    // Bakes a placement into the mesh: local positions by the whole matrix,
+    // local normals by its rotation part.
+    void Transform(const D3DXMATRIX& matrix);
+    // A collision hit the body; meshes do not react.
+    void OnImpact(const D3DXVECTOR3& point, const D3DXVECTOR3& normal, float strength);
+
+    // Takes ownership; the modifiers run in the order they were added.
+    void AddModifier(CPVertexModifier* modifier);
+    const std::vector<CPVertexModifier*>& GetModifiers() const { return m_modifiers; }
 
     CPGameObject* GetOwner() const { return m_owner; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
@@ -44,16 +82,26 @@ public:
     const std::vector<uint16_t>& GetIndices() const { return m_indices; }
     std::vector<CPVertex>& GetWorldVertices() { return m_worldVertices; }
     const std::vector<CPVertex>& GetWorldVertices() const { return m_worldVertices; }
+    std::vector<CPAttachedBox>& GetAttachedBoxes() { return m_attachedBoxes; }
+    void SetBoxesOn(bool on) { m_boxesOn = on ? 1 : 0; }
     const std::string& GetGeometryName() const { return m_geometryName; }
     void SetGeometryName(const std::string& name) { m_geometryName = name; }
+    // The static buffer a hidden body is drawn from.
+    CPGeometryBuffer* GetGeometry() const { return m_geometry; }
+    void SetGeometry(CPGeometryBuffer* geometry) { m_geometry = geometry; }
 
 private:
     CPGameObject* m_owner;
+    uint8_t m_modifiersOn = 0;
+    std::vector<CPVertexModifier*> m_modifiers;
     std::vector<CPVertex> m_localVertices;
     std::vector<uint16_t> m_indices;
     std::vector<CPVertex> m_worldVertices;
     CPSmartPtr<CPMaterial> m_material;
+    std::vector<CPAttachedBox> m_attachedBoxes;
+    uint8_t m_boxesOn = 0;
     uint8_t m_hidden = 0;
     // Key of the static geometry buffer that draws a hidden body.
     std::string m_geometryName;
+    CPGeometryBuffer* m_geometry = nullptr;
 };

@@ -1,5 +1,6 @@
 // The main table: what menu and mission scripts call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
@@ -114,12 +115,35 @@ int GetObjectSpeed(lua_State* L)
 
 const luaL_reg g_ScriptMainTable[] = {
     { "StopScript", ScriptGuard<StopScript> },
+    { "PlaySpecialSound3D", ScriptGuard<ScriptApi::PlaySpecialSound3D> },
+    { "PlaySpecialSound", ScriptGuard<ScriptApi::PlaySpecialSound> },
     { "DeactivateInterface", ScriptGuard<ScriptApi::DeactivateObject> },
+    { "SaveLog", ScriptGuard<ScriptApi::SaveLog> },
+    { "StopSounds", ScriptGuard<ScriptApi::StopSounds> },
+    { "PlayMusicNoLoop", ScriptGuard<ScriptApi::PlayMusicNoLoop> },
+    { "GetSoundVolume", ScriptGuard<ScriptApi::GetSoundVolume> },
+    { "SetSoundVolume", ScriptGuard<ScriptApi::SetSoundVolume> },
+    { "GetMusicVolume", ScriptGuard<ScriptApi::GetMusicVolume> },
+    { "SetMusicVolume", ScriptGuard<ScriptApi::SetMusicVolume> },
+    { "GetMouse", ScriptGuard<ScriptApi::GetMouse> },
+    { "SetMouse", ScriptGuard<ScriptApi::SetMouse> },
+    { "GetMusicName", ScriptGuard<ScriptApi::GetMusicName> },
+    { "GetActionNames", ScriptGuard<ScriptApi::GetActionNames> },
+    { "SetAssignKey", ScriptGuard<ScriptApi::SetAssignKey> },
+    { "SetAction", ScriptGuard<ScriptApi::SetAction> },
+    { "SaveActions", ScriptGuard<ScriptApi::SaveActions> },
+    { "LoadActions", ScriptGuard<ScriptApi::LoadActions> },
     { "SetPosition", ScriptGuard<SetPosition> },
     { "GetPosition", ScriptGuard<GetPosition> },
     { "SetRotation", ScriptGuard<SetRotation> },
     { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
+    { "UpdateSoundPosition", ScriptGuard<ScriptApi::UpdateSoundPosition> },
     { "Clone", ScriptGuard<Clone> },
     { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
+    { "StopSpecialSound", ScriptGuard<ScriptApi::StopSpecialSound> },
+    { "IsSpecialSoundPlaying", ScriptGuard<ScriptApi::IsSpecialSoundPlaying> },
+    { "StopPlayingMusic", ScriptGuard<ScriptApi::StopMusic> },
+    { "UpdateActions", ScriptGuard<ScriptApi::UpdateActions> },
+    { "StopMusic", ScriptGuard<ScriptApi::StopMusic> },
     { nullptr, nullptr },
 };

@@ -2,6 +2,8 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptDrawBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandDispatcher.h"
@@ -229,10 +231,12 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "GetChildObject", ScriptGuard<GetChildObject> },
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
+    { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
+    { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },
     { nullptr, nullptr },
 };

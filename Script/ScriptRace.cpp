@@ -1,5 +1,6 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
@@ -54,6 +55,11 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
+    { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
+    { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
+    { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
+    { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },

@@ -107,3 +107,17 @@ void CNSoundManager::SetMusicVolume(float factor)
     if (CPMusic* music = GetMusic())
         music->SetVolume(factor);
 }
+
+void CNSoundManager::StopAllSounds()
+{
+    if (m_cache) {
+        for (const CPSoundCacheEntry& entry : m_cache->GetEntries()) {
+            if (!entry.sound)
+                continue;
+            entry.sound->Stop();
+            entry.sound->Rewind();
+        }
+    }
+    for (CNSound* sound : g_SoundList)
+        sound->Stop();
+}

@@ -44,6 +44,9 @@ public:
     void SetSoundVolume(float factor);
     // Stores the factor as "musicVolume" and applies it to the music player.
     void SetMusicVolume(float factor);
+    // Stops and rewinds every sound in the cache's list, then stops every
+    // live sound.
+    void StopAllSounds();
 
     CPSoundCache* GetCache() const { return m_cache; }
     IDirectSound3DListener* GetListener() const { return m_listener; }

@@ -97,6 +97,7 @@ HRESULT CPMusic::Play(const std::string& name, bool loop)
         return hr;
     }
     m_loaded = 1;
+    ++m_loadCount;
     SetVolume(m_volume);
     return hr;
 }

@@ -41,6 +41,8 @@ public:
     bool IsLooping() const { return m_loop != 0; }
     // The name last given to Play, without the directory.
     const std::string& GetName() const { return m_name; }
+    // How many files Play has loaded so far: a new count means a new graph.
+    uint32_t GetLoadCount() const { return m_loadCount; }
     IMediaControl* GetMediaControl() const { return m_control; }
     IMediaEvent* GetMediaEvent() const { return m_events; }
     IMediaPosition* GetMediaPosition() const { return m_position; }
@@ -55,6 +57,7 @@ private:
     std::string m_name;
     BYTE m_loaded;
     float m_volume;
+    uint32_t m_loadCount = 0;
 };
 
 extern CPMusic* g_Music;

@@ -196,6 +196,12 @@ TEST(HostRender, TheGameHostRestoresItsDeviceBeforeEachFrame)
         RunFrame(0.01f);
         EXPECT_EQ(device->GetDeviceState(), DeviceState::kOperational);
         EXPECT_EQ(device->ResetCount(), 1);
+        // The frame is drawn after the reset (the queues' rings came back
+        // with it); a lost device draws nothing.
+        EXPECT_EQ(device->PresentCount(), 1);
+        device->SetDeviceState(DeviceState::kLost);
+        RunFrame(0.01f);
+        EXPECT_EQ(device->PresentCount(), 1);
     }
     EXPECT_EQ(GetRender(), nullptr);
     EXPECT_EQ(PlatformD3D9::LiveDeviceCount(), 0);

@@ -7,6 +7,7 @@
 #include "Host/PHostFrame.h"
 #include "Platform/DSound.h"
 #include "Platform/DShow.h"
+#include "MediaFixture.h"
 #include "ScratchRoot.h"
 #include "Sound/NSoundManager.h"
 #include "Sound/PSoundCache.h"
@@ -29,8 +30,9 @@ protected:
         m_savedSound = g_CfgSoundVolume;
         m_savedMusic = g_CfgMusicVolume;
         g_TaskManager = &m_tasks;
-        m_root.MakeFile("Data/Music/theme.mp3", "music");
-        m_root.MakeFile("Data/Music/race.mp3", "more music");
+        m_root.MakeDirectory("Data/Music");
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/theme.mp3"), 2.0));
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/race.mp3"), 2.0));
     }
 
     void TearDown() override
@@ -133,5 +135,34 @@ TEST_F(HostSound, WithoutTheTaskManagerTheMusicStillPlays)
     EXPECT_TRUE(music.Start());
     EXPECT_EQ(Graph().state, State_Running);
     music.Update(); // no event yet
+    EXPECT_EQ(Graph().runCalls, 1);
+}
+
+TEST_F(HostSound, ANewFileRunsFromTheNextFrameAndEndsByTheFrameClock)
+{
+    ASSERT_TRUE(CreateHostSound(nullptr));
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/short.mp3"), 0.1));
+    CPMusic& music = *GetMusic();
+
+    // Loaded without Start: the task runs it once, then the frames play it
+    // to its end, where a looping file starts again.
+    ASSERT_EQ(music.Play("short.mp3", true), S_OK);
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Running);
+    EXPECT_EQ(Graph().runCalls, 1);
+    RunFrame(0.05f);
+    RunFrame(0.05f);
+    EXPECT_EQ(Graph().positionsSet, std::vector<REFTIME>({ 0.0 }));
+    EXPECT_EQ(Graph().runCalls, 2);
+
+    // A stopped file is not run again; the next file is.
+    music.Stop();
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Stopped);
+    ASSERT_EQ(music.Play("short.mp3", false), S_OK);
+    RunFrame(0.02f);
+    EXPECT_EQ(Graph().state, State_Running);
+    RunFrame(0.1f);
+    EXPECT_EQ(Graph().state, State_Stopped);
     EXPECT_EQ(Graph().runCalls, 1);
 }

@@ -1,5 +1,7 @@
 #include "Platform/DShow.h"
+#include "Platform/MediaFile.h"
 
+#include "MediaFixture.h"
 #include "ScratchRoot.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +11,16 @@ namespace
 class DShow : public ::testing::Test
 {
 protected:
-    void SetUp() override { PlatformDShow::Reset(); }
-    void TearDown() override { PlatformDShow::Reset(); }
+    void SetUp() override
+    {
+        PlatformDShow::Reset();
+        PlatformMedia::ResetClock();
+    }
+    void TearDown() override
+    {
+        PlatformDShow::Reset();
+        PlatformMedia::ResetClock();
+    }
     ScratchRoot m_root;
 };
 
@@ -48,7 +58,8 @@ TEST_F(DShow, GraphAnswersForItsInterfacesOnOneCount)
     EXPECT_EQ(record.volumes, std::vector<LONG>({ -437 }));
 
     // Only a running graph with a file reaches the end of it.
-    m_root.MakeFile("Data/Music/song.ogg", "notes");
+    m_root.MakeDirectory("Data/Music");
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/song.ogg"), 1.0));
     PlatformDShow::EndOfMusic();
     ASSERT_EQ(graph->RenderFile(Wide("data\\music\\SONG.ogg").c_str(), nullptr), S_OK);
     EXPECT_EQ(record.renderedPath, "data\\music\\SONG.ogg");
@@ -71,9 +82,10 @@ TEST_F(DShow, GraphAnswersForItsInterfacesOnOneCount)
     EXPECT_EQ(PlatformDShow::Graphs().back()->references, 0u);
 }
 
-TEST_F(DShow, RenderFileNeedsAFileWithContent)
+TEST_F(DShow, RenderFileNeedsAFileThatDecodes)
 {
     m_root.MakeFile("Data/Music/empty.mp3", "");
+    m_root.MakeFile("Data/Music/text.mp3", "notes");
     m_root.MakeDirectory("Data/Music/folder.mp3");
     struct Case
     {
@@ -84,6 +96,7 @@ TEST_F(DShow, RenderFileNeedsAFileWithContent)
         { Wide("Data\\Music\\missing.mp3"), HRESULT_FILE_NOT_FOUND },
         { Wide("Data\\Music\\folder.mp3"), HRESULT_FILE_NOT_FOUND },
         { Wide("Data\\Music\\empty.mp3"), VFW_E_UNKNOWN_FILE_TYPE },
+        { Wide("Data\\Music\\text.mp3"), VFW_E_UNKNOWN_FILE_TYPE },
         { u"Data\\Music\\\u4e50.mp3", HRESULT_FILE_NOT_FOUND },
     };
     IGraphBuilder* graph = nullptr;
@@ -109,4 +122,60 @@ TEST_F(DShow, TestsCanTakeTheGraphOrAnInterfaceAway)
     IGraphBuilder* graph = static_cast<IGraphBuilder*>(object);
     EXPECT_EQ(graph->QueryInterface(IID_IMediaPosition, &object), E_NOINTERFACE);
     EXPECT_EQ(graph->Release(), 0u);
+}
+
+TEST_F(DShow, MusicPlaysOnTheMediaClockAndEndsOncePastItsLength)
+{
+    m_root.MakeDirectory("Data/Music");
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/short.wav"), 0.5));
+    IGraphBuilder* graph = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               reinterpret_cast<void**>(&graph)),
+              S_OK);
+    IMediaControl* control = nullptr;
+    IMediaEvent* events = nullptr;
+    IMediaPosition* position = nullptr;
+    ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)), S_OK);
+    ASSERT_EQ(graph->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)), S_OK);
+    ASSERT_EQ(graph->QueryInterface(IID_IMediaPosition, reinterpret_cast<void**>(&position)), S_OK);
+    ASSERT_EQ(graph->RenderFile(u"Data\\Music\\short.wav", nullptr), S_OK);
+    REFTIME duration = 0.0;
+    ASSERT_EQ(position->get_Duration(&duration), S_OK);
+    EXPECT_NEAR(duration, 0.5, 1e-6);
+
+    auto at = [&] {
+        REFTIME seconds = -1.0;
+        EXPECT_EQ(position->get_CurrentPosition(&seconds), S_OK);
+        return seconds;
+    };
+    auto nextEvent = [&] {
+        LONG code = 0;
+        LONG_PTR p1 = 0, p2 = 0;
+        return events->GetEvent(&code, &p1, &p2, 0) == S_OK ? code : 0;
+    };
+    // Stopped, the music stands; running, it moves with the clock.
+    PlatformMedia::AdvanceClock(1.0);
+    EXPECT_DOUBLE_EQ(at(), 0.0);
+    ASSERT_EQ(control->Run(), S_OK);
+    PlatformMedia::AdvanceClock(0.25);
+    EXPECT_NEAR(at(), 0.25, 1e-9);
+    EXPECT_EQ(nextEvent(), 0);
+    ASSERT_EQ(control->Stop(), S_OK);
+    PlatformMedia::AdvanceClock(1.0);
+    EXPECT_NEAR(at(), 0.25, 1e-9);
+    ASSERT_EQ(control->Run(), S_OK);
+    PlatformMedia::AdvanceClock(0.3);
+    EXPECT_NEAR(at(), 0.5, 1e-9);
+    EXPECT_EQ(nextEvent(), EC_COMPLETE);
+    EXPECT_EQ(nextEvent(), 0); // one event per end
+    // Moved back to the start, it ends again a length later.
+    ASSERT_EQ(position->put_CurrentPosition(0.0), S_OK);
+    PlatformMedia::AdvanceClock(0.4);
+    EXPECT_EQ(nextEvent(), 0);
+    PlatformMedia::AdvanceClock(0.1);
+    EXPECT_EQ(nextEvent(), EC_COMPLETE);
+
+    for (IUnknown* i : { static_cast<IUnknown*>(position), static_cast<IUnknown*>(events),
+                         static_cast<IUnknown*>(control), static_cast<IUnknown*>(graph) })
+        i->Release();
 }

@@ -5,6 +5,11 @@
 #include "Host/PScriptObject.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
+#include "Render/PIVBlock.h"
+#include "Render/PMaterial.h"
+#include "Render/PRender.h"
+#include "Render/PRenderObject.h"
+#include "Render/PRenderQueue.h"
 #include "Script/ScriptBinding.h"
 #include "ScratchRoot.h"
 #include "Vehicles/PPhysicBody.h"
@@ -182,4 +187,37 @@ TEST_F(ObjectBindings, ScriptReferencesMoveTheCount)
     ASSERT_TRUE(CPManagedObject::IsLive(copy));
     EXPECT_EQ(copy->GetRefCount(), 1);
     delete copy;
+}
+
+TEST_F(ObjectBindings, DrawDynamicObjectQueuesTheVisibleTree)
+{
+    CPRender* render = GetRender();
+    ASSERT_NE(render, nullptr);
+    // A queue of the test's own, which lets go of the material before it goes.
+    auto material = std::make_unique<CPMaterial>(20);
+    auto queue = std::make_unique<CPRenderQueue>();
+    const CPSmartPtr<CPRenderQueue> hostQueue = render->m_renderQueue;
+    render->m_renderQueue = queue.get();
+    CPGameObject* wheel = host.NewObject("wheel", object);
+    auto mesh = std::make_unique<CPRenderObject>(wheel);
+    mesh->GetLocalVertices().resize(3);
+    mesh->GetWorldVertices().resize(3);
+    mesh->GetIndices() = { 0, 1, 2 };
+    mesh->SetMaterial(material.get());
+    wheel->SetBody(mesh.get(), kBodyRenderObject);
+
+    Run("DrawDynamicObject(nil)");
+    EXPECT_TRUE(queue->GetFrameBlocks().empty());
+    Run("DrawDynamicObject(object)");
+    ASSERT_EQ(queue->GetFrameBlocks().size(), 1u);
+    EXPECT_EQ(queue->GetFrameBlocks().begin()->second->GetVertexTotal(), 3);
+    queue->GetFrameBlocks().begin()->second->Clear();
+    queue->GetFrameBlocks().clear();
+    object->SetVisible(false);
+    Run("DrawDynamicObject(object)");
+    EXPECT_TRUE(queue->GetFrameBlocks().empty());
+
+    render->m_renderQueue = hostQueue;
+    queue.reset();
+    wheel->SetBody(nullptr, kBodyGroup);
 }

@@ -1,5 +1,6 @@
 #include "Sound/PMusic.h"
 
+#include "MediaFixture.h"
 #include "SoundFixture.h"
 
 namespace
@@ -10,8 +11,9 @@ protected:
     void SetUp() override
     {
         SoundTest::SetUp();
-        m_root.MakeFile("Data/Music/theme.mp3", "music");
-        m_root.MakeFile("Data/Music/race.mp3", "more music");
+        m_root.MakeDirectory("Data/Music");
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/theme.mp3"), 2.0));
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/race.mp3"), 2.0));
     }
 
     static const PlatformDShow::GraphRecord& Graph(size_t index) { return *PlatformDShow::Graphs().at(index); }
@@ -99,6 +101,6 @@ TEST_F(Music, PathTooLongForTheWideBufferIsRefusedBeforeRendering)
     EXPECT_TRUE(PlatformDShow::Graphs().empty());
     EXPECT_FALSE(music.IsLoaded());
     // One character less fits with its terminating zero.
-    m_root.MakeFile("Data/Music/" + longName.substr(1), "music");
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/" + longName.substr(1)), 1.0));
     EXPECT_EQ(music.Play(longName.substr(1), false), S_OK);
 }

@@ -2,6 +2,7 @@
 
 #include "Sound/PMusic.h"
 #include "Sound/PSoundCache.h"
+#include "MediaFixture.h"
 #include "SoundFixture.h"
 
 #include <memory>
@@ -163,7 +164,8 @@ TEST_F(SoundManager, VolumesAreStoredAndApplied)
     EXPECT_EQ(PlatformDSound::RecordOf(a->GetBuffer())->volume, -437);
     EXPECT_EQ(PlatformDSound::RecordOf(b->GetBuffer())->volume, -437);
 
-    m_root.MakeFile("Data/Music/theme.mp3", "music");
+    m_root.MakeDirectory("Data/Music");
+    ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Music/theme.mp3"), 1.0));
     CPMusic music;
     g_Music = &music;
     ASSERT_TRUE(SUCCEEDED(music.Play("theme.mp3", true)));

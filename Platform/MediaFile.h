@@ -1,0 +1,64 @@
+// Audio and video files for the multimedia stand-ins: a file is opened through
+// the path layer and decoded with the system's media libraries. Video frames
+// come out one after another as 32-bit X8R8G8B8 pixels (the surfaces' format);
+// audio is only checked to decode, since a headless run plays no sound.
+// The media clock is the time the multimedia stand-ins play by: it stands
+// still until the host advances it with each frame.
+#pragma once
+
+#include "Platform/Win32.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace PlatformMedia
+{
+// The largest width or height of a video frame that is decoded.
+constexpr int kMaxFrameSide = 16384;
+
+class MediaFile
+{
+public:
+    MediaFile();
+    ~MediaFile();
+    MediaFile(const MediaFile&) = delete;
+    MediaFile& operator=(const MediaFile&) = delete;
+
+    // Opens a game path. S_OK when the file has a stream that decodes (its
+    // first frame is decoded), HRESULT_FILE_NOT_FOUND when the path layer
+    // cannot open it, VFW_E_UNKNOWN_FILE_TYPE for anything the libraries
+    // cannot decode. Opening again closes the previous file first.
+    HRESULT Open(const std::string& gamePath);
+    void Close();
+
+    bool HasVideo() const;
+    bool HasAudio() const;
+    // Of the video; 0 without video.
+    int Width() const;
+    int Height() const;
+    // Seconds; 0 when the file does not say.
+    double Duration() const;
+
+    // Decodes forward (or from the start again, for an earlier time) to the
+    // frame shown at `seconds` from the start and returns its number, 0 for
+    // the first; -1 before the first frame or without video. A time past
+    // the last frame keeps the last one.
+    int64_t FrameAt(double seconds);
+    // True once decoding found no frame after the current one.
+    bool AtLastFrame() const;
+    // The pixels of the frame FrameAt reached: Height() rows of Width() * 4
+    // bytes, top row first.
+    const std::vector<uint8_t>& Pixels() const;
+
+private:
+    struct Decoder;
+    std::unique_ptr<Decoder> m_decoder;
+};
+
+// Seconds the media clock has run since the last reset.
+double Clock();
+void AdvanceClock(double seconds);
+void ResetClock();
+}

@@ -1,0 +1,219 @@
+#include "Platform/AMStream.h"
+#include "Platform/DDraw.h"
+#include "Platform/MediaFile.h"
+
+#include "MediaFixture.h"
+#include "ScratchRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+const std::vector<uint32_t> kColours = { 0xFF0000, 0x00FF00, 0x0000FF };
+
+class MediaStream : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        PlatformAMStream::Reset();
+        PlatformMedia::ResetClock();
+        MediaFixture::VideoSpec spec;
+        spec.width = 6;
+        spec.height = 3;
+        spec.colours = kColours;
+        m_root.MakeDirectory("Data/Video");
+        ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/plain.avi"), spec));
+        spec.audio = true;
+        ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/sound.avi"), spec));
+        ASSERT_TRUE(MediaFixture::WriteMusic(m_root.Host("Data/Video/music.wav"), 0.5));
+        m_root.MakeFile("Data/Video/corrupt.avi", m_root.ReadFile("Data/Video/plain.avi").substr(0, 40));
+        m_root.MakeFile("Data/Video/text.avi", "not a video at all");
+    }
+
+    void TearDown() override
+    {
+        PlatformAMStream::Reset();
+        PlatformMedia::ResetClock();
+    }
+
+    ScratchRoot m_root;
+};
+
+// The colour of every pixel of a 32-bit frame, or -1 when they differ.
+int64_t SolidColour(const uint8_t* pixels, size_t count)
+{
+    uint32_t first = 0;
+    std::memcpy(&first, pixels, 4);
+    for (size_t i = 1; i < count; ++i) {
+        uint32_t pixel = 0;
+        std::memcpy(&pixel, pixels + i * 4, 4);
+        if ((pixel & 0xFFFFFF) != (first & 0xFFFFFF))
+            return -1;
+    }
+    return first & 0xFFFFFF;
+}
+}
+
+TEST_F(MediaStream, FileDecodesFramesByTimeAndStartsAgainForAnEarlierTime)
+{
+    PlatformMedia::MediaFile file;
+    ASSERT_EQ(file.Open("data\\video\\SOUND.avi"), S_OK);
+    EXPECT_TRUE(file.HasVideo());
+    EXPECT_TRUE(file.HasAudio());
+    EXPECT_EQ(file.Width(), 6);
+    EXPECT_EQ(file.Height(), 3);
+    EXPECT_NEAR(file.Duration(), 0.3, 1e-6);
+    struct Case
+    {
+        double time;
+        int64_t frame;
+    };
+    const Case cases[] = { { 0.0, 0 }, { 0.05, 0 }, { 0.1, 1 }, { 0.29, 2 }, { 5.0, 2 }, { 0.12, 1 }, { 0.0, 0 } };
+    for (const Case& c : cases) {
+        EXPECT_EQ(file.FrameAt(c.time), c.frame) << c.time;
+        ASSERT_EQ(file.Pixels().size(), 6u * 3u * 4u);
+        EXPECT_EQ(SolidColour(file.Pixels().data(), 18), kColours[static_cast<size_t>(c.frame)]) << c.time;
+    }
+
+    PlatformMedia::MediaFile music;
+    ASSERT_EQ(music.Open("Data\\Video\\music.wav"), S_OK);
+    EXPECT_FALSE(music.HasVideo());
+    EXPECT_TRUE(music.HasAudio());
+    EXPECT_NEAR(music.Duration(), 0.5, 1e-6);
+    EXPECT_EQ(music.FrameAt(0.0), -1);
+
+    const struct
+    {
+        const char* path;
+        HRESULT expected;
+    } failures[] = {
+        { "Data\\Video\\missing.avi", HRESULT_FILE_NOT_FOUND },
+        { "Data\\Video", HRESULT_FILE_NOT_FOUND },
+        { "Data\\Video\\corrupt.avi", VFW_E_UNKNOWN_FILE_TYPE },
+        { "Data\\Video\\text.avi", VFW_E_UNKNOWN_FILE_TYPE },
+    };
+    for (const auto& f : failures) {
+        PlatformMedia::MediaFile failed;
+        EXPECT_EQ(failed.Open(f.path), f.expected) << f.path;
+        EXPECT_FALSE(failed.HasVideo());
+        EXPECT_EQ(failed.FrameAt(0.0), -1);
+    }
+}
+
+TEST_F(MediaStream, SampleWritesEachFrameIntoTheSurfaceAsTheClockRuns)
+{
+    IDirectDraw* directDraw = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), S_OK);
+    IAMMultiMediaStream* stream = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_AMMultiMediaStream, nullptr, CLSCTX_INPROC_SERVER, IID_IAMMultiMediaStream,
+                               reinterpret_cast<void**>(&stream)),
+              S_OK);
+    ASSERT_EQ(stream->Initialize(STREAMTYPE_READ, 0, nullptr), S_OK);
+    ASSERT_EQ(stream->AddMediaStream(nullptr, &MSPID_PrimaryAudio, AMMSF_ADDDEFAULTRENDERER, nullptr), S_OK);
+    ASSERT_EQ(stream->AddMediaStream(directDraw, &MSPID_PrimaryVideo, 0, nullptr), S_OK);
+    EXPECT_EQ(stream->OpenFile(u"Data\\Video\\missing.avi", 0), HRESULT_FILE_NOT_FOUND);
+    ASSERT_EQ(stream->OpenFile(u"Data\\Video\\sound.avi", 0), S_OK);
+
+    IMediaStream* media = nullptr;
+    ASSERT_EQ(stream->GetMediaStream(MSPID_PrimaryVideo, &media), S_OK);
+    IDirectDrawMediaStream* video = nullptr;
+    ASSERT_EQ(media->QueryInterface(IID_IDirectDrawMediaStream, reinterpret_cast<void**>(&video)), S_OK);
+    DDSURFACEDESC description {};
+    description.dwSize = kDDSurfaceDescSize;
+    ASSERT_EQ(video->GetFormat(&description, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(description.dwWidth, 6u);
+    EXPECT_EQ(description.dwHeight, 3u);
+    IDirectDrawSurface* surface = nullptr;
+    ASSERT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), S_OK);
+    IDirectDrawStreamSample* sample = nullptr;
+    ASSERT_EQ(video->CreateSample(surface, nullptr, 0, &sample), S_OK);
+
+    EXPECT_EQ(sample->Update(0, nullptr, nullptr, 0), MS_E_NOTRUNNING);
+    ASSERT_EQ(stream->SetState(STREAMSTATE_RUN), S_OK);
+    auto surfaceColour = [&] {
+        DDSURFACEDESC locked {};
+        locked.dwSize = kDDSurfaceDescSize;
+        EXPECT_EQ(surface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), S_OK);
+        const int64_t colour = SolidColour(static_cast<const uint8_t*>(locked.lpSurface), 18);
+        EXPECT_EQ(surface->Unlock(nullptr), S_OK);
+        return colour;
+    };
+    // How far the clock moves (seconds), then the result and the colour shown.
+    struct Step
+    {
+        double advance;
+        HRESULT result;
+        int64_t colour;
+    };
+    const Step steps[] = {
+        { 0.0, S_OK, 0xFF0000 },         { 0.05, MS_S_NOUPDATE, 0xFF0000 }, { 0.05, S_OK, 0x00FF00 },
+        { 0.1, S_OK, 0x0000FF },         { 0.1, MS_S_ENDOFSTREAM, 0x0000FF },
+    };
+    for (const Step& step : steps) {
+        PlatformMedia::AdvanceClock(step.advance);
+        EXPECT_EQ(sample->Update(0, nullptr, nullptr, 0), step.result) << PlatformMedia::Clock();
+        EXPECT_EQ(surfaceColour(), step.colour) << PlatformMedia::Clock();
+    }
+    // Rewound, the stream plays from its first frame again; stopped, it stands.
+    ASSERT_EQ(stream->Seek(0), S_OK);
+    EXPECT_EQ(sample->Update(0, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(surfaceColour(), 0xFF0000);
+    ASSERT_EQ(stream->SetState(STREAMSTATE_STOP), S_OK);
+    PlatformMedia::AdvanceClock(1.0);
+    STREAM_TIME time = -1;
+    ASSERT_EQ(stream->GetTime(&time), S_OK);
+    EXPECT_EQ(time, 0);
+
+    // The graph runs the same stream and carries its volume.
+    IGraphBuilder* graph = nullptr;
+    ASSERT_EQ(stream->GetFilterGraph(&graph), S_OK);
+    IMediaControl* control = nullptr;
+    IBasicAudio* audio = nullptr;
+    ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)), S_OK);
+    ASSERT_EQ(graph->QueryInterface(IID_IBasicAudio, reinterpret_cast<void**>(&audio)), S_OK);
+    ASSERT_EQ(control->Run(), S_OK);
+    STREAM_STATE state = STREAMSTATE_STOP;
+    ASSERT_EQ(stream->GetState(&state), S_OK);
+    EXPECT_EQ(state, STREAMSTATE_RUN);
+    EXPECT_EQ(audio->put_Volume(-2214), S_OK);
+    const PlatformAMStream::StreamRecord& record = *PlatformAMStream::Streams().back();
+    EXPECT_EQ(record.volumes, std::vector<LONG>({ -2214 }));
+    EXPECT_EQ(record.openedPath, "Data\\Video\\sound.avi");
+
+    for (IUnknown* held : std::initializer_list<IUnknown*> { audio, control, graph, sample, video, media, stream,
+                                                             surface, directDraw })
+        held->Release();
+    EXPECT_EQ(record.liveObjects, 0);
+    EXPECT_EQ(PlatformDDraw::LiveSurfaces(), 0);
+    EXPECT_EQ(PlatformDDraw::LiveObjects(), 0);
+}
+
+TEST_F(MediaStream, WithoutAnAudioStreamTheGraphHasNoAudioAndBadFilesDoNotOpen)
+{
+    IAMMultiMediaStream* stream = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_AMMultiMediaStream, nullptr, CLSCTX_INPROC_SERVER, IID_IAMMultiMediaStream,
+                               reinterpret_cast<void**>(&stream)),
+              S_OK);
+    EXPECT_EQ(stream->OpenFile(u"Data\\Video\\plain.avi", 0), MS_E_NOTINIT);
+    ASSERT_EQ(stream->Initialize(STREAMTYPE_READ, 0, nullptr), S_OK);
+    ASSERT_EQ(stream->AddMediaStream(nullptr, &MSPID_PrimaryVideo, 0, nullptr), S_OK);
+    for (const char16_t* bad : { u"Data\\Video\\corrupt.avi", u"Data\\Video\\text.avi", u"Data\\Video\\music.wav" })
+        EXPECT_EQ(stream->OpenFile(bad, 0), VFW_E_UNKNOWN_FILE_TYPE);
+    EXPECT_EQ(stream->SetState(STREAMSTATE_RUN), MS_E_NOTINIT);
+    ASSERT_EQ(stream->OpenFile(u"Data\\Video\\plain.avi", 0), S_OK);
+    IGraphBuilder* graph = nullptr;
+    ASSERT_EQ(stream->GetFilterGraph(&graph), S_OK);
+    void* audio = nullptr;
+    EXPECT_EQ(graph->QueryInterface(IID_IBasicAudio, &audio), E_NOINTERFACE);
+    const PlatformAMStream::StreamRecord& record = *PlatformAMStream::Streams().back();
+    EXPECT_FALSE(record.audioAdded);
+    EXPECT_EQ(record.audioQueries, 1);
+    graph->Release();
+    stream->Release();
+    EXPECT_EQ(record.liveObjects, 0);
+}
