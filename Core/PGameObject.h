@@ -143,6 +143,12 @@ public:
         return m_children;
     }
     std::vector<CPDetailLevel>& GetDetailLevels() { return m_detailLevels; }
+    const std::vector<CPDetailLevel>& GetDetailLevels() const { return m_detailLevels; }
+    // Appends a detail level (the object may be null) shown from the distance.
+    void AddDetailLevel(const CPSmartPtr<CPGameObject>& object, int32_t distance)
+    {
+        m_detailLevels.push_back(CPDetailLevel{ object, distance });
+    }
 
     // --- Placement ---------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
+#include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
@@ -11,7 +12,9 @@
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Platform/GamePath.h"
+#include "Render/PAnimationManager.h"
 #include "Render/PParticleManager.h"
+#include "Render/PRenderObjectManager.h"
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
 
@@ -92,6 +95,8 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_TaskManager = m_taskManager.get();
     m_dispatcher = std::make_unique<CPCommandDispatcher>();
     g_CommandDispatcher = m_dispatcher.get();
+    m_globalTimer = std::make_unique<CPGlobalTimer>();
+    g_GlobalTimer = m_globalTimer.get();
     // The configuration first: the sound volumes come from it.
     m_config = std::make_unique<CPConfig>();
     m_config->Load(kConfigFileName);
@@ -102,6 +107,10 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    m_animationManager = std::make_unique<CPAnimationManager>();
+    g_AnimationManager = m_animationManager.get();
+    m_renderObjectManager = std::make_unique<CPRenderObjectManager>();
+    g_RenderObjectManager = m_renderObjectManager.get();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -134,6 +143,10 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    g_RenderObjectManager = nullptr;
+    m_renderObjectManager.reset();
+    g_AnimationManager = nullptr;
+    m_animationManager.reset();
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;
@@ -142,6 +155,8 @@ CPGameHost::~CPGameHost()
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
     m_config.reset();
+    g_GlobalTimer = nullptr;
+    m_globalTimer.reset(); // leaves the task list on its way out
     g_CommandDispatcher = nullptr;
     m_dispatcher.reset();
     g_TaskManager = nullptr;

@@ -13,11 +13,14 @@
 #include <vector>
 
 class CPActionMap;
+class CPAnimationManager;
 class CPCommandDispatcher;
 class CPConfig;
+class CPGlobalTimer;
 class CPCommandTarget;
 class CPGameObject;
 class CPParticleManager;
+class CPRenderObjectManager;
 class CPScriptObject;
 class CPTaskManager;
 
@@ -74,6 +77,9 @@ private:
     std::unique_ptr<CPConfig> m_config;
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
+    std::unique_ptr<CPGlobalTimer> m_globalTimer;
+    std::unique_ptr<CPAnimationManager> m_animationManager;
+    std::unique_ptr<CPRenderObjectManager> m_renderObjectManager;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

@@ -4,6 +4,7 @@
 #include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
+#include "Host/PHostDump.h"
 #include "Host/PHostFrame.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
@@ -184,6 +185,18 @@ int ShellLog(lua_State* L)
     return ScriptPushRecords(L, records, false);
 }
 
+int Dump(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object) {
+        lua_pushnil(L);
+        return 1;
+    }
+    const std::string text = DumpObjectTree(*object);
+    lua_pushlstring(L, text.data(), text.size());
+    return 1;
+}
+
 const luaL_reg kHostFunctions[] = {
     { "frame", ScriptGuard<Frame> },
     { "set_time_ms", ScriptGuard<SetTimeMs> },
@@ -196,6 +209,7 @@ const luaL_reg kHostFunctions[] = {
     { "read_file", ScriptGuard<ReadFile> },
     { "write_file", ScriptGuard<WriteFile> },
     { "shell_log", ScriptGuard<ShellLog> },
+    { "dump", ScriptGuard<Dump> },
     { nullptr, nullptr },
 };
 }

@@ -33,6 +33,9 @@
 //                               directory, show command name}. The host
 //                               only records them (VELTRIX_SHELL=record)
 //                               unless the environment asks otherwise.
+//   HOST.dump(object)           the canonical text of the object's tree, one
+//                               line per object in child order (see
+//                               PHostDump.h); nil for anything but an object.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
 // The interface only grows: later additions keep these functions as they are.

@@ -1,6 +1,7 @@
 // The main table: what menu and mission scripts call.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
@@ -114,7 +115,10 @@ int GetObjectSpeed(lua_State* L)
 }
 
 const luaL_reg g_ScriptMainTable[] = {
+    { "SetTemp", ScriptGuard<ScriptApi::SetTemp> },
     { "StopScript", ScriptGuard<StopScript> },
+    { "ClearTimer", ScriptGuard<ScriptApi::ClearTimer> },
+    { "SetActions", ScriptGuard<ScriptApi::SetActions> },
     { "PlaySpecialSound3D", ScriptGuard<ScriptApi::PlaySpecialSound3D> },
     { "PlaySpecialSound", ScriptGuard<ScriptApi::PlaySpecialSound> },
     { "DeactivateInterface", ScriptGuard<ScriptApi::DeactivateObject> },
@@ -139,11 +143,17 @@ const luaL_reg g_ScriptMainTable[] = {
     { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
     { "UpdateSoundPosition", ScriptGuard<ScriptApi::UpdateSoundPosition> },
     { "Clone", ScriptGuard<Clone> },
+    { "GetFullTime", ScriptGuard<ScriptApi::GetFullTime> },
     { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
     { "StopSpecialSound", ScriptGuard<ScriptApi::StopSpecialSound> },
     { "IsSpecialSoundPlaying", ScriptGuard<ScriptApi::IsSpecialSoundPlaying> },
+    { "GetTemp", ScriptGuard<ScriptApi::GetTemp> },
     { "StopPlayingMusic", ScriptGuard<ScriptApi::StopMusic> },
     { "UpdateActions", ScriptGuard<ScriptApi::UpdateActions> },
+    { "IsFileExists", ScriptGuard<ScriptApi::IsFileExists> },
+    { "GetTextureSize", ScriptGuard<ScriptApi::GetTextureSize> },
+    { "GoURL", ScriptGuard<ScriptApi::GoURL> },
+    { "GoURLlink", ScriptGuard<ScriptApi::GoURLlink> },
     { "StopMusic", ScriptGuard<ScriptApi::StopMusic> },
     { nullptr, nullptr },
 };

@@ -2,7 +2,9 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptDrawBindings.h"
 #include "Script/ScriptTables.h"
 
@@ -217,7 +219,9 @@ void ScriptApi::PlayAnimation(CPGameObject& object, const char* name, float spee
 }
 
 const luaL_reg g_ScriptObjectTable[] = {
+    { "GetDeltaTime", ScriptGuard<ScriptApi::GetDeltaTime> },
     { "AddRef", ScriptGuard<AddRef> },
+    { "DumpObjects", ScriptGuard<ScriptApi::DumpObjects> },
     { "Release", ScriptGuard<Release> },
     { "SendCommandByName", ScriptGuard<SendCommandByName> },
     { "SendCommandByObject", ScriptGuard<SendCommandByObject> },
@@ -228,15 +232,19 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "PointerToString", ScriptGuard<PointerToString> },
     { "StringToPointer", ScriptGuard<StringToPointer> },
     { "SetPTransformation", ScriptGuard<SetPTransformation> },
+    { "CheckString", ScriptGuard<ScriptApi::CheckString> },
     { "GetChildObject", ScriptGuard<GetChildObject> },
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
+    { "SplitString", ScriptGuard<ScriptApi::SplitString> },
+    { "LoadRenderObject", ScriptGuard<ScriptApi::LoadRenderObject> },
     { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
+    { "ToInt", ScriptGuard<ScriptApi::ToInt> },
     { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },
     { nullptr, nullptr },
 };

@@ -1,6 +1,7 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
@@ -55,6 +56,10 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "AddScore", ScriptGuard<ScriptApi::AddScore> },
+    { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
+    { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
+    { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
     { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
@@ -63,6 +68,9 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
+    { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
+    { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { nullptr, nullptr },
 };

@@ -11,6 +11,7 @@
 #include "Render/PRenderObject.h"
 #include "Render/PRenderQueue.h"
 #include "Script/ScriptBinding.h"
+#include "SceneFixtures.h"
 #include "ScratchRoot.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
@@ -187,6 +188,26 @@ TEST_F(ObjectBindings, ScriptReferencesMoveTheCount)
     ASSERT_TRUE(CPManagedObject::IsLive(copy));
     EXPECT_EQ(copy->GetRefCount(), 1);
     delete copy;
+}
+
+TEST_F(ObjectBindings, LoadRenderObjectBuildsTheDescribedTreeForTheScript)
+{
+    root.MakeFile("Data/Meshes/tri.msh", scene::MeshFile({ scene::Triangle("Tri") }, false));
+    root.MakeFile("Data/Meshes/tri.rdf", "mesh = tri.msh\n[tri]\ntype = 3\n");
+    Run("loaded = LoadRenderObject('tri.rdf', 20.9) missing = LoadRenderObject('none.rdf', 0)");
+    lua_State* L = host.GetLuaState();
+    lua_getglobal(L, "loaded");
+    auto* loaded = static_cast<CPManagedObject*>(lua_touserdata(L, -1));
+    lua_getglobal(L, "missing");
+    EXPECT_EQ(lua_touserdata(L, -1), nullptr); // no "wrong.rdf" either
+    lua_pop(L, 2);
+    ASSERT_TRUE(CPManagedObject::IsLive(loaded));
+    auto* tree = dynamic_cast<CPGameObject*>(loaded);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->GetName(), "tri");
+    EXPECT_EQ(tree->GetSourceName(), "tri.rdf");
+    std::string error;
+    EXPECT_FALSE(host.RunString("LoadRenderObject('tri.rdf', {})", "test", error));
 }
 
 TEST_F(ObjectBindings, DrawDynamicObjectQueuesTheVisibleTree)
