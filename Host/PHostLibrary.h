@@ -28,6 +28,12 @@
 //   HOST.write_file(path, bytes)
 //                               writes a file under the game root (making
 //                               its directories); true when it succeeded.
+//                               A failed write leaves no directory it made.
+//                               Paths are game paths: "..", a leading
+//                               separator or a drive stay at the root
+//                               ("../x" is "x" in the root). A path with a
+//                               NUL byte, or one that a symbolic link leads
+//                               out of the root, raises an error naming it.
 //   HOST.shell_log()            the calls handed to the system shell so far,
 //                               a list of records {verb, file, parameters,
 //                               directory, show command name}. The host

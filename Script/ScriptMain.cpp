@@ -8,6 +8,7 @@
 #include "Core/PGameObject.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
+#include "Vehicles/PPlayer.h"
 
 #include <cmath>
 #include <memory>
@@ -79,6 +80,18 @@ int GetBBoxInfo(lua_State* L)
     return 9;
 }
 
+// The impulse (x, y, z) at the vehicle's position; nothing for an object
+// that is not a vehicle.
+int ApplyImpulse(lua_State* L)
+{
+    CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1);
+    if (!vehicle)
+        return 0;
+    vehicle->ApplyImpulse(vehicle->GetPosition(),
+                          D3DXVECTOR3(ScriptReadFloat(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4)));
+    return 0;
+}
+
 // A plain game object made as a deep copy of the source, whatever the
 // source's class; the script holds the one reference. A null source gives
 // no result.
@@ -142,6 +155,7 @@ const luaL_reg g_ScriptMainTable[] = {
     { "SetRotation", ScriptGuard<SetRotation> },
     { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
     { "UpdateSoundPosition", ScriptGuard<ScriptApi::UpdateSoundPosition> },
+    { "ApplyImpulse", ScriptGuard<ApplyImpulse> },
     { "Clone", ScriptGuard<Clone> },
     { "GetFullTime", ScriptGuard<ScriptApi::GetFullTime> },
     { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
