@@ -8,6 +8,7 @@
 #include "Host/PHostDevice.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
+#include "Host/PHostRace.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
@@ -122,6 +123,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_physicManager->SetStepper(m_physicStepper.get());
     m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
     g_PhysicManager = m_physicManager.get();
+    CreateHostRace();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -154,6 +156,7 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    DestroyHostRace();
     g_RenderObjectManager = nullptr;
     m_renderObjectManager.reset();
     g_AnimationManager = nullptr;
