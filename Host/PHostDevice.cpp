@@ -2,6 +2,7 @@
 #include "Host/PHostDraw.h"
 
 #include "Core/PLog.h"
+#include "DynamicSky/VertexObject.h"
 #include "Platform/D3DX9Effect.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PEffectManager.h"
@@ -111,6 +112,8 @@ bool CreateHostRender(HWND window)
     host.render->m_renderQueue = host.queue;
     host.render->m_staticQueue = host.staticQueue;
     g_Render = host.render;
+    // The sky draws through the same device.
+    GetSkyDevice().device = host.device;
 
     // The resource caches, the effects' with its pool of shared effects.
     ID3DXEffectPool* pool = nullptr;
@@ -137,6 +140,8 @@ void DestroyHostRender()
     delete host.effects;
     if (g_Render == host.render)
         g_Render = nullptr;
+    if (GetSkyDevice().device == host.device)
+        GetSkyDevice().device = nullptr;
     // The render system lets go of its queues before they are destroyed.
     delete host.render;
     // The queues let go of their rings before those are destroyed.

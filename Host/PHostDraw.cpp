@@ -3,6 +3,7 @@
 #include "Core/PGameHost.h"
 #include "Core/PGameObject.h"
 #include "Core/PLog.h"
+#include "DynamicSky/Skyscape.h"
 #include "Render/PBaseCamera.h"
 #include "Render/PDeviceObject.h"
 #include "Render/PEffect.h"
@@ -522,6 +523,10 @@ HRESULT DrawFrame(CPRender& render)
         }
     }
     EmptyBlocks(render);
+    // The sky comes after the scene's batches and clears the depth buffer
+    // behind itself.
+    if (render.m_sky)
+        render.m_sky->Render(g_FrameTime);
     DrawLines(*device, render);
     DrawScreenEffects(*device, render);
     render.m_drawnObjects = 0;

@@ -1,8 +1,8 @@
 // The host's drawing of a frame, after the tasks: the render queues' batches
 // layer by layer (ascending layer id, each with its camera and transform)
 // through the dynamic buffer rings and the materials' effects, the hidden
-// bodies from their static buffers, the debug lines, then the fade, the
-// motion blur and the blur grid over the whole screen, and the present.
+// bodies from their static buffers, the sky, the debug lines, then the fade,
+// the motion blur and the blur grid over the whole screen, and the present.
 // Each queue draws through its own ring, which the host makes with the
 // device and gives back to it around a reset.
 #pragma once

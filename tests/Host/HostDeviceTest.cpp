@@ -152,6 +152,7 @@ TEST(HostRender, CreatesTheDeviceAndTheRenderSystem)
     EXPECT_EQ(device->PresentParameters().BackBufferFormat, D3DFMT_X8R8G8B8);
     EXPECT_EQ(render->m_maxAnisotropy, static_cast<int32_t>(device->Caps().MaxAnisotropy));
     EXPECT_EQ(render->m_fadeMax, 255);
+    EXPECT_EQ(GetSkyDevice().device, render->m_device);
     EXPECT_TRUE(render->GetRenderQueue());
     EXPECT_TRUE(render->GetStaticRenderQueue());
     EXPECT_NE(render->GetRenderQueue(), render->GetStaticRenderQueue());
@@ -164,6 +165,7 @@ TEST(HostRender, CreatesTheDeviceAndTheRenderSystem)
 
     DestroyHostRender();
     EXPECT_EQ(GetRender(), nullptr);
+    EXPECT_EQ(GetSkyDevice().device, nullptr);
     EXPECT_EQ(GetEffectManager(), nullptr);
     EXPECT_EQ(GetTextureManager(), nullptr);
     EXPECT_EQ(GetMaterialManager(), nullptr);

@@ -2,6 +2,7 @@
 
 #include "Core/PLog.h"
 #include "DeviceCallPrinter.h"
+#include "DynamicSky/Skyscape.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/D3DX9Effect.h"
 #include "Render/PEffectManager.h"
@@ -293,4 +294,37 @@ TEST_F(HostDraw, BodiesTheLevelRingRefusedGoThroughTheBatches)
     m_device->ClearLog();
     DrawFrame(*m_render);
     EXPECT_EQ(Drawing(), expected);
+}
+
+TEST_F(HostDraw, TheSkyIsRenderedEachFrameAfterTheScene)
+{
+    CPMaterial* lit = Material(20, "lit.fx");
+    CPGameObject* root = m_kit->Group("root");
+    m_kit->Mesh("tree", root, lit, 6, 6);
+    // A sky of one keyframe and one cloud state: a dome of 4 segments.
+    CPSkyscape* sky = new CPSkyscape();
+    sky->BuildDome(10.0f, 4, D3DXVECTOR3(0.0f, 0.0f, 0.0f), 1.0f);
+    sky->colourPointCount = 2;
+    sky->ringsPerColourStep = 1;
+    CPSkyKeyframe keyframe;
+    keyframe.duration = 10.0f;
+    keyframe.colourPoints.assign(2, D3DXVECTOR3(10.0f, 20.0f, 30.0f));
+    keyframe.fogColour = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    sky->keyframes.push_back(keyframe);
+    sky->cloudSet.entries.emplace_back();
+    sky->UpdateKeyframes();
+    m_render->m_sky = sky; // the render system destroys it
+    GetSkyDevice().device = m_device;
+
+    m_queue->AddObjectTree(root);
+    m_device->ClearLog();
+    DrawFrame(*m_render);
+    const std::vector<std::string> expected = { "SetTransform(2)", "Lock(6 vertices)",
+                                                "DrawIndexedPrimitive(4, 0, 0, 6, 0, 2)",
+                                                "Lock(10 vertices)", "DrawIndexedPrimitive(4, 0, 0, 10, 0, 8)",
+                                                "Present(0)" };
+    EXPECT_EQ(Drawing(), expected);
+    EXPECT_EQ(m_render->m_fogColour, 0xFF010203u);
+    EXPECT_EQ(m_device->CallsOf("Clear").size(), 2u); // the frame's, then the sky's depth
+    GetSkyDevice().device = nullptr;
 }

@@ -514,10 +514,10 @@ TEST_F(Render, EachSkyReplacesThePreviousOne)
 {
     m_render->LoadSky(3);
     ASSERT_NE(m_render->m_sky, nullptr);
-    EXPECT_EQ(CPDeviceObject::Count(), 1u);
+    EXPECT_EQ(CPDeviceObject::Count(), 2u); // the sky and its volume cloud
     EXPECT_EQ(CPDeviceObject::First(), m_render->m_sky);
     m_render->LoadSky(4);
-    EXPECT_EQ(CPDeviceObject::Count(), 1u);
+    EXPECT_EQ(CPDeviceObject::Count(), 2u);
     EXPECT_EQ(CPDeviceObject::First(), m_render->m_sky);
     // The render system's destruction takes the sky with it (checked in TearDown).
 }
