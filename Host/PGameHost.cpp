@@ -5,11 +5,14 @@
 #include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostFonts.h"
+#include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
+#include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
 #include "Render/PParticleManager.h"
 #include "Script/ScriptTables.h"
@@ -102,6 +105,10 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    ResetHostInput();
+    m_textManager = std::make_unique<CPTextManager>();
+    g_TextManager = m_textManager.get();
+    LoadHostFonts(*m_textManager);
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -134,6 +141,8 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    g_TextManager = nullptr;
+    m_textManager.reset(); // its fonts' materials before the render system
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

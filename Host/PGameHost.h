@@ -20,6 +20,7 @@ class CPGameObject;
 class CPParticleManager;
 class CPScriptObject;
 class CPTaskManager;
+class CPTextManager;
 
 class CPGameHost
 {
@@ -36,7 +37,8 @@ public:
     // objects (task manager, command dispatcher, configuration loaded from the
     // root's "config.cfg", the silent sound device with the sound manager and
     // the music task, the recording render device with the render system, the
-    // two video players, particle manager, action map); one host at a time.
+    // two video players, particle manager, action map, text manager with the
+    // fonts of the fonts file); one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<CPConfig> m_config;
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
+    std::unique_ptr<CPTextManager> m_textManager;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

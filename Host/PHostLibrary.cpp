@@ -5,6 +5,7 @@
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
+#include "Host/PHostInput.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
 #include "Platform/Clock.h"
@@ -184,6 +185,51 @@ int ShellLog(lua_State* L)
     return ScriptPushRecords(L, records, false);
 }
 
+int MouseMove(lua_State* L)
+{
+    HostMouseMove(static_cast<float>(luaL_checknumber(L, 1)), static_cast<float>(luaL_checknumber(L, 2)));
+    return 0;
+}
+
+int Click(lua_State* L)
+{
+    HostClick(lua_isnoneornil(L, 1) ? 0 : ScriptCheckInt(L, 1));
+    return 0;
+}
+
+int Key(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    lua_pushboolean(L, HostKey(name, lua_toboolean(L, 2) != 0));
+    return 1;
+}
+
+int KeyDown(lua_State* L)
+{
+    lua_pushboolean(L, HostKeyDown(luaL_checkstring(L, 1)));
+    return 1;
+}
+
+int Type(lua_State* L)
+{
+    size_t size = 0;
+    const char* text = luaL_checklstring(L, 1, &size);
+    HostType(std::string(text, size));
+    return 0;
+}
+
+// The typed character codes since the last call, as a list of numbers.
+int Typed(lua_State* L)
+{
+    const std::string typed = HostTakeTyped();
+    lua_createtable(L, static_cast<int>(typed.size()), 0);
+    for (size_t i = 0; i < typed.size(); ++i) {
+        lua_pushinteger(L, static_cast<unsigned char>(typed[i]));
+        lua_rawseti(L, -2, static_cast<int>(i + 1));
+    }
+    return 1;
+}
+
 const luaL_reg kHostFunctions[] = {
     { "frame", ScriptGuard<Frame> },
     { "set_time_ms", ScriptGuard<SetTimeMs> },
@@ -196,6 +242,12 @@ const luaL_reg kHostFunctions[] = {
     { "read_file", ScriptGuard<ReadFile> },
     { "write_file", ScriptGuard<WriteFile> },
     { "shell_log", ScriptGuard<ShellLog> },
+    { "mouse_move", ScriptGuard<MouseMove> },
+    { "click", ScriptGuard<Click> },
+    { "key", ScriptGuard<Key> },
+    { "key_down", ScriptGuard<KeyDown> },
+    { "type", ScriptGuard<Type> },
+    { "typed", ScriptGuard<Typed> },
     { nullptr, nullptr },
 };
 }

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
           libgtest-dev libgmock-dev libbenchmark-dev liblua5.1-0-dev libtinyxml-dev libstb-dev
-          libavformat-dev libavcodec-dev libswscale-dev libavutil-dev)
+          libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+          libfreetype-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do
