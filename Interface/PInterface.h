@@ -10,18 +10,17 @@
 
 #include "Core/PGameObject.h"
 #include "Core/PSmartPtr.h"
+#include "Interface/PEditBox.h"
 #include "Interface/PTextManager.h"
+#include "Interface/PWindow.h"
 #include "Platform/D3D9.h"
+#include "Render/PRenderObject.h"
 
 #include <cstdint>
 #include <list>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-class CPEditBox;
-class CPRenderObject;
-class CPWindow;
 
 // The category of the scripts that hear of the pointer.
 extern const char kInterfaceCategory[];

@@ -137,6 +137,14 @@ bool CPWindow::Load(CPTextParser& parser, float textureWidth, float textureHeigh
     return true;
 }
 
+void CPWindow::SetSize(float w, float h)
+{
+    vertices[0].position = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    vertices[1].position = D3DXVECTOR3(w, 0.0f, 0.0f);
+    vertices[2].position = D3DXVECTOR3(w, h, 0.0f);
+    vertices[3].position = D3DXVECTOR3(0.0f, h, 0.0f);
+}
+
 const CPVertex* CPWindow::GetVertices()
 {
     return vertices;

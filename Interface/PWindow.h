@@ -35,6 +35,8 @@ public:
                        float h, float u, float v, float du, float dv);
     // Reads one window line. Always true.
     virtual bool Load(CPTextParser& parser, float textureWidth, float textureHeight);
+    // New quad size in screen pixels; the texture rectangle stays.
+    void SetSize(float w, float h);
     virtual const CPVertex* GetVertices();
     virtual const uint16_t* GetIndices();
     virtual void SetVisible(bool visible);

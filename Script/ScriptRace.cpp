@@ -1,5 +1,6 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptTables.h"
 
@@ -55,6 +56,8 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
+    { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
     { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
@@ -63,6 +66,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { nullptr, nullptr },
 };
