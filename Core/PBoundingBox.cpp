@@ -57,11 +57,31 @@ void CPBoundingBox::Update()
     m_halfSize.x = ClampHalfSize(m_halfSize.x);
     m_halfSize.y = ClampHalfSize(m_halfSize.y);
     m_halfSize.z = ClampHalfSize(m_halfSize.z);
+    m_staleCorners = 0;
 
     if (IsAffine(m_world))
         UpdateAffine();
     else
         UpdateProjective();
+}
+
+void CPBoundingBox::UpdateExtents(const D3DXMATRIX& world)
+{
+    if (!IsAffine(world)) {
+        m_world = world;
+        Update();
+        return;
+    }
+    m_halfSize.x = ClampHalfSize(m_halfSize.x);
+    m_halfSize.y = ClampHalfSize(m_halfSize.y);
+    m_halfSize.z = ClampHalfSize(m_halfSize.z);
+    float centre[4];
+    float x[4];
+    float y[4];
+    float z[4];
+    PlaceAffine(world, centre, x, y, z);
+    SetAffineExtents(centre, x, y, z);
+    m_staleCorners = 1;
 }
 
 void CPBoundingBox::UpdateProjective()
@@ -96,17 +116,12 @@ void CPBoundingBox::UpdateAffine()
     // and the half size turns into three edge vectors x, y and z (the first
     // three rows scaled by the half size). Worked one coordinate at a time;
     // (&v.x)[i] is coordinate i of v, as D3DXVECTOR3's float* view gives it.
-    const D3DXMATRIX& w = m_world;
-    float centre[3];
-    float x[3];
-    float y[3];
-    float z[3];
-    for (int i = 0; i < 3; ++i) {
-        centre[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
-        x[i] = w.m[0][i] * m_halfSize.x;
-        y[i] = w.m[1][i] * m_halfSize.y;
-        z[i] = w.m[2][i] * m_halfSize.z;
-    }
+    float centre[4];
+    float x[4];
+    float y[4];
+    float z[4];
+    PlaceAffine(m_world, centre, x, y, z);
+    SetAffineExtents(centre, x, y, z);
     for (int i = 0; i < 3; ++i) {
         const float below = centre[i] - z[i];
         const float above = centre[i] + z[i];
@@ -120,10 +135,6 @@ void CPBoundingBox::UpdateAffine()
         (&m_corners[5].x)[i] = above - back;
         (&m_corners[6].x)[i] = above + front;
         (&m_corners[7].x)[i] = above + back;
-        // The extremes of the corners lie |x| + |y| + |z| from the centre.
-        const float reach = std::fabs(x[i]) + std::fabs(y[i]) + std::fabs(z[i]);
-        (&m_worldMin.x)[i] = centre[i] - reach;
-        (&m_worldMax.x)[i] = centre[i] + reach;
     }
 
     // Each face normal is (p2 - p0) x (p1 - p0), which for a parallelepiped
@@ -142,6 +153,27 @@ void CPBoundingBox::UpdateAffine()
     m_planes[3] = D3DXPLANE(-yz.x, -yz.y, -yz.z, D3DXVec3Dot(&yz, &m_corners[3]));
     m_planes[4] = D3DXPLANE(-zx.x, -zx.y, -zx.z, D3DXVec3Dot(&zx, &m_corners[0]));
     m_planes[5] = D3DXPLANE(xy.x, xy.y, xy.z, -D3DXVec3Dot(&xy, &m_corners[5]));
+}
+
+void CPBoundingBox::PlaceAffine(const D3DXMATRIX& w, float centre[4], float x[4], float y[4], float z[4]) const
+{
+    // Four lanes (the fourth unused) so that each line is one vector step.
+    for (int i = 0; i < 4; ++i) {
+        centre[i] = w.m[0][i] * m_centre.x + w.m[1][i] * m_centre.y + w.m[2][i] * m_centre.z + w.m[3][i];
+        x[i] = w.m[0][i] * m_halfSize.x;
+        y[i] = w.m[1][i] * m_halfSize.y;
+        z[i] = w.m[2][i] * m_halfSize.z;
+    }
+}
+
+void CPBoundingBox::SetAffineExtents(const float centre[3], const float x[3], const float y[3], const float z[3])
+{
+    for (int i = 0; i < 3; ++i) {
+        // The extremes of the corners lie |x| + |y| + |z| from the centre.
+        const float reach = std::fabs(x[i]) + std::fabs(y[i]) + std::fabs(z[i]);
+        (&m_worldMin.x)[i] = centre[i] - reach;
+        (&m_worldMax.x)[i] = centre[i] + reach;
+    }
 }
 
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,

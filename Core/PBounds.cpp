@@ -85,8 +85,12 @@ float Larger(float a, float b)
 bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
 {
     const float inverse = 1.0f / s._44;
-    const D3DXVECTOR3& low = bounds.m_min;
-    const D3DXVECTOR3& high = bounds.m_max;
+    // The bounds as they came: each axis below reads all of them, and the
+    // grown extremes are written to the bounds one coordinate at a time (a
+    // vector put together from separate stores would be read back slowly).
+    const CPBounds original = bounds;
+    const D3DXVECTOR3& low = original.m_min;
+    const D3DXVECTOR3& high = original.m_max;
     float grownLow[3];
     float grownHigh[3];
     for (int c = 0; c < 3; ++c) {
@@ -112,12 +116,12 @@ bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
             highest = highest > most ? highest : most;
         } else if (least == most) {
             // Every corner gives a zero: the last one stands.
-            const float value = ProjectCorner(bounds, s, 7, c, inverse);
+            const float value = ProjectCorner(original, s, 7, c, inverse);
             lowest = lowest < value ? lowest : value;
             highest = highest > value ? highest : value;
         } else {
             for (int k = 0; k < 8; ++k) {
-                const float value = ProjectCorner(bounds, s, k, c, inverse);
+                const float value = ProjectCorner(original, s, k, c, inverse);
                 lowest = lowest < value ? lowest : value;
                 highest = highest > value ? highest : value;
             }
@@ -125,8 +129,10 @@ bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
         grownLow[c] = lowest;
         grownHigh[c] = highest;
     }
-    bounds.m_min = D3DXVECTOR3(grownLow[0], grownLow[1], grownLow[2]);
-    bounds.m_max = D3DXVECTOR3(grownHigh[0], grownHigh[1], grownHigh[2]);
+    for (int c = 0; c < 3; ++c) {
+        bounds.m_min[c] = grownLow[c];
+        bounds.m_max[c] = grownHigh[c];
+    }
     return true;
 }
 }

@@ -8,7 +8,9 @@
 #include "Vehicles/PPhysicAnimatedBody.h"
 #include "Vehicles/PPhysicData.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -29,23 +31,26 @@ bool IsIdentity(const D3DXMATRIX& m)
 
 // out = a x b. Most scene matrices are affine; their product skips the terms
 // of the fourth column, which add exact zeros, so it equals the full product.
+// Each row is summed four columns at once (the fourth is then set) and stored
+// once: a product built in a temporary would be copied back through memory.
 void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& b)
 {
-    if (!IsAffine(a) || !IsAffine(b)) {
+    if (!IsAffine(a) || !IsAffine(b) || &out == &a || &out == &b) {
         D3DXMatrixMultiply(&out, &a, &b);
         return;
     }
-    D3DXMATRIX r;
     for (int row = 0; row < 4; ++row) {
         const float a0 = a.m[row][0], a1 = a.m[row][1], a2 = a.m[row][2];
-        for (int col = 0; col < 3; ++col)
-            r.m[row][col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
+        float r[4];
+        for (int col = 0; col < 4; ++col)
+            r[col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
+        if (row == 3) {
+            for (int col = 0; col < 4; ++col)
+                r[col] += b.m[3][col];
+        }
+        r[3] = row == 3 ? 1.0f : 0.0f;
+        std::memcpy(out.m[row], r, sizeof(r));
     }
-    r._41 += b._41;
-    r._42 += b._42;
-    r._43 += b._43;
-    r._44 = 1.0f;
-    out = r;
 }
 
 // Places a box on its owner: world = local x the owner's world.
@@ -56,6 +61,19 @@ void PlaceBox(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
     else
         MultiplyTransforms(box.m_world, box.m_local, ownerWorld);
     box.Update();
+}
+
+// The extents PlaceBox gives, without the corners and planes that only picks
+// and queries read; PlaceBox builds them when they are asked for.
+void PlaceBoxExtents(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
+{
+    if (IsIdentity(box.m_local)) {
+        box.UpdateExtents(ownerWorld);
+    } else {
+        D3DXMATRIX world;
+        MultiplyTransforms(world, box.m_local, ownerWorld);
+        box.UpdateExtents(world);
+    }
 }
 
 // Grows the minimum and maximum of bounds to hold those of other; centre and
@@ -119,8 +137,7 @@ std::string CPGameObject::GetTypeName() const
 void CPGameObject::CollectHierarchy(ObjectList& objects)
 {
     objects.emplace_back(this);
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->CollectHierarchy(objects);
+    ForEachChild([&objects](CPGameObject& child) { child.CollectHierarchy(objects); });
 }
 
 void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
@@ -128,8 +145,51 @@ void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
     if (!child)
         return;
     child->m_parent = this;
+    FileChild(child);
+}
+
+void CPGameObject::FileChild(const CPSmartPtr<CPGameObject>& child)
+{
+    CompactChildren();
+    child->m_childSlot = static_cast<uint32_t>(m_children.size());
+    ++child->m_timesFiled;
     m_children.push_back(child);
     m_childMap[child->m_name] = child;
+}
+
+void CPGameObject::ForgetChild(const CPGameObject& child)
+{
+    const size_t slot = child.m_childSlot;
+    if (child.m_timesFiled == 1 && !child.m_renamedSinceFiled && slot < m_children.size() &&
+        m_children[slot] == &child) {
+        m_children[slot] = nullptr;
+        ++m_emptyChildSlots;
+        const auto entry = m_childMap.find(child.m_name);
+        if (entry != m_childMap.end() && entry->second == &child)
+            m_childMap.erase(entry);
+        return;
+    }
+    // Filed more than once, or renamed by CopyFrom after it was filed: every
+    // place and every name entry that holds it.
+    for (CPSmartPtr<CPGameObject>& place : m_children) {
+        if (place == &child) {
+            place = nullptr;
+            ++m_emptyChildSlots;
+        }
+    }
+    for (auto entry = m_childMap.begin(); entry != m_childMap.end();)
+        entry = entry->second == &child ? m_childMap.erase(entry) : std::next(entry);
+}
+
+void CPGameObject::DropEmptyChildSlots() const
+{
+    m_children.erase(std::remove(m_children.begin(), m_children.end(), nullptr), m_children.end());
+    m_emptyChildSlots = 0;
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        CPGameObject& child = *m_children[i];
+        if (child.m_parent == this)
+            child.m_childSlot = static_cast<uint32_t>(i);
+    }
 }
 
 CPSmartPtr<CPGameObject> CPGameObject::FindPart(const std::string& name) const
@@ -143,8 +203,11 @@ CPSmartPtr<CPGameObject> CPGameObject::FindChild(const std::string& name) const
     const auto found = m_childMap.find(name);
     if (found != m_childMap.end())
         return found->second;
-    for (const CPSmartPtr<CPGameObject>& child : m_children) {
-        CPSmartPtr<CPGameObject> below = child->FindChild(name);
+    CompactChildren();
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        if (!m_children[i])
+            continue;
+        CPSmartPtr<CPGameObject> below = m_children[i]->FindChild(name);
         if (below)
             return below;
     }
@@ -218,11 +281,12 @@ void CPGameObject::UpdateTransform()
     MultiplyTransforms(m_worldMatrix, m_localMatrix, m_parentMatrix);
 
     for (CPBoundingBox& box : m_partBoxes)
-        PlaceBox(box, m_worldMatrix);
-    PlaceBox(m_ownBox, m_worldMatrix);
+        PlaceBoxExtents(box, m_worldMatrix);
+    PlaceBoxExtents(m_ownBox, m_worldMatrix);
     m_objectBounds.FromBox(m_ownBox);
     m_partBounds.FromParts(m_partBoxes);
 
+    CompactChildren();
     // Merge and Union per child would recompute centre and half size each
     // time; only the last values stand, so the children grow the extents and
     // the centres follow once below, with the same result.
@@ -250,31 +314,65 @@ void CPGameObject::UpdateTransform()
 
 void CPGameObject::PrefetchForChild(size_t index) const
 {
-    // Two children ahead the fields, one ahead the part boxes: their address
-    // is in the fields asked for one step earlier. The first two children's
-    // fields are asked for when the walk over the children begins.
+    // The fields kFieldsAhead children ahead, the part boxes kBoxesAhead
+    // ahead: their address is in fields asked for some steps earlier. The
+    // first children's fields are asked for when the walk begins.
+    constexpr size_t kFieldsAhead = 6;
+    constexpr size_t kBoxesAhead = 3;
     const size_t count = m_children.size();
     if (index == 0) {
-        m_children[0]->PrefetchFields();
-        if (count > 1)
-            m_children[1]->PrefetchFields();
+        for (size_t i = 0; i < kFieldsAhead && i < count; ++i)
+            m_children[i]->PrefetchFields();
     }
-    if (index + 2 < count)
-        m_children[index + 2]->PrefetchFields();
-    if (index + 1 < count) {
-        const std::vector<CPBoundingBox>& boxes = m_children[index + 1]->m_partBoxes;
-        PrefetchForWrite(boxes.data(), boxes.size() * sizeof(CPBoundingBox));
+    if (index + kFieldsAhead < count)
+        m_children[index + kFieldsAhead]->PrefetchFields();
+    if (index + kBoxesAhead < count) {
+        const std::vector<CPBoundingBox>& boxes = m_children[index + kBoxesAhead]->m_partBoxes;
+        if (!boxes.empty()) {
+            const char* begin = reinterpret_cast<const char*>(boxes.data());
+            PrefetchForWrite(begin, reinterpret_cast<const char*>(&boxes.back().m_world) - begin);
+        }
     }
 }
 
 void CPGameObject::PrefetchFields() const
 {
-    // The fields the transform update touches come first, the own box last.
+    // The fields the transform update touches come first, the own box last,
+    // and the box's own such fields end where its world matrix begins.
     const char* begin = reinterpret_cast<const char*>(this);
-    PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox + 1) - begin);
+    PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox.m_world) - begin);
 }
 
 // --- Boxes, flags, body ----------------------------------------------------
+
+const CPBoundingBox& CPGameObject::GetBoundingBox() const
+{
+    // The owner's world matrix is the one the last update placed the box by:
+    // only UpdateTransform changes it.
+    if (m_ownBox.HasStaleCorners())
+        PlaceBox(m_ownBox, m_worldMatrix);
+    return m_ownBox;
+}
+
+std::vector<CPBoundingBox>& CPGameObject::GetPartBoxes()
+{
+    BuildPartBoxes();
+    return m_partBoxes;
+}
+
+const std::vector<CPBoundingBox>& CPGameObject::GetPartBoxes() const
+{
+    BuildPartBoxes();
+    return m_partBoxes;
+}
+
+void CPGameObject::BuildPartBoxes() const
+{
+    for (CPBoundingBox& box : m_partBoxes) {
+        if (box.HasStaleCorners())
+            PlaceBox(box, m_worldMatrix);
+    }
+}
 
 void CPGameObject::SetBoundingBox(const CPBoundingBox& box)
 {
@@ -291,8 +389,7 @@ void CPGameObject::SetStatic(bool isStatic)
 void CPGameObject::SetShadow(bool shadow)
 {
     m_shadow = shadow ? 1 : 0;
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->SetShadow(shadow);
+    ForEachChild([shadow](CPGameObject& child) { child.SetShadow(shadow); });
     ForEachLaterDetailLevel(m_detailLevels, this, [shadow](CPGameObject& level) { level.SetShadow(shadow); });
 }
 

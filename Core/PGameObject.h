@@ -139,7 +139,11 @@ public:
     // The child of that name, else the first found below each child in turn.
     CPSmartPtr<CPGameObject> FindChild(const std::string& name) const;
     CPSmartPtr<CPGameObject> GetParent() const;
-    const ObjectList& GetChildren() const { return m_children; }
+    const ObjectList& GetChildren() const
+    {
+        CompactChildren();
+        return m_children;
+    }
     std::vector<CPDetailLevel>& GetDetailLevels() { return m_detailLevels; }
 
     // --- Placement ---------------------------------------------------------
@@ -177,9 +181,11 @@ public:
     // Takes the box as the object's own box and rebuilds the object bounds
     // from it.
     void SetBoundingBox(const CPBoundingBox& box);
-    const CPBoundingBox& GetBoundingBox() const { return m_ownBox; }
-    std::vector<CPBoundingBox>& GetPartBoxes() { return m_partBoxes; }
-    const std::vector<CPBoundingBox>& GetPartBoxes() const { return m_partBoxes; }
+    // The boxes with their corners and planes built: the transform update
+    // leaves them for the first reader.
+    const CPBoundingBox& GetBoundingBox() const;
+    std::vector<CPBoundingBox>& GetPartBoxes();
+    const std::vector<CPBoundingBox>& GetPartBoxes() const;
     // The part boxes of this object and all descendants.
     const CPBounds& GetPartBounds() const { return m_partBounds; }
     // The own boxes of this object and all descendants, widened by the
@@ -287,6 +293,33 @@ protected:
     CPCommandTarget* m_scriptHandler = nullptr;
 
 private:
+    // Appends the child and files it under its name; the child already names
+    // this object as its parent.
+    void FileChild(const CPSmartPtr<CPGameObject>& child);
+    // Takes a child that is being destroyed out of the children and the name
+    // map. Its place in the children is left empty until the next look at
+    // them, so that destroying many children does not shift the rest each
+    // time.
+    void ForgetChild(const CPGameObject& child);
+    void CompactChildren() const
+    {
+        if (m_emptyChildSlots)
+            DropEmptyChildSlots();
+    }
+    void DropEmptyChildSlots() const;
+    // Calls the action on each child in order, children added meanwhile
+    // included; the places of children destroyed meanwhile are passed over.
+    template <class Action>
+    void ForEachChild(Action action) const
+    {
+        CompactChildren();
+        for (size_t i = 0; i < m_children.size(); ++i) {
+            if (CPGameObject* child = m_children[i].Get())
+                action(*child);
+        }
+    }
+    // Builds the corners and planes that the last transform update left stale.
+    void BuildPartBoxes() const;
     void ClearStaticBelow();
     void AddTaskWithOrder(CPTask* task, int32_t order) const;
     void SendToHandler(const char* command, const std::string& params) const;
@@ -306,15 +339,18 @@ private:
     uint8_t m_hasPose = 0;
     D3DXVECTOR3 m_position;
     D3DXQUATERNION m_rotation;
-    D3DXMATRIX m_parentMatrix;
-    D3DXMATRIX m_localMatrix;
-    D3DXMATRIX m_worldMatrix;
     CPBounds m_partBounds;
     CPBounds m_objectBounds;
-    std::vector<CPBoundingBox> m_partBoxes;
-    ObjectList m_children;
+    D3DXMATRIX m_localMatrix;
+    D3DXMATRIX m_worldMatrix;
+    D3DXMATRIX m_parentMatrix;
+    // Corners and planes may be stale (see BuildPartBoxes).
+    mutable std::vector<CPBoundingBox> m_partBoxes;
+    // Null entries are the places of destroyed children, dropped by
+    // CompactChildren.
+    mutable ObjectList m_children;
     std::vector<CPDetailLevel> m_detailLevels;
-    CPBoundingBox m_ownBox;
+    mutable CPBoundingBox m_ownBox;
 
     D3DXMATRIX m_pose;
     int32_t m_flameType = kNoFlame;
@@ -329,6 +365,14 @@ private:
     CPSmartPtr<CPPartAnimation> m_currentAnimation;
     std::unordered_map<std::string, CPSmartPtr<CPGameObject>> m_childMap;
     CPGameObject* m_parent = nullptr;
+    // Empty places in m_children.
+    mutable uint32_t m_emptyChildSlots = 0;
+    // This object's place in its parent's children, how often it was filed as
+    // a child, and whether it was renamed after being filed: a child filed
+    // once under its present name is found at its place and under its name.
+    uint32_t m_childSlot = 0;
+    uint32_t m_timesFiled = 0;
+    uint8_t m_renamedSinceFiled = 0;
     std::string m_name;
     std::string m_param;
     std::string m_descriptionName;

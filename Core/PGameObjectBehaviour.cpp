@@ -18,9 +18,7 @@
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPhysicData.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 namespace
 {
@@ -37,15 +35,8 @@ CPGameObject::~CPGameObject()
 {
     Deactivate();
 
-    if (m_parent) {
-        ObjectList& siblings = m_parent->m_children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-        // Normally one entry under its name; an object renamed by CopyFrom
-        // after it was added may stand under its old name.
-        auto& named = m_parent->m_childMap;
-        for (auto entry = named.begin(); entry != named.end();)
-            entry = entry->second == this ? named.erase(entry) : std::next(entry);
-    }
+    if (m_parent)
+        m_parent->ForgetChild(*this);
     for (const CPSmartPtr<CPGameObject>& child : m_children) {
         if (child && child->m_parent == this)
             child->m_parent = nullptr;
@@ -91,8 +82,7 @@ void CPGameObject::Activate(int32_t order)
         if (!particles->IsRunning())
             AddTaskWithOrder(particles, order);
     }
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->Activate(order);
+    ForEachChild([order](CPGameObject& child) { child.Activate(order); });
     if (m_scriptHandler) {
         AddTaskWithOrder(m_scriptHandler, order);
         // The script holds the object by its handle from now on.
@@ -110,8 +100,7 @@ void CPGameObject::Deactivate()
     m_active = 0;
     if (m_currentAnimation)
         m_currentAnimation->Stop();
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->Deactivate();
+    ForEachChild([](CPGameObject& child) { child.Deactivate(); });
     SendToHandler(kCommandDeleteObject, HandleToString(this));
 }
 
@@ -140,8 +129,7 @@ void CPGameObject::SetAnimation(const CPAnimationRequest& request, bool restart)
 {
     if (m_kind == kBodyAnimatedObject && m_body)
         static_cast<CPAnimatedObject*>(m_body.Get())->SetAnimation(request, restart);
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->SetAnimation(request, restart);
+    ForEachChild([&request, restart](CPGameObject& child) { child.SetAnimation(request, restart); });
 }
 
 // --- Events ----------------------------------------------------------------
@@ -149,8 +137,7 @@ void CPGameObject::SetAnimation(const CPAnimationRequest& request, bool restart)
 void CPGameObject::ClearStaticBelow()
 {
     m_static = 0;
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->ClearStaticBelow();
+    ForEachChild([](CPGameObject& child) { child.ClearStaticBelow(); });
 }
 
 void CPGameObject::SetScriptHandler(CPCommandTarget* handler)
@@ -181,6 +168,7 @@ bool CPGameObject::RayPick(CPRayQuery& query)
         return false;
 
     bool hit = false;
+    BuildPartBoxes();
     for (const CPBoundingBox& box : m_partBoxes) {
         if (box.IntersectRay(query.origin, query.direction, query.distance, query.hitPlane))
             hit = true;
@@ -190,10 +178,10 @@ bool CPGameObject::RayPick(CPRayQuery& query)
         query.hitOwner = GetHandlerOwner();
         query.hitPoint = query.origin + query.direction * query.distance;
     }
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        if (m_children[i]->RayPick(query))
+    ForEachChild([&query, &hit](CPGameObject& child) {
+        if (child.RayPick(query))
             hit = true;
-    }
+    });
     return hit;
 }
 
@@ -240,8 +228,7 @@ void CPGameObject::AttachFlame()
         }
         m_flameType = kNoFlame;
     }
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->AttachFlame();
+    ForEachChild([](CPGameObject& child) { child.AttachFlame(); });
 }
 
 void CPGameObject::ApplyMaterial()
@@ -252,8 +239,7 @@ void CPGameObject::ApplyMaterial()
         else if (m_kind == kBodyAnimatedObject)
             static_cast<CPAnimatedObject*>(m_body.Get())->SetMaterial(m_material);
     }
-    for (size_t i = 0; i < m_children.size(); ++i)
-        m_children[i]->ApplyMaterial();
+    ForEachChild([](CPGameObject& child) { child.ApplyMaterial(); });
 }
 
 // --- Copying ---------------------------------------------------------------
@@ -328,13 +314,12 @@ void CPGameObject::CopyFrom(const CPSmartPtr<CPGameObject>& sourcePtr)
         AddAnimation(entry.first, animation);
     }
 
-    for (const CPSmartPtr<CPGameObject>& sourceChild : source.m_children) {
-        CPSmartPtr<CPGameObject> child(new CPGameObject(sourceChild->m_name));
+    source.ForEachChild([this](CPGameObject& sourceChild) {
+        CPSmartPtr<CPGameObject> child(new CPGameObject(sourceChild.m_name));
         child->m_parent = this;
-        child->CopyFrom(sourceChild);
-        m_children.push_back(child);
-        m_childMap[child->m_name] = child;
-    }
+        child->CopyFrom(CPSmartPtr<CPGameObject>(&sourceChild));
+        FileChild(child);
+    });
 
     m_shadowMaterial = source.m_shadowMaterial;
     m_material = source.m_material;
@@ -348,6 +333,8 @@ void CPGameObject::CopyFrom(const CPSmartPtr<CPGameObject>& sourcePtr)
     m_hasPose = source.m_hasPose;
     m_transformUpdated = 0;
     m_dirty = 1;
+    if (m_timesFiled > 0 && m_name != source.m_name)
+        m_renamedSinceFiled = 1;
     m_name = source.m_name;
     m_visible = source.m_visible;
     m_static = source.m_static;

@@ -9,6 +9,7 @@
 #include "Platform/Win32.h"
 
 #include <cstdint>
+#include <list>
 
 class CPTaskManager;
 
@@ -47,5 +48,9 @@ protected:
 
 private:
     friend class CPTaskManager;
-    CPTaskManager* m_listedIn = nullptr; // the manager whose list holds the task
+    // While listed: the manager whose list holds the task, the task's node in
+    // that list and the order it was listed under.
+    CPTaskManager* m_listedIn = nullptr;
+    std::list<CPSmartPtr<CPTask>>::iterator m_listNode;
+    int32_t m_listedOrder = 0;
 };

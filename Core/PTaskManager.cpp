@@ -26,20 +26,28 @@ BYTE CPTaskManager::AddTask(CPSmartPtr<CPTask> task)
     // its one node; the node moves to the task's new place.
     TaskList moved;
     if (CPTaskManager* holder = task->m_listedIn) {
-        const auto node = holder->Find(task.Get());
-        if (node != holder->m_tasks.end())
-            moved.splice(moved.end(), holder->m_tasks, node);
+        holder->LeaveRun(task->m_listNode);
+        moved.splice(moved.end(), holder->m_tasks, task->m_listNode);
     }
 
+    // Before the first task of a greater order, which is where a walk from
+    // the head past every order not greater than this one would stop.
     const int32_t order = task->GetOrder();
-    auto place = m_tasks.begin();
-    while (place != m_tasks.end() && (*place)->GetOrder() <= order)
-        ++place;
-    if (moved.empty())
-        m_tasks.insert(place, task);
-    else
+    const auto greater = m_runs.upper_bound(order);
+    const TaskList::iterator place = greater == m_runs.end() ? m_tasks.end() : greater->second.first;
+    TaskList::iterator node;
+    if (moved.empty()) {
+        node = m_tasks.insert(place, task);
+    } else {
+        node = moved.begin();
         m_tasks.splice(place, moved);
+    }
+    OrderRun& run = m_runs[order];
+    if (run.count++ == 0)
+        run.first = node;
     task->m_listedIn = this;
+    task->m_listNode = node;
+    task->m_listedOrder = order;
     return 1;
 }
 
@@ -51,21 +59,25 @@ void CPTaskManager::KillAllTasks()
 
 CPTaskManager::TaskList::const_iterator CPTaskManager::RemoveTask(TaskList::const_iterator position)
 {
-    (*position)->m_listedIn = nullptr;
-    return m_tasks.erase(position);
+    // An empty erase turns the position into a node that can be changed.
+    const TaskList::iterator node = m_tasks.erase(position, position);
+    LeaveRun(node);
+    (*node)->m_listedIn = nullptr;
+    return m_tasks.erase(node);
 }
 
 void CPTaskManager::Unlist(CPTask* task)
 {
-    const auto position = Find(task);
-    if (position != m_tasks.end())
-        RemoveTask(position);
+    RemoveTask(task->m_listNode);
 }
 
-CPTaskManager::TaskList::iterator CPTaskManager::Find(const CPTask* task)
+void CPTaskManager::LeaveRun(TaskList::iterator node)
 {
-    auto position = m_tasks.begin();
-    while (position != m_tasks.end() && position->Get() != task)
-        ++position;
-    return position;
+    const auto run = m_runs.find((*node)->m_listedOrder);
+    if (run == m_runs.end())
+        return;
+    if (--run->second.count == 0)
+        m_runs.erase(run);
+    else if (run->second.first == node)
+        ++run->second.first;
 }

@@ -8,7 +8,10 @@
 #include "Core/PTask.h"
 #include "Platform/Win32.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <list>
+#include <map>
 
 class CPTaskManager
 {
@@ -42,12 +45,24 @@ public:
 
 private:
     friend class CPTask;
+
+    // The tasks listed under one order stand together in the list: the first
+    // of them and how many there are.
+    struct OrderRun
+    {
+        TaskList::iterator first;
+        size_t count = 0;
+    };
+
     // Forgets a task that is being destroyed.
     void Unlist(CPTask* task);
-    TaskList::iterator Find(const CPTask* task);
+    // Takes the node out of the index of runs; the list itself is unchanged.
+    void LeaveRun(TaskList::iterator node);
 
     HWND m_windowHandle = nullptr;
     TaskList m_tasks;
+    // Every order in the list, so that a task finds its place without a walk.
+    std::map<int32_t, OrderRun> m_runs;
 };
 
 extern CPTaskManager* g_TaskManager;

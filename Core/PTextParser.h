@@ -31,10 +31,6 @@ public:
     int32_t GetLineCount() const { return m_lineCount; }
 
 private:
-    // The bytes up to the next line feed or zero byte (there must be bytes
-    // left); steps over the terminator.
-    const char* ReadRawLine(size_t& length);
-
     const char* m_data;
     int32_t m_size;
     int32_t m_position = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -28,18 +29,24 @@ CPTokenizer::CPTokenizer(const std::string& text, const std::string& separator, 
     : m_separator(separator)
     , m_quote(quote)
 {
+    Begin(text);
+}
+
+CPTokenizer::CPTokenizer(std::string&& text, const std::string& separator, BYTE quote)
+    : m_ownText(std::move(text))
+    , m_separator(separator)
+    , m_quote(quote)
+{
+    Begin(m_ownText);
+}
+
+void CPTokenizer::Begin(const std::string& text)
+{
     const char* begin = text.data();
     const char* end = begin + text.size();
     TrimBounds(begin, end);
+    m_text = begin;
     m_length = static_cast<size_t>(end - begin);
-    char* copy = m_inlineText;
-    if (m_length > kInlineText) {
-        m_heapText.reset(new char[m_length]);
-        copy = m_heapText.get();
-    }
-    if (m_length > 0)
-        std::memcpy(copy, begin, m_length);
-    m_text = copy;
 
     m_hasStops = !m_separator.empty() || m_quote;
     const char first = m_separator.empty() ? '"' : m_separator[0];
@@ -99,14 +106,20 @@ BYTE CPTokenizer::NextToken(std::string& token)
         const char* begin = text + start;
         const char* end = text + stop;
         TrimToken(begin, end);
-        token.clear();
-        token.append(begin, static_cast<size_t>(end - begin));
+        token.assign(begin, static_cast<size_t>(end - begin));
         m_position = stop < length ? stop + 1 : length;
         return 1;
     }
 
     // Quotes or a longer separator: character by character from the stop.
-    token.assign(text + start, stop - start);
+    // The blanks that lead the token are left out now rather than copied and
+    // trimmed away later.
+    const char* lead = text + start;
+    const char* const plainEnd = text + stop;
+    while (lead < plainEnd && IsSpace(*lead))
+        ++lead;
+    const size_t skipped = static_cast<size_t>(lead - (text + start));
+    token.assign(lead, static_cast<size_t>(plainEnd - lead));
     // The characters matched so far are the separator's first `matched`
     // characters, so the pending text needs no buffer of its own.
     size_t matched = 0;
@@ -144,6 +157,11 @@ BYTE CPTokenizer::NextToken(std::string& token)
         }
     }
     m_position = position;
-    TrimToken(token);
+    if (skipped == 0)
+        TrimToken(token);
+    else if (token.empty() && skipped == 1 && text[start] == ' ')
+        token.assign(1, ' '); // the whole token was one space
+    else if (!token.empty() && (IsSpace(token.front()) || IsSpace(token.back())))
+        TrimString(token);
     return 1;
 }

@@ -11,14 +11,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 class CPTokenizer
 {
 public:
-    // An empty separator never matches: the whole text is one token.
+    // An empty separator never matches: the whole text is one token. The
+    // tokenizer reads the caller's text where it lies: it must outlive the
+    // tokenizer unchanged (tokens are not to be read into it).
     CPTokenizer(const std::string& text, const std::string& separator, BYTE quote);
+    // A temporary text is kept by the tokenizer itself.
+    CPTokenizer(std::string&& text, const std::string& separator, BYTE quote);
     virtual ~CPTokenizer();
     CPTokenizer(const CPTokenizer&) = delete;
     CPTokenizer& operator=(const CPTokenizer&) = delete;
@@ -27,15 +30,15 @@ public:
     BYTE NextToken(std::string& token);
 
 private:
+    // Trims the text to split and prepares the stops.
+    void Begin(const std::string& text);
     // End of the run of plain characters from `from`: those that neither
     // start a separator nor, with grouping on, are a quote.
     size_t PlainRunEnd(size_t from) const;
 
-    // The trimmed copy of the text: in the object itself when it is short (a
-    // tokenizer is usually built for one line), else on the heap.
-    static constexpr size_t kInlineText = 112;
-    char m_inlineText[kInlineText];
-    std::unique_ptr<char[]> m_heapText;
+    // The text of a temporary, kept here.
+    std::string m_ownText;
+    // The trimmed text to split.
     const char* m_text;
     size_t m_length;
     std::string m_separator;

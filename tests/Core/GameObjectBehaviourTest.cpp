@@ -395,6 +395,23 @@ TEST_F(GameObjectBehaviour, RayPickFindsTheNearestHit)
     EXPECT_EQ(shortRay.distance, 3);
 }
 
+// Each pick sees the boxes where the last transform update put them.
+TEST_F(GameObjectBehaviour, RayPickFollowsAMovedObject)
+{
+    CPGameObject* scene = m_pool.Make("scene");
+    CPGameObject* wall = m_pool.Make("wall", scene);
+    wall->GetPartBoxes().push_back(UnitPart(D3DXVECTOR3(5, 0, 0)));
+    for (const float x : { 0.0f, 2.0f, -1.5f }) {
+        scene->SetPosition(D3DXVECTOR3(x, 0, 0));
+        scene->UpdateTransform();
+        CPRayQuery query;
+        query.direction = D3DXVECTOR3(1, 0, 0);
+        query.distance = 100;
+        EXPECT_TRUE(scene->RayPick(query));
+        EXPECT_NEAR(query.distance, 4.5f + x, 1e-5f);
+    }
+}
+
 TEST_F(GameObjectBehaviour, RayPickSkipsExcludedAndMissedSubtrees)
 {
     CPGameObject* scene = m_pool.Make("scene");

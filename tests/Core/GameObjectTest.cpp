@@ -1,8 +1,15 @@
 // Game object hierarchy, placement, transforms, boxes and bounds.
 #include "Core/PGameObject.h"
 #include "GameObjectTrees.h"
+#include "Platform/CRand.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -284,4 +291,134 @@ TEST(GameObject, DestructionLeavesTheParentAndOrphansTheChildren)
     pool.Destroy(first);
     EXPECT_EQ(root->FindPart("twin"), second);
     EXPECT_EQ(root->GetChildren().size(), 2u);
+}
+
+// Children of repeated names made, filed twice, renamed by a copy and
+// destroyed in a random mix, looked at only now and then; whenever they are
+// looked at, the children keep their order and each name finds the child
+// last filed under it that still lives.
+TEST(GameObject, DestroyedChildrenLeaveOnlyTheirOwnPlacesAndNames)
+{
+    ObjectPool pool;
+    CPGameObject* root = pool.Make("root");
+    std::vector<CPGameObject*> alive;
+    std::vector<CPGameObject*> order;
+    std::map<std::string, CPGameObject*> names;
+    const auto forget = [&](CPGameObject* child) {
+        order.erase(std::remove(order.begin(), order.end(), child), order.end());
+        for (auto entry = names.begin(); entry != names.end();)
+            entry = entry->second == child ? names.erase(entry) : std::next(entry);
+    };
+    crt::srand(9);
+    for (int step = 0; step < 2000; ++step) {
+        const int action = crt::rand() % 10;
+        if (action < 5 || alive.empty()) {
+            const std::string name = "part_" + std::to_string(crt::rand() % 40);
+            CPGameObject* child = pool.Make(name, root);
+            alive.push_back(child);
+            order.push_back(child);
+            names[name] = child;
+        } else if (action == 5) {
+            CPGameObject* child = alive[static_cast<size_t>(crt::rand()) % alive.size()];
+            root->AddChild(child);
+            order.push_back(child);
+            names[child->GetName()] = child;
+        } else if (action == 6) {
+            // Renamed: it stays filed under the name it had.
+            CPGameObject* child = alive[static_cast<size_t>(crt::rand()) % alive.size()];
+            CPGameObject* other = pool.Make("other_" + std::to_string(crt::rand() % 5));
+            child->CopyFrom(other);
+            pool.Destroy(other);
+        } else {
+            const size_t pick = static_cast<size_t>(crt::rand()) % alive.size();
+            CPGameObject* child = alive[pick];
+            alive.erase(alive.begin() + static_cast<std::ptrdiff_t>(pick));
+            forget(child);
+            pool.Destroy(child);
+        }
+        if (crt::rand() % 8 != 0)
+            continue;
+        const CPGameObject::ObjectList& children = root->GetChildren();
+        ASSERT_EQ(children.size(), order.size()) << "step " << step;
+        for (size_t i = 0; i < order.size(); ++i)
+            ASSERT_EQ(children[i], order[i]) << "step " << step;
+        for (int n = 0; n < 40; ++n) {
+            const std::string name = "part_" + std::to_string(n);
+            const auto entry = names.find(name);
+            ASSERT_EQ(root->FindPart(name).Get(), entry == names.end() ? nullptr : entry->second) << name;
+        }
+    }
+}
+
+namespace
+{
+// The box as a full update under its stored world matrix leaves it.
+void ExpectBuiltAsUpdated(const CPBoundingBox& box)
+{
+    ASSERT_FALSE(box.HasStaleCorners());
+    CPBoundingBox updated = box;
+    updated.Update();
+    EXPECT_EQ(std::memcmp(box.m_corners, updated.m_corners, sizeof(box.m_corners)), 0);
+    EXPECT_EQ(std::memcmp(box.m_planes, updated.m_planes, sizeof(box.m_planes)), 0);
+    EXPECT_EQ(box.m_worldMin, updated.m_worldMin);
+    EXPECT_EQ(box.m_worldMax, updated.m_worldMax);
+}
+}
+
+// Boxes on their owner (unmoved, moved, turned, and under a projective
+// placement) read after a transform update and again after the owner moved:
+// each box is placed by local x the owner's world, its corners and planes are
+// those a full update gives, and the part bounds agree with its extents.
+TEST(GameObject, BoxesReadAfterAnUpdateAreFullyPlaced)
+{
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 0.5f, -2, 3);
+    D3DXMATRIX turned;
+    D3DXMatrixRotationYawPitchRoll(&turned, 0.3f, -0.7f, 1.1f);
+    turned._41 = 1;
+    D3DXMATRIX projective;
+    D3DXMatrixIdentity(&projective);
+    projective._34 = 0.25f;
+    const D3DXMATRIX* const locals[] = { nullptr, &moved, &turned, &projective };
+
+    ObjectPool pool;
+    CPGameObject* root = pool.Make("root");
+    CPGameObject* object = pool.Make("object", root);
+    for (const D3DXMATRIX* local : locals) {
+        CPBoundingBox box(D3DXVECTOR3(0.1f, 0.2f, -0.3f), D3DXVECTOR3(0.5f, 0.0004f, 2));
+        if (local)
+            box.m_local = *local;
+        object->GetPartBoxes().push_back(box);
+    }
+    CPBoundingBox own(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(1, 2, 3));
+    own.m_local = turned;
+    object->SetBoundingBox(own);
+    object->SetRotation(TurnAboutZ(0.4f));
+
+    for (const float x : { 3.0f, -7.5f }) {
+        SCOPED_TRACE(x);
+        root->SetPosition(D3DXVECTOR3(x, 1, 2));
+        root->UpdateTransform();
+        const CPBounds walked = object->GetPartBounds();
+        const std::vector<CPBoundingBox>& boxes = object->GetPartBoxes();
+        D3DXVECTOR3 low = boxes[0].m_worldMin;
+        D3DXVECTOR3 high = boxes[0].m_worldMax;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            SCOPED_TRACE(i);
+            ExpectBuiltAsUpdated(boxes[i]);
+            D3DXMATRIX expected = object->GetWorldMatrix();
+            if (locals[i])
+                D3DXMatrixMultiply(&expected, locals[i], &object->GetWorldMatrix());
+            for (int r = 0; r < 4; ++r) {
+                for (int c = 0; c < 4; ++c)
+                    EXPECT_NEAR(boxes[i].m_world.m[r][c], expected.m[r][c], 1e-5f);
+            }
+            D3DXVec3Minimize(&low, &low, &boxes[i].m_worldMin);
+            D3DXVec3Maximize(&high, &high, &boxes[i].m_worldMax);
+        }
+        EXPECT_EQ(walked.m_min, low);
+        EXPECT_EQ(walked.m_max, high);
+        ExpectBuiltAsUpdated(object->GetBoundingBox());
+        EXPECT_EQ(object->GetBoundingBox().m_worldMin, object->GetObjectBounds().m_min);
+    }
 }

@@ -1,8 +1,11 @@
 #include "Core/PObjUpdater.h"
 #include "Core/PTaskManager.h"
+#include "Host/PHostFrame.h"
+#include "Platform/CRand.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -181,4 +184,56 @@ TEST(ObjUpdater, CallsItsMemberOncePerUpdate)
 
     CPObjUpdater unbound(static_cast<CCounter*>(nullptr), &CCounter::Step);
     unbound.Update(); // nothing to call
+}
+
+// Many tasks of few orders listed, moved, dropped by the frame loop and
+// destroyed in a random mix; after every step the list matches a plain model
+// of the rule: each task goes after every task whose order is not greater.
+TEST(TaskManager, MixedListingsKeepTheOrderRule)
+{
+    CPTaskManager manager;
+    std::vector<std::unique_ptr<CNamedTask>> tasks;
+    std::vector<const CPTask*> model;
+    const auto listInModel = [&model](const CPTask* task) {
+        auto place = model.begin();
+        while (place != model.end() && (*place)->GetOrder() <= task->GetOrder())
+            ++place;
+        model.insert(place, task);
+    };
+    const auto listed = [&manager] {
+        std::vector<const CPTask*> list;
+        for (const CPSmartPtr<CPTask>& task : manager.GetTasks())
+            list.push_back(task.Get());
+        return list;
+    };
+    CPTaskManager* const saved = g_TaskManager;
+    g_TaskManager = &manager;
+    crt::srand(3);
+    for (int step = 0; step < 3000; ++step) {
+        const int action = crt::rand() % 10;
+        if (action < 5 || tasks.empty()) {
+            tasks.push_back(std::make_unique<CNamedTask>(std::to_string(step), crt::rand() % 7 * 100));
+            ASSERT_EQ(manager.AddTask(tasks.back().get()), 1);
+            listInModel(tasks.back().get());
+        } else {
+            const size_t pick = static_cast<size_t>(crt::rand()) % tasks.size();
+            CNamedTask* task = tasks[pick].get();
+            model.erase(std::remove(model.begin(), model.end(), task), model.end());
+            if (action < 7) {
+                // Stopped, given a new order and added again: it moves.
+                task->Stop();
+                task->SetOrder(crt::rand() % 7 * 100);
+                ASSERT_EQ(manager.AddTask(task), 1);
+                listInModel(task);
+            } else if (action < 9) {
+                tasks.erase(tasks.begin() + static_cast<std::ptrdiff_t>(pick));
+            } else {
+                // Stopped and dropped by the next frame.
+                task->Stop();
+                RunFrame(0.0f);
+            }
+        }
+        ASSERT_EQ(listed(), model) << "step " << step;
+    }
+    g_TaskManager = saved;
 }
