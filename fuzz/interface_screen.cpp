@@ -3,7 +3,6 @@
 // body must always hold one quad per visible window or button. Files live in
 // a scratch root under /tmp.
 #include "Core/PCommandDispatcher.h"
-#include "Core/PFileWriter.h"
 #include "Core/PGlobals.h"
 #include "Interface/PEditBox.h"
 #include "Interface/PInterface.h"
@@ -15,6 +14,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -47,10 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_CfgScreenWidth = 1024;
     g_CfgScreenHeight = 768;
 
-    CPFileWriter writer("Data\\Interface\\fuzz1024.int");
-    writer.Write(data, size);
-    if (FAILED(writer.Save()))
-        std::abort();
+    root.MakeFile("Data/Interface/fuzz1024.int", std::string(reinterpret_cast<const char*>(data), size));
 
     CPInterface screen;
     screen.Load("fuzz", 0);
@@ -68,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     screen.UpdateBuffers();
     CheckQuads(screen);
     for (auto& entry : screen.editBoxes) {
-        for (const int32_t code : { 'a', ' ', 8, 0xE0, 168 })
+        for (const int32_t code : { int32_t('a'), int32_t(' '), 8, 0xE0, 168 })
             entry.second->ProcessKey(code);
     }
     screen.Deactivate();
