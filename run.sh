@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Veltrix in Release and runs the launcher.
+# Installs what is missing, builds the launcher and the headless host in
+# Release (build-release/veltrix, build-release/veltrix-host) and runs the
+# launcher with the given arguments.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-"$here/tools/deps.sh"
+"$here/tools/deps.sh" run
 cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTRIX_TESTS=OFF -DVELTRIX_BENCH=OFF >/dev/null
-cmake --build "$here/build-release" --target veltrix
+cmake --build "$here/build-release" --target veltrix veltrix-host
 exec "$here/build-release/veltrix" "$@"

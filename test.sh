@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
+# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
+# (warnings are errors),
 # runs every test and then every fuzz target briefly over its seed corpus.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-"$here/tools/deps.sh"
+"$here/tools/deps.sh" test
 
 build="$here/build-check"
 jobs="$(nproc)"
@@ -11,7 +12,7 @@ fuzz_seconds="${VELTRIX_FUZZ_SECONDS:-5}"
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DVELTRIX_SANITIZE=ON -DVELTRIX_FUZZ=ON -DVELTRIX_BENCH=ON >/dev/null
+  -DVELTRIX_SANITIZE=ON -DVELTRIX_FUZZ=ON -DVELTRIX_BENCH=ON -DVELTRIX_WERROR=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"

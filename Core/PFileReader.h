@@ -11,6 +11,7 @@
 
 #include "Platform/Win32.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +64,23 @@ public:
     // negative length gives "" (only the length is consumed); a length past
     // the end is cut to the bytes left.
     std::string ReadString();
+
+    // Moves the cursor on as a Read of `count` bytes would, copying nothing.
+    void Skip(size_t count)
+    {
+        const int64_t moved = static_cast<int64_t>(m_cursor) + static_cast<int64_t>(std::min<size_t>(count, INT32_MAX));
+        m_cursor = static_cast<int32_t>(std::min<int64_t>(moved, INT32_MAX));
+    }
+    // The held byte at the cursor; only meaningful while GetRemaining() is
+    // above 0.
+    const BYTE* GetCursorData() const { return m_data.get() + m_cursor; }
+    // True once the cursor has reached the end of the held bytes.
+    bool IsAtEnd() const { return m_cursor >= m_size; }
+    // Bytes held from the cursor to the end; 0 at or past the end. Readers of
+    // counted records check a count against it before they allocate.
+    int32_t GetRemaining() const { return m_cursor < m_size ? m_size - m_cursor : 0; }
+    // True when a read asked for bytes past the end (they read as zeros).
+    bool HasOverrun() const { return m_cursor > m_size; }
 
 private:
     // The 32-bit value at the cursor; bytes past the end count as zero. All

@@ -4,14 +4,7 @@
 #include "Platform/GamePath.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
-
-namespace
-{
-// Appended to the target's name for the file written before the rename.
-const char kSaveTempSuffix[] = ".~save";
-}
 
 CPFileWriter::CPFileWriter(const std::string& path, BYTE scramble)
     : m_path(path)
@@ -57,14 +50,6 @@ HRESULT CPFileWriter::WriteString(const std::string& text)
 
 HRESULT CPFileWriter::Save()
 {
-    std::string target;
-    if (!GamePath::ResolveForWriting(m_path, target, GamePath::MissingDirs::Fail))
-        return E_FAIL;
-    const std::string temp = m_path + kSaveTempSuffix;
-    FILE* file = GamePath::GameFOpen(temp, "wb", GamePath::MissingDirs::Fail);
-    if (!file)
-        return E_FAIL;
-
     std::vector<BYTE> scrambled;
     const std::vector<BYTE>* bytes = &m_data;
     if (m_scramble) {
@@ -72,12 +57,5 @@ HRESULT CPFileWriter::Save()
         ScrambleBuffer(scrambled.data(), scrambled.size());
         bytes = &scrambled;
     }
-    bool written = std::fwrite(bytes->data(), 1, bytes->size(), file) == bytes->size();
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (!written || !GamePath::RenameFile(temp, m_path)) {
-        GamePath::RemoveFile(temp);
-        return E_FAIL;
-    }
-    return S_OK;
+    return GamePath::ReplaceFile(m_path, bytes->data(), bytes->size()) ? S_OK : E_FAIL;
 }

@@ -1,9 +1,10 @@
 // Whole-file writer: bytes are collected in memory (integers and floats as 4
 // bytes little-endian, strings as a 32-bit length and their bytes) and Save
-// writes them out in one go, optionally scrambled. Save replaces the file only
-// once every byte is safely on disk: it writes a temporary beside the target
-// and renames it over, so a failed save leaves the old file as it was. The
-// writer makes no directories: a path in a missing directory fails.
+// writes them out in one go, optionally scrambled, through
+// GamePath::ReplaceFile: a temporary beside the target renamed over it, so a
+// failed save leaves the old file as it was; a file the user could not have
+// written, or one that is no regular file, is refused. The writer makes no
+// directories: a path in a missing directory fails.
 #pragma once
 
 #include "Platform/Win32.h"
@@ -29,8 +30,10 @@ public:
 
     // Writes the collected bytes (scrambled on a copy when scramble is set,
     // so saving again writes the same file). E_FAIL when the file cannot be
-    // made, a directory stands at the path, the write is short or the close
-    // fails; the old file is then left untouched.
+    // made, is not writable or not a regular file (a directory, a FIFO, a
+    // device), the write is short or the close fails; the old file is then
+    // left untouched. An existing file keeps its permission bits; a symbolic
+    // link stays, and the file it leads to is replaced.
     HRESULT Save();
 
 private:

@@ -232,6 +232,15 @@ void CPGameObject::SetPosition(const D3DXVECTOR3& position)
         m_physicData->SetPosition(position);
 }
 
+void CPGameObject::SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATERNION& rotation)
+{
+    m_position = position;
+    m_rotation = rotation;
+    m_hasPose = 0;
+    m_transformUpdated = 0;
+    m_dirty = 1;
+}
+
 void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
 {
     ForEachLaterDetailLevel(m_detailLevels, this, [&rotation](CPGameObject& level) { level.SetRotation(rotation); });

@@ -145,6 +145,12 @@ public:
         return m_children;
     }
     std::vector<CPDetailLevel>& GetDetailLevels() { return m_detailLevels; }
+    const std::vector<CPDetailLevel>& GetDetailLevels() const { return m_detailLevels; }
+    // Appends a detail level (the object may be null) shown from the distance.
+    void AddDetailLevel(const CPSmartPtr<CPGameObject>& object, int32_t distance)
+    {
+        m_detailLevels.push_back(CPDetailLevel{ object, distance });
+    }
 
     // --- Placement ---------------------------------------------------------
 
@@ -158,6 +164,9 @@ public:
     // translation until the next SetPosition or SetRotation. Part animations
     // pose their part this way.
     void SetPose(const D3DXMATRIX& pose);
+    // Writes the pose the simulator moved the object to, marking the
+    // transform dirty; the body it came from is left alone.
+    void SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATERNION& rotation);
     // Rebuilds the matrices, boxes and bounds of a dirty object and of all
     // its descendants: local = rotation x translation, world = local x parent.
     // A clean object returns at once, children included.

@@ -11,6 +11,7 @@ class CPGameData;
 class CPTextManager;
 class CPLevel;
 class CPActionMap;
+class CPGlobalTimer;
 
 extern CNSoundManager* g_SoundManager;
 extern CPShotManager* g_ShotManager;
@@ -18,6 +19,7 @@ extern CPGameData* g_GameData;
 extern CPTextManager* g_TextManager;
 extern CPLevel* g_Level;
 extern CPActionMap* g_ActionMap;
+extern CPGlobalTimer* g_GlobalTimer;
 
 CNSoundManager* GetSoundManager();
 CPShotManager* GetShotManager();
@@ -25,3 +27,4 @@ CPGameData* GetGameData();
 CPTextManager* GetTextManager();
 CPLevel* GetLevel();
 CPActionMap* GetActionMap();
+CPGlobalTimer* GetGlobalTimer();

@@ -1,20 +1,27 @@
 #include "Core/PHandle.h"
 
+#include "Core/PManagedObject.h"
+
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 
-std::string HandleToString(const void* handle)
+std::string HandleToString(uint64_t handle)
 {
     char text[32];
-    std::snprintf(text, sizeof(text), "%" PRIdPTR, reinterpret_cast<intptr_t>(handle));
+    std::snprintf(text, sizeof(text), "%" PRId64, static_cast<int64_t>(handle));
     return text;
 }
 
-void* StringToHandle(const char* text)
+std::string HandleToString(const CPManagedObject* object)
+{
+    return HandleToString(object ? object->GetId() : 0);
+}
+
+uint64_t StringToHandle(const char* text)
 {
     if (!text)
-        return nullptr;
+        return 0;
     const char* p = text;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
         ++p;
@@ -32,5 +39,5 @@ void* StringToHandle(const char* text)
     }
     if (negative)
         value = 0u - value;
-    return reinterpret_cast<void*>(static_cast<uintptr_t>(value));
+    return value;
 }

@@ -1,6 +1,6 @@
 #include "Core/PManagedObject.h"
 
-#include <unordered_set>
+#include <unordered_map>
 
 namespace
 {
@@ -18,23 +18,31 @@ std::vector<CPManagedObject*>& PendingList()
     return *list;
 }
 
-std::unordered_set<const void*>& LiveSet()
+// Live objects by id.
+std::unordered_map<uint64_t, CPManagedObject*>& LiveTable()
 {
-    static auto* live = new std::unordered_set<const void*>();
+    static auto* live = new std::unordered_map<uint64_t, CPManagedObject*>();
     return *live;
+}
+
+uint64_t NextId()
+{
+    static uint64_t last = 0;
+    return ++last;
 }
 }
 
 CPManagedObject::CPManagedObject()
     : m_count(0)
+    , m_id(NextId())
 {
     ObjectList().push_back(this);
-    LiveSet().insert(this);
+    LiveTable().emplace(m_id, this);
 }
 
 CPManagedObject::~CPManagedObject()
 {
-    LiveSet().erase(this);
+    LiveTable().erase(m_id);
 }
 
 void CPManagedObject::AddRef()
@@ -47,9 +55,10 @@ void CPManagedObject::Release()
     m_count = 0;
 }
 
-bool CPManagedObject::IsLive(const void* address)
+CPManagedObject* CPManagedObject::FindLive(uint64_t id)
 {
-    return address && LiveSet().count(address) != 0;
+    const auto found = LiveTable().find(id);
+    return found == LiveTable().end() ? nullptr : found->second;
 }
 
 const std::vector<CPManagedObject*>& GetObjectList()

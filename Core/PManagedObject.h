@@ -26,17 +26,25 @@ public:
 
     int32_t GetRefCount() const { return m_count; }
 
-    // True while the object at this address is constructed and not yet
-    // destroyed. Handles that come back from scripts or command texts are
-    // checked here before they are used.
-    static bool IsLive(const void* address);
+    // The object's handle: a number given once in the life of the process
+    // (1, 2, 3, ... in construction order), so a handle to a destroyed
+    // object never names another one, even one at the same address.
+    uint64_t GetId() const { return m_id; }
+    // The live object of that id, or null. Handles that come back from
+    // scripts or command texts are looked up here before they are used.
+    static CPManagedObject* FindLive(uint64_t id);
 
 protected:
     int32_t m_count;
+
+private:
+    const uint64_t m_id;
 };
 
 // Every managed object ever constructed, in construction order. Entries are
 // never removed, not even on destruction; nothing in the engine reads it.
+// The object at position i has the id i + 1, so FindLive(i + 1) tells
+// whether it is still alive.
 const std::vector<CPManagedObject*>& GetObjectList();
 
 // Objects awaiting destruction. Nothing in the engine adds to it; the host may.

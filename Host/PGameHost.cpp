@@ -3,22 +3,31 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
+#include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostFonts.h"
 #include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
+#include "Host/PHostPhysics.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
+#include "Render/PAnimationManager.h"
 #include "Render/PParticleManager.h"
+#include "Render/PRenderObjectManager.h"
 #include "Script/ScriptTables.h"
 #include "Startup/PConfig.h"
+#include "Startup/PConfigVars.h"
+#include "Vehicles/PPhysicManager.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 
 namespace
 {
@@ -95,6 +104,8 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_TaskManager = m_taskManager.get();
     m_dispatcher = std::make_unique<CPCommandDispatcher>();
     g_CommandDispatcher = m_dispatcher.get();
+    m_globalTimer = std::make_unique<CPGlobalTimer>();
+    g_GlobalTimer = m_globalTimer.get();
     // The configuration first: the sound volumes come from it.
     m_config = std::make_unique<CPConfig>();
     m_config->Load(kConfigFileName);
@@ -109,6 +120,15 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_textManager = std::make_unique<CPTextManager>();
     g_TextManager = m_textManager.get();
     LoadHostFonts(*m_textManager);
+    m_animationManager = std::make_unique<CPAnimationManager>();
+    g_AnimationManager = m_animationManager.get();
+    m_renderObjectManager = std::make_unique<CPRenderObjectManager>();
+    g_RenderObjectManager = m_renderObjectManager.get();
+    m_physicStepper = std::make_unique<CPHostPhysics>();
+    m_physicManager = std::make_unique<CPPhysicManager>();
+    m_physicManager->SetStepper(m_physicStepper.get());
+    m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
+    g_PhysicManager = m_physicManager.get();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -141,6 +161,13 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    g_RenderObjectManager = nullptr;
+    m_renderObjectManager.reset();
+    g_AnimationManager = nullptr;
+    m_animationManager.reset();
+    g_PhysicManager = nullptr;
+    m_physicManager.reset(); // leaves the task list; its world goes with it
+    m_physicStepper.reset();
     g_TextManager = nullptr;
     m_textManager.reset(); // its fonts' materials before the render system
     g_ActionMap = nullptr;
@@ -150,7 +177,14 @@ CPGameHost::~CPGameHost()
     DestroyHostVideo(); // before the device its textures came from
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
+    // The registry only drops its handles to the configuration variables;
+    // the host made them, so it destroys them.
+    const std::vector<CPDatorBase*> variables = GetConfigVariables();
     m_config.reset();
+    g_GlobalTimer = nullptr;
+    m_globalTimer.reset(); // leaves the task list on its way out
+    for (CPDatorBase* variable : variables)
+        delete variable;
     g_CommandDispatcher = nullptr;
     m_dispatcher.reset();
     g_TaskManager = nullptr;
@@ -194,9 +228,41 @@ bool CPGameHost::DeleteObject(const void* object)
     return false;
 }
 
+namespace
+{
+// Loads a script file ("-": standard input) as a chunk named after it. A
+// UTF-8 byte-order mark at the start is skipped, and so is a first line
+// starting with '#' (its line end stays, so line numbers hold).
+int LoadScript(lua_State* L, const std::string& path)
+{
+    std::string source;
+    if (path == "-") {
+        source.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            lua_pushfstring(L, "cannot open %s", path.c_str());
+            return LUA_ERRFILE;
+        }
+        source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (file.bad()) {
+            lua_pushfstring(L, "cannot read %s", path.c_str());
+            return LUA_ERRFILE;
+        }
+    }
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (source.compare(0, 3, kByteOrderMark) == 0)
+        source.erase(0, 3);
+    if (!source.empty() && source[0] == '#')
+        source.erase(0, source.find('\n') == std::string::npos ? source.size() : source.find('\n'));
+    const std::string name = path == "-" ? "=stdin" : "@" + path;
+    return luaL_loadbuffer(L, source.data(), source.size(), name.c_str());
+}
+}
+
 bool CPGameHost::RunScript(const std::string& path, const std::vector<std::string>& args, std::string& error)
 {
-    const int loaded = luaL_loadfile(m_lua, path.c_str());
+    const int loaded = LoadScript(m_lua, path);
     lua_newtable(m_lua);
     lua_pushstring(m_lua, path.c_str());
     lua_rawseti(m_lua, -2, 0);

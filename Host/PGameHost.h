@@ -13,11 +13,16 @@
 #include <vector>
 
 class CPActionMap;
+class CPAnimationManager;
 class CPCommandDispatcher;
 class CPConfig;
+class CPGlobalTimer;
 class CPCommandTarget;
 class CPGameObject;
+class CPHostPhysics;
 class CPParticleManager;
+class CPRenderObjectManager;
+class CPPhysicManager;
 class CPScriptObject;
 class CPTaskManager;
 class CPTextManager;
@@ -38,7 +43,8 @@ public:
     // root's "config.cfg", the silent sound device with the sound manager and
     // the music task, the recording render device with the render system, the
     // two video players, particle manager, action map, text manager with the
-    // fonts of the fonts file); one host at a time.
+    // fonts of the fonts file, the physics manager with the host's stepper);
+    // one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.
@@ -48,9 +54,10 @@ public:
 
     lua_State* GetLuaState() const { return m_lua; }
 
-    // Runs a Lua file (a host path) with `args` as the chunk's arguments and
-    // as the global table `arg` (arg[0] is the file). False with the Lua
-    // error message when loading or running fails.
+    // Runs a Lua file (a host path; "-" reads standard input) with `args` as
+    // the chunk's arguments and as the global table `arg` (arg[0] is the
+    // file). A UTF-8 byte-order mark at its start is skipped. False with the
+    // Lua error message when loading or running fails.
     bool RunScript(const std::string& path, const std::vector<std::string>& args, std::string& error);
     // Runs Lua source text, for tests; as RunScript.
     bool RunString(const std::string& source, const std::string& chunkName, std::string& error);
@@ -77,6 +84,11 @@ private:
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
     std::unique_ptr<CPTextManager> m_textManager;
+    std::unique_ptr<CPGlobalTimer> m_globalTimer;
+    std::unique_ptr<CPAnimationManager> m_animationManager;
+    std::unique_ptr<CPRenderObjectManager> m_renderObjectManager;
+    std::unique_ptr<CPHostPhysics> m_physicStepper;
+    std::unique_ptr<CPPhysicManager> m_physicManager;
     std::vector<CPScriptObject*> m_scriptObjects; // owned, in creation order
     std::vector<CPGameObject*> m_objects;         // owned, in creation order
 };

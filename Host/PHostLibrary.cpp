@@ -4,6 +4,7 @@
 #include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
+#include "Host/PHostDump.h"
 #include "Host/PHostFrame.h"
 #include "Host/PHostInput.h"
 #include "Host/PScriptObject.h"
@@ -14,7 +15,10 @@
 #include "Script/ScriptBinding.h"
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace
@@ -123,7 +127,7 @@ int NewObject(lua_State* L)
 
 int DeleteObject(lua_State* L)
 {
-    lua_pushboolean(L, Host(L).DeleteObject(lua_touserdata(L, 1)));
+    lua_pushboolean(L, Host(L).DeleteObject(CPManagedObject::FindLive(ScriptReadHandle(L, 1))));
     return 1;
 }
 
@@ -138,9 +142,41 @@ int Tasks(lua_State* L)
     return ScriptPushRecords(L, records, false);
 }
 
+// The path argument of the file functions. A path holding a NUL byte, or one
+// that a symbolic link inside the root leads out of it, raises an error that
+// names the path (its NUL bytes shown as \0). No C++ object is alive when
+// the error leaves, as a Lua error skips destructors.
+const char* CheckGamePath(lua_State* L, int index, size_t& length)
+{
+    const char* text = luaL_checklstring(L, index, &length);
+    const char* reason = nullptr;
+    if (std::memchr(text, '\0', length))
+        reason = "it holds a NUL byte";
+    else if (!GamePath::StaysInsideRoot(text))
+        reason = "it leads outside the data root";
+    if (!reason)
+        return text;
+    luaL_Buffer message;
+    luaL_buffinit(L, &message);
+    luaL_addstring(&message, "refused path \"");
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == '\0')
+            luaL_addstring(&message, "\\0");
+        else
+            luaL_addchar(&message, text[i]);
+    }
+    luaL_addstring(&message, "\": ");
+    luaL_addstring(&message, reason);
+    luaL_pushresult(&message);
+    lua_error(L);
+    return nullptr;
+}
+
 int ReadFile(lua_State* L)
 {
-    const char* path = luaL_checkstring(L, 1);
+    size_t length = 0;
+    const char* text = CheckGamePath(L, 1, length);
+    const std::string path(text, length);
     FILE* file = GamePath::GameFOpen(path, "rb");
     if (!file) {
         lua_pushnil(L);
@@ -160,16 +196,49 @@ int ReadFile(lua_State* L)
     return 1;
 }
 
+// The directories of a game path, outermost first ("a/b/c.txt": "a", "a/b").
+std::vector<std::string> DirectoryPrefixes(const std::string& path)
+{
+    std::vector<std::string> prefixes;
+    for (size_t at = path.find_first_of("\\/"); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
+        prefixes.push_back(path.substr(0, at));
+    return prefixes;
+}
+
 int WriteFile(lua_State* L)
 {
-    const char* path = luaL_checkstring(L, 1);
     size_t size = 0;
     const char* bytes = luaL_checklstring(L, 2, &size);
+    size_t length = 0;
+    const char* text = CheckGamePath(L, 1, length);
+    const std::string path(text, length);
+    // The directories the write is about to make, so a failed write can
+    // take them away again.
+    std::vector<std::string> made;
+    for (const std::string& prefix : DirectoryPrefixes(path)) {
+        if (!made.empty() || !GamePath::IsDirectory(prefix))
+            made.push_back(prefix);
+    }
     FILE* file = GamePath::GameFOpen(path, "wb");
     bool written = file != nullptr;
     if (file) {
         written = std::fwrite(bytes, 1, size, file) == size;
         written = std::fclose(file) == 0 && written;
+        if (!written)
+            GamePath::RemoveFile(path);
+    }
+    if (!written && !made.empty()) {
+        std::vector<std::string> hostPaths;
+        for (const std::string& directory : made) {
+            std::string hostPath;
+            if (GamePath::ResolveForReading(directory, hostPath))
+                hostPaths.push_back(hostPath);
+        }
+        for (auto it = hostPaths.rbegin(); it != hostPaths.rend(); ++it) {
+            std::error_code ignored;
+            std::filesystem::remove(*it, ignored); // only while empty
+        }
+        GamePath::InvalidateCache();
     }
     lua_pushboolean(L, written);
     return 1;
@@ -230,6 +299,18 @@ int Typed(lua_State* L)
     return 1;
 }
 
+int Dump(lua_State* L)
+{
+    const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    if (!object) {
+        lua_pushnil(L);
+        return 1;
+    }
+    const std::string text = DumpObjectTree(*object);
+    lua_pushlstring(L, text.data(), text.size());
+    return 1;
+}
+
 const luaL_reg kHostFunctions[] = {
     { "frame", ScriptGuard<Frame> },
     { "set_time_ms", ScriptGuard<SetTimeMs> },
@@ -242,6 +323,7 @@ const luaL_reg kHostFunctions[] = {
     { "read_file", ScriptGuard<ReadFile> },
     { "write_file", ScriptGuard<WriteFile> },
     { "shell_log", ScriptGuard<ShellLog> },
+    { "dump", ScriptGuard<Dump> },
     { "mouse_move", ScriptGuard<MouseMove> },
     { "click", ScriptGuard<Click> },
     { "key", ScriptGuard<Key> },

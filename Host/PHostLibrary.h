@@ -28,11 +28,20 @@
 //   HOST.write_file(path, bytes)
 //                               writes a file under the game root (making
 //                               its directories); true when it succeeded.
+//                               A failed write leaves no directory it made.
+//                               Paths are game paths: "..", a leading
+//                               separator or a drive stay at the root
+//                               ("../x" is "x" in the root). A path with a
+//                               NUL byte, or one that a symbolic link leads
+//                               out of the root, raises an error naming it.
 //   HOST.shell_log()            the calls handed to the system shell so far,
 //                               a list of records {verb, file, parameters,
 //                               directory, show command name}. The host
 //                               only records them (VELTRIX_SHELL=record)
 //                               unless the environment asks otherwise.
+//   HOST.dump(object)           the canonical text of the object's tree, one
+//                               line per object in child order (see
+//                               PHostDump.h); nil for anything but an object.
 //   HOST.mouse_move(x, y)       the pointer moved to (x, y), screen pixels:
 //                               stored in the action map and reported to the
 //                               interface screens.

@@ -87,7 +87,9 @@ public:
         if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING
             && processing != D3DCREATE_MIXED_VERTEXPROCESSING)
             return D3DERR_INVALIDCALL;
-        *device = PlatformD3D9::CreateRecordingDevice(*parameters);
+        PlatformD3D9::RecordingDevice* made = PlatformD3D9::CreateRecordingDevice(*parameters);
+        made->SetLogging(false); // a running game keeps no call log
+        *device = made;
         return S_OK;
     }
 

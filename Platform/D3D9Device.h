@@ -4,9 +4,12 @@
 // the transforms, the material, the lights and their enables, the vertex
 // format, the stream sources, the index buffer and the texture of each stage.
 // Vertex and index buffers keep their bytes in memory and know whether they
-// are locked. Every call goes into an ordered log with its arguments, and any
-// call can be made to fail on its Nth use with a chosen result. Tests can
-// also lose the device, as when another program takes the screen.
+// are locked. A device a test makes (CreateRecordingDevice) logs every call
+// with its arguments in order; one made through Direct3D's CreateDevice, as
+// the host makes its device, keeps no log until logging is turned on, so a
+// long run does not grow. Any call can be made to fail on its Nth use with a
+// chosen result. Tests can also lose the device, as when another program
+// takes the screen.
 #pragma once
 
 #include "Platform/ComObject.h"
@@ -143,13 +146,13 @@ public:
 
     // --- What tests read and arrange --------------------------------------
 
-    // Every call since creation or the last ClearLog, buffer locks included
-    // (as "VertexBuffer::Lock" and the like).
+    // Every call logged since creation or the last ClearLog, buffer locks
+    // included (as "VertexBuffer::Lock" and the like).
     const std::vector<DeviceCall>& Log() const;
     // The calls of one method, in order.
     std::vector<DeviceCall> CallsOf(const std::string& method) const;
     void ClearLog();
-    // A long run can switch the log off; states are kept either way.
+    // States are kept either way.
     void SetLogging(bool on);
     // The vertex bytes of each DrawPrimitiveUP since creation or the last
     // ClearLog, in order, while logging.
@@ -222,8 +225,8 @@ private:
     std::vector<std::vector<uint8_t>> m_userVertices;
 };
 
-// A new recording device (count 1) for the parameters; the host-side way to
-// a device without going through the Direct3D object.
+// A new recording device (count 1) for the parameters, logging its calls;
+// the test-side way to a device without going through the Direct3D object.
 RecordingDevice* CreateRecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
 // The recording device behind a device interface, or null.
 RecordingDevice* RecordOf(IDirect3DDevice9* device);

@@ -34,10 +34,22 @@ StandInState& State()
     return state;
 }
 
-// What the buffers of one device share with it.
+// What the buffers of one device share with it. Their records are listed
+// until the device and every buffer made on it are gone.
 struct DeviceState
 {
+    DeviceState() = default;
+    DeviceState(const DeviceState&) = delete;
+    DeviceState& operator=(const DeviceState&) = delete;
+    ~DeviceState()
+    {
+        auto& listed = State().buffers;
+        for (const auto& record : records)
+            listed.erase(std::remove(listed.begin(), listed.end(), record), listed.end());
+    }
+
     DWORD cooperativeLevel = 0;
+    std::vector<std::shared_ptr<BufferRecord>> records;
 };
 
 DS3DBUFFER Default3DBuffer()
@@ -116,6 +128,7 @@ public:
     {
         m_record->released = true;
         m_record->playing = false;
+        std::vector<uint8_t>().swap(m_record->memory);
     }
 
     BufferRecord& Record() { return *m_record; }
@@ -454,6 +467,7 @@ public:
             }
         }
         State().buffers.push_back(record);
+        m_state->records.push_back(record);
         *buffer = new Buffer(record, m_state);
         return DS_OK;
     }

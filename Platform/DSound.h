@@ -182,7 +182,9 @@ namespace PlatformDSound
 // created or restored.
 constexpr uint8_t kUnwrittenByte = 0xCD;
 
-// What one buffer was asked and holds; kept after the buffer is released.
+// What one buffer was asked and holds; kept after the buffer is released
+// (without its sample memory) for as long as its device or a buffer of the
+// device is alive.
 struct BufferRecord
 {
     bool primary = false;
@@ -209,7 +211,8 @@ struct BufferRecord
     uint64_t segmentCursor = 0;
 };
 
-// Every buffer created since the last Reset, in creation order.
+// Every buffer created since the last Reset, in creation order, less those
+// of devices that are gone with all their buffers.
 const std::vector<std::shared_ptr<BufferRecord>>& Buffers();
 // The record behind an interface of this stand-in; null for null.
 BufferRecord* RecordOf(IDirectSoundBuffer* buffer);

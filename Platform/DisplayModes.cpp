@@ -54,11 +54,19 @@ bool ParseMode(const std::string& item, Mode& mode)
 Source SystemSource()
 {
     Source source;
-    if (const char* text = std::getenv(kModesVariable)) {
+    const char* text = std::getenv(kModesVariable);
+    if (text && *text) {
         std::vector<std::string> errors;
         ParseModeList(text, source.modes, errors);
-        for (const std::string& error : errors)
-            std::fprintf(stderr, "%s: \"%s\" is no display mode (WxH@Hz); left out\n", kModesVariable, error.c_str());
+        // The modes are read each time Direct3D is created: the same text is
+        // reported once.
+        static std::string reported;
+        if (reported != text) {
+            reported = text;
+            for (const std::string& error : errors)
+                std::fprintf(stderr, "%s: \"%s\" is no display mode (WxH@Hz); left out\n", kModesVariable,
+                             error.c_str());
+        }
         return source;
     }
     source.modes = ReadKernelModes(kDrmClassDirectory);

@@ -1,9 +1,11 @@
 // Where the display modes that Direct3D enumerates come from. Tests give a
 // table. A real run takes VELTRIX_DISPLAY_MODES when it is set: items
 // "WxH@Hz" (or "WxH", at 60 Hz) separated by commas, in the adapter's order,
-// or "none" for no modes at all. Without it, the modes the kernel lists for
-// the connected displays (/sys/class/drm/*/modes) are used, and when there
-// are none, a built-in list of common modes.
+// or "none" for no modes at all; an item that does not parse is left out and
+// named on standard error, once. An empty value counts as not set. Without
+// it, the modes the kernel lists for the connected displays
+// (/sys/class/drm/*/modes) are used, and when there are none, a built-in list
+// of common modes.
 #pragma once
 
 #include "Platform/D3D9.h"

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -418,6 +421,30 @@ FILE* GameFOpen(const std::string& gamePath, const char* mode)
     return GameFOpen(gamePath, mode, MissingDirs::Create);
 }
 
+namespace
+{
+// Opens an existing file for reading (or updating) only when it is a regular
+// file: a FIFO or a device is never waited on or read (errno EINVAL).
+FILE* OpenRegular(const std::string& hostPath, const char* mode)
+{
+    const bool update = std::strchr(mode, '+') != nullptr;
+    const int fd = open(hostPath.c_str(), (update ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = fdopen(fd, mode);
+    if (!file)
+        close(fd);
+    return file;
+}
+}
+
 FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missing)
 {
     if (!mode)
@@ -429,13 +456,19 @@ FILE* GameFOpen(const std::string& gamePath, const char* mode, MissingDirs missi
         if (!ResolveRead(gamePath, hostPath, isDirectory))
             return nullptr;
         if (!isDirectory) {
-            if (FILE* file = std::fopen(hostPath.c_str(), mode))
+            if (FILE* file = OpenRegular(hostPath, mode))
                 return file;
+            if (errno != ENOENT)
+                return nullptr; // there, but not to be read
         }
         // The answer may be stale: once more with every directory read afresh.
-        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok || result.dir)
+        if (Walk(gamePath, Want::Read, missing, true, hostPath, result) != Outcome::Ok)
             return nullptr;
-        return std::fopen(hostPath.c_str(), mode);
+        if (result.dir) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        return OpenRegular(hostPath, mode);
     }
 
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -511,6 +544,127 @@ bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath)
         if (!to.exists)
             AddSpelling(*to.parent, to.name, false);
         RemoveSpelling(*from.parent, fromName);
+    }
+    return true;
+}
+
+namespace
+{
+// The suffix of the temporary a replaced file is written to first.
+const char kReplaceSuffix[] = ".~save";
+
+// What the user could write: the process has write access, and the entry is
+// not marked read-only for everyone (which even a superuser's process
+// respects here).
+bool MayWrite(const std::string& hostPath, const struct stat& info)
+{
+    return (info.st_mode & 0222) != 0 && access(hostPath.c_str(), W_OK) == 0;
+}
+
+bool WriteAll(int fd, const unsigned char* bytes, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+}
+
+bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
+{
+    if (size > 0 && !bytes)
+        return false;
+    std::string hostPath;
+    Resolution where;
+    if (!Resolve(gamePath, Want::Write, MissingDirs::Fail, hostPath, where))
+        return false;
+    const bool isNew = !where.exists;
+    const std::string newName(where.name);
+    DirNode* const parent = where.parent;
+
+    std::string target = hostPath;
+    struct stat info {};
+    const bool exists = lstat(hostPath.c_str(), &info) == 0;
+    if (exists) {
+        if (S_ISLNK(info.st_mode)) {
+            char* resolved = realpath(hostPath.c_str(), nullptr);
+            if (!resolved)
+                return false;
+            target = resolved;
+            std::free(resolved);
+            if (stat(target.c_str(), &info) != 0)
+                return false;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+            return false;
+        }
+        if (!MayWrite(target, info)) {
+            errno = EACCES;
+            return false;
+        }
+    }
+    const size_t slash = target.find_last_of('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    struct stat directoryInfo {};
+    if (stat(directory.c_str(), &directoryInfo) != 0)
+        return false;
+    if (!MayWrite(directory, directoryInfo)) {
+        errno = EACCES;
+        return false;
+    }
+
+    const std::string temp = target + kReplaceSuffix;
+    unlink(temp.c_str()); // left over from a save that was cut short
+    const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    bool written = WriteAll(fd, static_cast<const unsigned char*>(bytes), size);
+    // The creation mode passed the umask; an existing file's bits are kept whole.
+    if (exists)
+        written = fchmod(fd, mode) == 0 && written;
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        errno = error;
+        return false;
+    }
+    if (isNew && !exists)
+        AddSpelling(*parent, newName, false);
+    return true;
+}
+
+bool StaysInsideRoot(const std::string& gamePath)
+{
+    char* resolvedRoot = realpath(Ready().root.c_str(), nullptr);
+    if (!resolvedRoot)
+        return false;
+    const std::string root = resolvedRoot;
+    std::free(resolvedRoot);
+    std::vector<std::string_view> parts;
+    Split(gamePath, parts);
+    std::string prefix;
+    for (const std::string_view part : parts) {
+        prefix.append(part).push_back('/');
+        std::string hostPath;
+        bool isDirectory = false;
+        if (!ResolveRead(prefix.substr(0, prefix.size() - 1), hostPath, isDirectory))
+            break; // made afresh from here on, inside what was checked
+        char* resolved = realpath(hostPath.c_str(), nullptr);
+        if (!resolved)
+            return false;
+        const std::string real = resolved;
+        std::free(resolved);
+        if (real != root && real.compare(0, root.size() + 1, root + "/") != 0)
+            return false;
     }
     return true;
 }

@@ -62,7 +62,8 @@ bool ResolveForWriting(const std::string& gamePath, std::string& hostPath,
                        MissingDirs missing = MissingDirs::Create);
 
 // The stdio open every game file goes through. Modes starting with 'r' need
-// an existing file (a directory is refused); 'w' and 'a' resolve for writing
+// an existing regular file (a directory, FIFO or device is refused, errno
+// EISDIR or EINVAL, without waiting on it); 'w' and 'a' resolve for writing
 // and make missing directories unless `missing` says otherwise. Null on
 // failure, like fopen.
 FILE* GameFOpen(const std::string& gamePath, const char* mode);
@@ -78,6 +79,22 @@ bool RemoveFile(const std::string& gamePath);
 // step on the host). The target's directories must exist; a directory at the
 // target is refused.
 bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath);
+
+// Writes the bytes as the whole file the game path names, in an existing
+// directory. The bytes go to a temporary beside the file, which is then
+// renamed over it, so a failed save leaves the old file as it was. An
+// existing file keeps its permission bits, and a symbolic link stays a link:
+// the file it leads to is replaced. Refused (false, nothing changed): a
+// target that is not a regular file (directory, FIFO, device: errno EISDIR or
+// EINVAL; a broken link: ENOENT), and a file or directory the process may not
+// write or that has no write permission bit at all (EACCES). Otherwise errno
+// tells what failed.
+bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size);
+
+// Whether the path stays inside the root on disk: every component that
+// exists, with symbolic links followed, lies inside the root's own real
+// directory. False also for a component that is a broken link.
+bool StaysInsideRoot(const std::string& gamePath);
 
 // The entries of a directory, read afresh from disk, in byte order of their
 // names ("." and ".." left out). False when the path is not a directory.

@@ -131,6 +131,17 @@ bool ResolveTarget(const std::string& gamePath, std::string& hostPath)
     return false;
 }
 
+bool IsProgram(const std::string& hostPath)
+{
+    struct stat info;
+    return stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(hostPath.c_str(), X_OK) == 0;
+}
+
+std::string TargetPath(const std::string& file, const std::string& directory)
+{
+    return directory.empty() ? file : directory + "\\" + file;
+}
+
 INT_PTR OpenFile(const Call& call)
 {
     std::string directory;
@@ -138,15 +149,13 @@ INT_PTR OpenFile(const Call& call)
         std::fprintf(stderr, "cannot open %s: no directory %s\n", call.file.c_str(), call.directory.c_str());
         return SE_ERR_FNF;
     }
-    const std::string gamePath = call.directory.empty() ? call.file : call.directory + "\\" + call.file;
+    const std::string gamePath = TargetPath(call.file, call.directory);
     std::string hostPath;
     if (!ResolveTarget(gamePath, hostPath)) {
         std::fprintf(stderr, "cannot open %s: no such file\n", call.file.c_str());
         return SE_ERR_FNF;
     }
-    struct stat info;
-    const bool program = stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(hostPath.c_str(), X_OK) == 0;
-    if (!program)
+    if (!IsProgram(hostPath))
         return OpenInViewer(hostPath);
     std::vector<std::string> arguments;
     if (!call.parameters.empty())
@@ -190,6 +199,14 @@ std::string LogLine(const Call& call)
 bool IsWebAddress(const std::string& target)
 {
     return StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://");
+}
+
+bool StartsProgram(const std::string& file, const std::string& directory)
+{
+    if (file.empty() || IsWebAddress(file))
+        return false;
+    std::string hostPath;
+    return ResolveTarget(TargetPath(file, directory), hostPath) && IsProgram(hostPath);
 }
 }
 

@@ -49,4 +49,7 @@ std::string ShowCommandName(INT showCommand);
 std::string LogLine(const Call& call);
 // True for an http or https address.
 bool IsWebAddress(const std::string& target);
+// True when opening the file (a game path, relative to `directory` when one
+// is given) would start a program rather than show a document or a page.
+bool StartsProgram(const std::string& file, const std::string& directory = std::string());
 }

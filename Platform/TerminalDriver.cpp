@@ -226,6 +226,61 @@ std::string TerminalDriver::Render(const DialogView& dialog)
     return text;
 }
 
+namespace
+{
+// Control bytes (below 0x20, and 0x7f) as \xHH, so echoed input cannot drive
+// the terminal.
+std::string Escaped(const std::string& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+enum class LineRead
+{
+    Line,
+    TooLong,
+    End
+};
+
+// One line without its '\n', holding at most kMaxCommandLength bytes; the
+// rest of a longer line is read and dropped. The last line may lack its '\n'.
+LineRead ReadLine(std::istream& input, std::string& line)
+{
+    line.clear();
+    bool tooLong = false;
+    bool any = false;
+    for (std::streambuf* buffer = input.rdbuf();;) {
+        const int c = buffer ? buffer->sbumpc() : std::char_traits<char>::eof();
+        if (c == std::char_traits<char>::eof()) {
+            input.setstate(std::ios::eofbit);
+            if (!any)
+                return LineRead::End;
+            break;
+        }
+        any = true;
+        if (c == '\n')
+            break;
+        if (line.size() < TerminalDriver::kMaxCommandLength)
+            line += static_cast<char>(c);
+        else
+            tooLong = true;
+    }
+    return tooLong ? LineRead::TooLong : LineRead::Line;
+}
+}
+
 Action TerminalDriver::NextAction(const DialogView& dialog)
 {
     if (m_inputEnded)
@@ -239,24 +294,28 @@ Action TerminalDriver::NextAction(const DialogView& dialog)
     for (;;) {
         m_output << "> " << std::flush;
         std::string line;
-        if (!std::getline(m_input, line)) {
+        const LineRead read = ReadLine(m_input, line);
+        if (read == LineRead::End) {
             m_output << "(end of input)" << std::endl;
             m_inputEnded = true;
             return Action::NoMoreInput();
         }
         const std::string command = Lowered(Trimmed(line));
+        const std::string shown = read == LineRead::TooLong ? Escaped(command.substr(0, 32)) + "..." : Escaped(command);
         if (m_echo)
-            m_output << command << std::endl;
+            m_output << shown << std::endl;
         if (command.empty())
             continue;
-        for (const Key& key : keys) {
-            if (key.key == command)
-                return key.action;
+        if (read == LineRead::Line) {
+            for (const Key& key : keys) {
+                if (key.key == command)
+                    return key.action;
+            }
         }
         std::string known;
         for (const Key& key : keys)
             known += (known.empty() ? "" : " ") + key.key;
-        m_output << "Unknown command \"" << command << "\". Type one of: " << known << std::endl;
+        m_output << "Unknown command \"" << shown << "\". Type one of: " << known << std::endl;
     }
 }
 }

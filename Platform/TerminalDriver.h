@@ -8,7 +8,10 @@
 // numbered and buttons get letters (the first free letter of their text);
 // otherwise push buttons are numbered from left to right. "q" closes the
 // window. An unknown command prints a short help and changes nothing; an
-// empty line is ignored; the end of the input closes the window.
+// empty line is ignored; the end of the input closes the window. A line
+// longer than kMaxCommandLength bytes is read in bounded memory and taken as
+// one unknown command (shown cut short). Control bytes of a command are
+// shown escaped (\x1b) when it is echoed, so input cannot drive the terminal.
 #pragma once
 
 #include "Platform/WinUser.h"
@@ -25,6 +28,8 @@ public:
     // `echo` repeats each command after the prompt, for input that does not
     // come from a terminal (a pipe), so the output reads like a session.
     TerminalDriver(std::istream& input, std::ostream& output, bool echo);
+
+    static constexpr size_t kMaxCommandLength = 4096;
 
     Action NextAction(const DialogView& dialog) override;
 

@@ -1,17 +1,24 @@
 #include "Render/PAnimatedObject.h"
 
+#include "Core/PCommandDispatcher.h"
 #include "Core/PCommandTarget.h"
 #include "Core/PGameHost.h"
 #include "Core/PGameObject.h"
+#include "Core/PHandle.h"
 #include "Render/PAnimation.h"
 #include "Render/PMaterial.h"
+#include "Render/PVertexModifier.h"
 
-#include <algorithm>
+#include <cmath>
+
 
 namespace
 {
 // Clip maps start with room for this many names.
 constexpr size_t kClipBuckets = 100;
+
+const char* const kAnimationStopped = "animation_stopped";
+const char* const kAnimationReport = "animation_report";
 }
 
 CPAnimatedObject::CPAnimatedObject()
@@ -19,7 +26,19 @@ CPAnimatedObject::CPAnimatedObject()
 {
 }
 
-CPAnimatedObject::~CPAnimatedObject() = default;
+CPAnimatedObject::~CPAnimatedObject()
+{
+    for (CPVertexModifier* modifier : m_modifiers)
+        delete modifier;
+}
+
+void CPAnimatedObject::AddModifier(CPVertexModifier* modifier)
+{
+    if (!modifier)
+        return;
+    m_modifiers.push_back(modifier);
+    m_modifiersOn = 1;
+}
 
 int32_t CPAnimatedObject::GetObjectSize() const
 {
@@ -29,25 +48,6 @@ int32_t CPAnimatedObject::GetObjectSize() const
 std::string CPAnimatedObject::GetTypeName() const
 {
     return "CPAnimatedObject";
-}
-
-int32_t CPAnimatedObject::GetVertexCount()
-{
-    return m_shownFrame ? static_cast<int32_t>(m_shownFrame->vertices.size()) : 0;
-}
-
-int32_t CPAnimatedObject::GetIndexCount()
-{
-    return m_shownFrame ? static_cast<int32_t>(m_shownFrame->indices.size()) : 0;
-}
-
-void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t)
-{
-    if (!m_shownFrame)
-        return;
-    std::copy(m_shownFrame->vertices.begin(), m_shownFrame->vertices.end(), vertices);
-    for (const uint16_t index : m_shownFrame->indices)
-        *indices++ = static_cast<uint16_t>(index + baseIndex);
 }
 
 CPSmartPtr<CPMaterial> CPAnimatedObject::GetMaterial() const
@@ -76,6 +76,9 @@ void CPAnimatedObject::CopyFrom(const CPAnimatedObject& source)
     m_stopped = source.m_stopped;
     m_clipName = source.m_clipName;
     m_material = source.m_material;
+    m_modifiersOn = source.m_modifiersOn;
+    for (const CPVertexModifier* modifier : source.m_modifiers)
+        m_modifiers.push_back(modifier->Clone());
 }
 
 void CPAnimatedObject::SetAnimation(const CPAnimationRequest& request, bool restart)
@@ -93,7 +96,149 @@ void CPAnimatedObject::SetAnimation(const CPAnimationRequest& request, bool rest
     m_reportedFrame = -1;
     m_reportFrame = request.reportFrame;
     m_speed = request.speed;
-    m_shownFrame = nullptr;
+    m_shownFrame = -1;
     m_target = request.reportTarget;
     m_stopped = 0;
+    for (CPVertexModifier* modifier : m_modifiers)
+        modifier->Restart();
+}
+
+void CPAnimatedObject::AddAnimation(const std::string& name, const CPSmartPtr<CPAnimation>& animation)
+{
+    m_clips[name] = animation;
+    if (!m_currentClip) {
+        m_currentClip = animation;
+        m_stopped = 0;
+    }
+}
+
+const CPAnimationFrame* CPAnimatedObject::FrameAt(int32_t index) const
+{
+    if (!m_currentClip || index < 0 || static_cast<size_t>(index) >= m_currentClip->m_frames.size())
+        return nullptr;
+    return &m_currentClip->m_frames[static_cast<size_t>(index)];
+}
+
+int32_t CPAnimatedObject::SelectFrame(bool& stops) const
+{
+    stops = false;
+    if (!m_currentClip || m_currentClip->m_frames.empty())
+        return -1;
+    const int32_t count = static_cast<int32_t>(m_currentClip->m_frames.size());
+    // Once stopped the body holds the second-to-last frame.
+    const int32_t held = count >= 2 ? count - 2 : 0;
+    if (m_stopped)
+        return m_shownFrame >= 0 && m_shownFrame < count ? m_shownFrame : held;
+
+    int32_t frame = 0;
+    const double frameTime = m_currentClip->m_frameTime;
+    if (frameTime > 0.0) {
+        const double length = frameTime * count;
+        double t = (g_FullTime - m_startTime) * m_speed;
+        // Whole lengths come off at once; a time equal to the length still
+        // shows the last frame.
+        if (t > length)
+            t -= (std::ceil(t / length) - 1.0) * length;
+        const double k = std::trunc(t / frameTime);
+        if (k >= count)
+            frame = count - 1;
+        else if (k > 0.0)
+            frame = static_cast<int32_t>(k);
+    }
+
+    if (m_shownFrame >= 0 && frame < m_shownFrame && m_loopLimit > 0 && m_loopCount + 1 >= m_loopLimit) {
+        stops = true;
+        return held;
+    }
+    return frame;
+}
+
+int32_t CPAnimatedObject::GetVertexCount()
+{
+    bool stops = false;
+    const CPAnimationFrame* frame = FrameAt(SelectFrame(stops));
+    return frame ? static_cast<int32_t>(frame->vertices.size()) : 0;
+}
+
+int32_t CPAnimatedObject::GetIndexCount()
+{
+    bool stops = false;
+    const CPAnimationFrame* frame = FrameAt(SelectFrame(stops));
+    return frame ? static_cast<int32_t>(frame->indices.size()) : 0;
+}
+
+void CPAnimatedObject::SendToTarget(const char* command) const
+{
+    if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
+        dispatcher->SendCommandByObject(m_target, command, HandleToString(m_target.Get()));
+}
+
+void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t)
+{
+    bool stops = false;
+    const int32_t selected = SelectFrame(stops);
+    if (selected < 0)
+        return;
+    if (!m_stopped) {
+        if (m_shownFrame >= 0 && selected < m_shownFrame) {
+            // The clip wrapped: a new pass begins.
+            m_reportedFrame = -1;
+            ++m_loopCount;
+        }
+        if (stops) {
+            m_stopped = 1;
+            m_shownFrame = selected;
+            SendToTarget(kAnimationStopped);
+            if (m_owner)
+                m_owner->OnControllerAnimationEnd();
+            m_clipName.clear();
+        } else {
+            m_shownFrame = selected;
+            if (m_reportFrame >= 0 && m_reportedFrame == -1 && selected >= m_reportFrame) {
+                m_reportedFrame = selected;
+                SendToTarget(kAnimationReport);
+                if (m_owner)
+                    m_owner->UpdateController();
+            }
+        }
+    }
+
+    m_shownFrame = selected;
+    const CPAnimationFrame* frame = FrameAt(selected);
+    if (!frame)
+        return;
+    D3DXMATRIX world;
+    D3DXMatrixIdentity(&world);
+    if (m_owner)
+        world = m_owner->GetWorldMatrix();
+    const size_t vertexCount = frame->vertices.size();
+    for (size_t i = 0; i < vertexCount; ++i) {
+        const CPVertex& source = frame->vertices[i];
+        CPVertex& target = vertices[i];
+        target = source;
+        D3DXVec3TransformCoord(&target.position, &source.position, &world);
+        D3DXVec3TransformNormal(&target.normal, &source.normal, &world);
+    }
+    if (m_modifiersOn) {
+        for (CPVertexModifier* modifier : m_modifiers)
+            modifier->Apply(vertices, vertices, static_cast<int32_t>(vertexCount));
+    }
+
+    const float determinant = world._11 * (world._22 * world._33 - world._23 * world._32)
+        - world._12 * (world._21 * world._33 - world._23 * world._31)
+        + world._13 * (world._21 * world._32 - world._22 * world._31);
+    const bool mirrored = determinant < 0.0f;
+    const size_t indexCount = frame->indices.size();
+    for (size_t i = 0; i < indexCount; ++i) {
+        size_t from = i;
+        // Swapping the second and third index of each triangle keeps a
+        // mirrored triangle facing the camera.
+        if (mirrored && i + 2 - i % 3 < indexCount) {
+            if (i % 3 == 1)
+                from = i + 1;
+            else if (i % 3 == 2)
+                from = i - 1;
+        }
+        indices[i] = static_cast<uint16_t>(frame->indices[from] + baseIndex);
+    }
 }

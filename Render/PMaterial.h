@@ -42,5 +42,5 @@ private:
     CPSmartPtr<CPTextureBlock> m_textureBlock;
     std::vector<uint32_t> m_values;
     int32_t m_layerId;
-    uint8_t m_flag;
+    [[maybe_unused]] uint8_t m_flag;
 };

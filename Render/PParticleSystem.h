@@ -59,6 +59,8 @@ public:
     const std::vector<std::string>& GetTemplateNames() const { return m_templateNames; }
     const CPSmartPtr<CPGameObject>& GetDamageTarget() const { return m_damageTarget; }
     void SetDamageTarget(CPGameObject* target);
+    // Seconds between bursts.
+    void SetEmitInterval(float period) { m_period = period; }
 
     // Seconds since the last burst and since Start.
     float m_accumulator = 0.0f;

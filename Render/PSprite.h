@@ -52,10 +52,16 @@ public:
     void CopySettings(const CPSprite& source);
     // Takes ownership; the modifiers run in the order they were added.
     void AddModifier(CPVertexModifier* modifier);
+    const std::vector<CPVertexModifier*>& GetModifiers() const { return m_modifiers; }
 
     CPGameObject* GetOwner() const { return m_owner; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
     float GetSize() const { return m_size; }
+    void SetAxisAndCone(const D3DXVECTOR3& axis, float cone)
+    {
+        m_axis = axis;
+        m_cone = cone;
+    }
     bool IsVisible() const { return m_visible != 0; }
 
     // Radians about the view direction.

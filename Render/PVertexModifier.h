@@ -104,7 +104,7 @@ public:
 private:
     float m_frequency;
     uint8_t m_middle;
-    uint8_t m_maximum;
+    [[maybe_unused]] uint8_t m_maximum;
     int32_t m_level;
     float m_amplitude;
     float m_phase;
@@ -128,8 +128,8 @@ private:
     float m_time;
     std::vector<float> m_cellU;
     std::vector<float> m_cellV;
-    float m_cellWidth;
-    float m_cellHeight;
+    [[maybe_unused]] float m_cellWidth;
+    [[maybe_unused]] float m_cellHeight;
     int32_t m_currentCell;
     int32_t m_cellCount;
 };

@@ -41,19 +41,21 @@ const char* ScriptCheckText(lua_State* L, int index, size_t* length)
     return luaL_checklstring(L, index, length);
 }
 
-void* ScriptReadHandle(lua_State* L, int index)
+uint64_t ScriptReadHandle(lua_State* L, int index)
 {
-    return lua_touserdata(L, index);
+    if (lua_type(L, index) != LUA_TLIGHTUSERDATA)
+        return 0;
+    return reinterpret_cast<uintptr_t>(lua_touserdata(L, index));
 }
 
 void ScriptPushObject(lua_State* L, const CPManagedObject* object)
 {
-    lua_pushlightuserdata(L, const_cast<CPManagedObject*>(object));
+    ScriptPushHandle(L, object ? object->GetId() : 0);
 }
 
-void ScriptPushHandle(lua_State* L, void* address)
+void ScriptPushHandle(lua_State* L, uint64_t id)
 {
-    lua_pushlightuserdata(L, address);
+    lua_pushlightuserdata(L, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
 }
 
 ScriptValue::ScriptValue(double value)
@@ -88,7 +90,7 @@ ScriptValue::ScriptValue(bool value)
 
 ScriptValue::ScriptValue(const CPManagedObject* object)
     : kind(Kind::Handle)
-    , handle(object)
+    , handle(object ? object->GetId() : 0)
 {
 }
 
@@ -105,7 +107,7 @@ void ScriptPushValue(lua_State* L, const ScriptValue& value)
         lua_pushboolean(L, value.number != 0.0);
         break;
     case ScriptValue::Kind::Handle:
-        lua_pushlightuserdata(L, const_cast<void*>(value.handle));
+        ScriptPushHandle(L, value.handle);
         break;
     }
 }

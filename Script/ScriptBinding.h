@@ -7,10 +7,10 @@
 //   to 32 bits. Text: checked reads raise Lua's own argument error for
 //   anything but a string or a number, unchecked reads give "" for it.
 //   Booleans: only nil and false are false.
-// - Engine objects travel as light userdata holding the object's address and
-//   as decimal text (HandleToString/StringToHandle). A handle that names no
-//   live object, or an object of another class than the function wants,
-//   reads as null and is never dereferenced.
+// - Engine objects travel as light userdata holding the object's id (never
+//   reused, see CPManagedObject::GetId) and as decimal text of the same id
+//   (HandleToString/StringToHandle). A handle that names no live object, or
+//   an object of another class than the function wants, reads as null.
 // - A Lua error leaves a function through longjmp, past every C++ destructor:
 //   a function does all its checked reads before it creates a C++ object, and
 //   the tables register every function through ScriptGuard, which turns a C++
@@ -42,24 +42,22 @@ const char* ScriptReadText(lua_State* L, int index);
 // Checked text: a string or a number as its text; Lua's argument error for
 // anything else. `length`, when given, receives the byte count.
 const char* ScriptCheckText(lua_State* L, int index, size_t* length = nullptr);
-// The raw address a handle holds (null for anything but userdata); for
-// passing a handle on, never for using the object.
-void* ScriptReadHandle(lua_State* L, int index);
+// The id a handle holds (0 for anything but light userdata); for passing a
+// handle on.
+uint64_t ScriptReadHandle(lua_State* L, int index);
 // The object a handle names, when it is live and of class T; null otherwise.
 template <class T>
 T* ScriptReadObject(lua_State* L, int index)
 {
-    void* address = ScriptReadHandle(L, index);
-    if (!CPManagedObject::IsLive(address))
-        return nullptr;
-    return dynamic_cast<T*>(static_cast<CPManagedObject*>(address));
+    CPManagedObject* object = CPManagedObject::FindLive(ScriptReadHandle(L, index));
+    return object ? dynamic_cast<T*>(object) : nullptr;
 }
 
 // --- result pushers -------------------------------------------------------
 
 // A handle; null gives a handle of value 0 (a userdata, true in a condition).
 void ScriptPushObject(lua_State* L, const CPManagedObject* object);
-void ScriptPushHandle(lua_State* L, void* address);
+void ScriptPushHandle(lua_State* L, uint64_t id);
 
 // One element of a list or a field of a record.
 struct ScriptValue
@@ -82,7 +80,7 @@ struct ScriptValue
     Kind kind;
     double number = 0.0;
     std::string text;
-    const void* handle = nullptr;
+    uint64_t handle = 0;
 };
 
 void ScriptPushValue(lua_State* L, const ScriptValue& value);

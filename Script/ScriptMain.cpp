@@ -2,12 +2,14 @@
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
 #include "Core/PGameObject.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
+#include "Vehicles/PPlayer.h"
 
 #include <cmath>
 #include <memory>
@@ -79,6 +81,18 @@ int GetBBoxInfo(lua_State* L)
     return 9;
 }
 
+// The impulse (x, y, z) at the vehicle's position; nothing for an object
+// that is not a vehicle.
+int ApplyImpulse(lua_State* L)
+{
+    CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1);
+    if (!vehicle)
+        return 0;
+    vehicle->ApplyImpulse(vehicle->GetPosition(),
+                          D3DXVECTOR3(ScriptReadFloat(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4)));
+    return 0;
+}
+
 // A plain game object made as a deep copy of the source, whatever the
 // source's class; the script holds the one reference. A null source gives
 // no result.
@@ -115,7 +129,10 @@ int GetObjectSpeed(lua_State* L)
 }
 
 const luaL_reg g_ScriptMainTable[] = {
+    { "SetTemp", ScriptGuard<ScriptApi::SetTemp> },
     { "StopScript", ScriptGuard<StopScript> },
+    { "ClearTimer", ScriptGuard<ScriptApi::ClearTimer> },
+    { "SetActions", ScriptGuard<ScriptApi::SetActions> },
     { "PlaySpecialSound3D", ScriptGuard<ScriptApi::PlaySpecialSound3D> },
     { "PlaySpecialSound", ScriptGuard<ScriptApi::PlaySpecialSound> },
     { "UpdateInterface", ScriptGuard<ScriptApi::UpdateInterface> },
@@ -159,16 +176,23 @@ const luaL_reg g_ScriptMainTable[] = {
     { "DeselectCurrentButton", ScriptGuard<ScriptApi::DeselectCurrentButton> },
     { "SilentActivateInterface", ScriptGuard<ScriptApi::SilentActivateInterface> },
     { "UpdateSoundPosition", ScriptGuard<ScriptApi::UpdateSoundPosition> },
+    { "ApplyImpulse", ScriptGuard<ApplyImpulse> },
     { "SetWindowSize", ScriptGuard<ScriptApi::SetWindowSize> },
     { "Clone", ScriptGuard<Clone> },
+    { "GetFullTime", ScriptGuard<ScriptApi::GetFullTime> },
     { "GetObjectSpeed", ScriptGuard<GetObjectSpeed> },
     { "StopSpecialSound", ScriptGuard<ScriptApi::StopSpecialSound> },
     { "IsSpecialSoundPlaying", ScriptGuard<ScriptApi::IsSpecialSoundPlaying> },
+    { "GetTemp", ScriptGuard<ScriptApi::GetTemp> },
     { "StopPlayingMusic", ScriptGuard<ScriptApi::StopMusic> },
     { "UpdateActions", ScriptGuard<ScriptApi::UpdateActions> },
     { "InitWarning", ScriptGuard<ScriptApi::InitWarning> },
     { "GetTextPosition", ScriptGuard<ScriptApi::GetTextPosition> },
     { "SetTextPosition", ScriptGuard<ScriptApi::SetTextPosition> },
+    { "IsFileExists", ScriptGuard<ScriptApi::IsFileExists> },
+    { "GetTextureSize", ScriptGuard<ScriptApi::GetTextureSize> },
+    { "GoURL", ScriptGuard<ScriptApi::GoURL> },
+    { "GoURLlink", ScriptGuard<ScriptApi::GoURLlink> },
     { "StopMusic", ScriptGuard<ScriptApi::StopMusic> },
     { "GetScreenSize", ScriptGuard<ScriptApi::GetScreenSize> },
     { nullptr, nullptr },

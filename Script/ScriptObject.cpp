@@ -3,7 +3,9 @@
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptInterfaceBindings.h"
+#include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptDrawBindings.h"
 #include "Script/ScriptTables.h"
 
@@ -218,7 +220,9 @@ void ScriptApi::PlayAnimation(CPGameObject& object, const char* name, float spee
 }
 
 const luaL_reg g_ScriptObjectTable[] = {
+    { "GetDeltaTime", ScriptGuard<ScriptApi::GetDeltaTime> },
     { "AddRef", ScriptGuard<AddRef> },
+    { "DumpObjects", ScriptGuard<ScriptApi::DumpObjects> },
     { "Release", ScriptGuard<Release> },
     { "SendCommandByName", ScriptGuard<SendCommandByName> },
     { "SendCommandByObject", ScriptGuard<SendCommandByObject> },
@@ -229,9 +233,12 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "PointerToString", ScriptGuard<PointerToString> },
     { "StringToPointer", ScriptGuard<StringToPointer> },
     { "SetPTransformation", ScriptGuard<SetPTransformation> },
+    { "CheckString", ScriptGuard<ScriptApi::CheckString> },
     { "GetChildObject", ScriptGuard<GetChildObject> },
     { "SetVisible", ScriptGuard<SetVisible> },
     { "SetCollision", ScriptGuard<SetCollision> },
+    { "SplitString", ScriptGuard<ScriptApi::SplitString> },
+    { "LoadRenderObject", ScriptGuard<ScriptApi::LoadRenderObject> },
     { "DrawDynamicObject", ScriptGuard<ScriptApi::DrawDynamicObject> },
     { "SetAnimation", ScriptGuard<SetAnimation> },
     { "GetParentObject", ScriptGuard<GetParentObject> },
@@ -240,6 +247,7 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "LockButton", ScriptGuard<ScriptApi::LockButton> },
     { "UnlockButton", ScriptGuard<ScriptApi::UnlockButton> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
+    { "ToInt", ScriptGuard<ScriptApi::ToInt> },
     { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },
     { nullptr, nullptr },
 };

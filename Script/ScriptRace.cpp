@@ -2,6 +2,7 @@
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
 #include "Core/PCommandTarget.h"
@@ -56,6 +57,10 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "AddScore", ScriptGuard<ScriptApi::AddScore> },
+    { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
+    { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
+    { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
@@ -67,6 +72,9 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
+    { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
+    { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
+    { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { nullptr, nullptr },
 };

@@ -5,6 +5,7 @@
 #include "Platform/GamePath.h"
 #include "Startup/PConfigVars.h"
 
+#include <cerrno>
 #include <cstdio>
 
 CPConfig* g_Config = nullptr;
@@ -101,11 +102,16 @@ void CPConfig::Register(const std::string& name, const CPSmartPtr<CPDatorBase>& 
     m_names[name] = handle;
 }
 
-void CPConfig::Load(const std::string& path)
+HRESULT CPConfig::Load(const std::string& path)
 {
     FILE* file = GamePath::GameFOpen(path, "rb");
-    if (!file)
-        return;
+    if (!file) {
+        const int error = errno;
+        if (!GamePath::Exists(path))
+            return S_FALSE;
+        errno = error;
+        return E_FAIL;
+    }
     std::string line;
     for (;;) {
         const LineRead read = ReadLine(file, line);
@@ -114,7 +120,11 @@ void CPConfig::Load(const std::string& path)
         if (read == LineRead::Line)
             ParseLine(line);
     }
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
     std::fclose(file);
+    errno = error;
+    return failed ? E_FAIL : S_OK;
 }
 
 void CPConfig::ParseLine(const std::string& line)
@@ -188,10 +198,10 @@ std::string CPConfig::SaveText() const
     return text;
 }
 
-void CPConfig::Save(const std::string& path)
+HRESULT CPConfig::Save(const std::string& path)
 {
     CPFileWriter writer(path, 0);
     const std::string text = SaveText();
     writer.Write(text.data(), text.size());
-    writer.Save();
+    return writer.Save();
 }

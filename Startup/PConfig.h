@@ -11,6 +11,7 @@
 #pragma once
 
 #include "Core/PSmartPtr.h"
+#include "Platform/Win32.h"
 #include "Startup/PDator.h"
 
 #include <cstdint>
@@ -69,15 +70,19 @@ public:
     // Stores the handle under the name, replacing what was there.
     void Register(const std::string& name, const CPSmartPtr<CPDatorBase>& handle);
 
-    // Applies the file's lines in order over the current values. A missing
-    // or unreadable file changes nothing. A line of kMaxLineLength characters
-    // or more is skipped whole; a read error ends the file there.
-    void Load(const std::string& path);
+    // Applies the file's lines in order over the current values. A line of
+    // kMaxLineLength characters or more is skipped whole. S_OK when the file
+    // was read, S_FALSE when there is none; E_FAIL (errno telling why) when
+    // it is there but cannot be read: no permission, not a regular file (a
+    // FIFO or a device is never waited on), or a read error, which ends the
+    // file there. A file that is not read changes nothing.
+    HRESULT Load(const std::string& path);
     // Splits one line into sign, name and value and applies it.
     void ParseLine(const std::string& line);
-    // Writes every registered variable, replacing the file. A file that
-    // cannot be written is left as it was; nothing is reported.
-    void Save(const std::string& path);
+    // Writes every registered variable, replacing the file (see
+    // CPFileWriter::Save). A file that cannot be written is left as it was:
+    // E_FAIL, errno telling why.
+    HRESULT Save(const std::string& path);
 
     // The file's text as Save writes it.
     std::string SaveText() const;

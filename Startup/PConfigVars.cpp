@@ -134,3 +134,13 @@ void ReleaseConfigVariables()
     for (const ConfigVariableRow& row : kConfigVariables)
         *row.handle = nullptr;
 }
+
+std::vector<CPDatorBase*> GetConfigVariables()
+{
+    std::vector<CPDatorBase*> variables;
+    for (const ConfigVariableRow& row : kConfigVariables) {
+        if (row.handle->Get())
+            variables.push_back(row.handle->Get());
+    }
+    return variables;
+}

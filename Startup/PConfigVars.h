@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CPConfig;
 class CPDatorBase;
@@ -84,3 +85,6 @@ extern CPSmartPtr<CPDatorBase> g_DatorAdmin;
 void RegisterConfigVariables(CPConfig& config);
 // Empties the 32 handles.
 void ReleaseConfigVariables();
+// The variables the handles hold now, in the order listed (empty handles
+// skipped), for an owner that destroys them once the registry is gone.
+std::vector<CPDatorBase*> GetConfigVariables();

@@ -31,6 +31,15 @@ extern std::string g_SplashUrl;
 // texts of interface screens do nothing while it is set.
 extern uint8_t g_ExitFlag;
 
+// Set by LoadLauncherConfig when "config.cfg" is there but cannot be read.
+extern bool g_ConfigUnreadable;
+// Loads "config.cfg" into g_Config. One that is there but cannot be read is
+// reported on standard error, once, and marks the configuration unsaveable.
+void LoadLauncherConfig();
+// Saves g_Config to "config.cfg", unless there is no registry or the file
+// could not be read; a failed save is reported on standard error.
+void SaveLauncherConfig();
+
 extern const char kSplashPageUrl[];
 extern const char kStatisticsPageUrl[];
 extern const char kGameExecutable[];

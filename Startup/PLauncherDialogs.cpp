@@ -6,6 +6,7 @@
 #include "Startup/PConfig.h"
 #include "Startup/PConfigVars.h"
 #include "Startup/PDisplayModeList.h"
+#include "Startup/PLauncher.h"
 
 #include <cstdio>
 
@@ -60,8 +61,7 @@ void ApplyOptions(HWND window)
         }
     }
     g_CfgBloom = g_OptBloom;
-    if (g_Config)
-        g_Config->Save(kConfigFileName);
+    SaveLauncherConfig();
 }
 
 void OnSwitch(HWND window, int id, int32_t& copy)

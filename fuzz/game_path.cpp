@@ -1,8 +1,12 @@
 // Arbitrary game paths through the path layer: each line of the input is one
 // path, and its first byte picks what is done with it (resolve for reading or
 // writing, open, write, remove, rename onto the next line's path, list,
-// search). Everything happens in a scratch root under /tmp, emptied before
-// each input; ".." stops at the root, so nothing lands outside.
+// search). The game root is made afresh for each input inside a scratch
+// sandbox, beside an empty directory "outside"; the root holds a symbolic
+// link "alias" to one of its own directories, so ".." after the link would
+// leave the root if it were taken on disk. After each input nothing may
+// have appeared beside the root or in "outside", and every entry in the root,
+// links followed, must lie inside it.
 #include "Platform/FindFile.h"
 #include "Platform/GamePath.h"
 #include "tests/ScratchRoot.h"
@@ -10,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,10 +73,48 @@ void Run(uint8_t op, const std::string& path, const std::string& next)
 }
 }
 
+namespace
+{
+namespace fs = std::filesystem;
+
+void Check(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "escaped the game root: %s\n", what);
+        std::abort();
+    }
+}
+
+// Nothing beside the root, nothing in "outside", and every entry of the root
+// (links followed) inside it.
+void CheckNothingLandedOutside(const fs::path& sandbox)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(sandbox))
+        names.push_back(entry.path().filename().string());
+    Check(names.size() == 2, "an entry beside the root");
+    Check(fs::is_empty(sandbox / "outside"), "an entry in the directory beside the root");
+    const fs::path root = fs::canonical(sandbox / "root");
+    const std::string inside = root.string() + "/";
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::error_code error;
+        const fs::path real = fs::canonical(entry.path(), error);
+        Check(error || real.string().compare(0, inside.size(), inside) == 0, entry.path().c_str());
+    }
+}
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static ScratchRoot root;
-    root.Clear(); // each input starts from an empty root and an empty cache
+    namespace fs = std::filesystem;
+    static ScratchRoot sandbox;
+    static const fs::path base = sandbox.Path();
+    // Each input starts from a fresh root and an empty cache.
+    fs::remove_all(base / "root");
+    fs::create_directories(base / "root" / "nest" / "deeper");
+    fs::create_directories(base / "outside");
+    fs::create_directory_symlink("nest/deeper", base / "root" / "alias");
+    GamePath::SetRoot((base / "root").string());
     std::vector<std::string> lines(1);
     for (size_t i = 0; i < size; ++i) {
         if (data[i] == '\n')
@@ -85,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string& next = i + 1 < lines.size() ? lines[i + 1] : lines[i];
         Run(static_cast<uint8_t>(lines[i][0]), lines[i].substr(1), next);
     }
+    CheckNothingLandedOutside(base);
     return 0;
 }

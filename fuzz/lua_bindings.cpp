@@ -1,13 +1,14 @@
 // Calls the registered script functions with argument lists the input
 // chooses: numbers of every kind, texts, booleans, tables, functions, full
-// userdata and handles that name live objects, nothing, freed memory or the
-// inside of an object. Every call runs under lua_pcall: a Lua error is
+// userdata and handles that name live objects, nothing, destroyed objects,
+// an id never given or an object's address instead of its id. Every call runs under lua_pcall: a Lua error is
 // fine, a crash or a sanitizer report is not.
 #include "Core/PGameObject.h"
 #include "Core/PManagedObject.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
 #include "Host/PScriptObject.h"
+#include "Script/ScriptBinding.h"
 #include "Script/ScriptTables.h"
 #include "tests/ScratchRoot.h"
 
@@ -49,7 +50,7 @@ std::vector<const luaL_reg*> AllFunctions()
 const char* const kTexts[] = { "", "main", "gamemenu", "game_interface", "jeep", "interface", "level",
                                "a,b,\"c,d\"", "1234", "-2.7", "abc", "root", "child", "grandchild" };
 
-void PushArgument(lua_State* L, Reader& in, const std::vector<void*>& handles)
+void PushArgument(lua_State* L, Reader& in, const std::vector<uint64_t>& handles)
 {
     const uint8_t kind = in.Byte();
     switch (kind % 12) {
@@ -89,7 +90,7 @@ void PushArgument(lua_State* L, Reader& in, const std::vector<void*>& handles)
         std::memset(lua_newuserdata(L, 64), 0, 64);
         break;
     default:
-        lua_pushlightuserdata(L, handles[in.Byte() % handles.size()]);
+        ScriptPushHandle(L, handles[in.Byte() % handles.size()]);
         break;
     }
 }
@@ -106,30 +107,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     lua_State* L = host.GetLuaState();
 
     // Handles: a small object tree with a handler, live script objects, a
-    // live object of another class, null, freed memory (a game object and
-    // another), the inside of a live object and a forged number.
+    // live object of another class, null, destroyed objects (a game object
+    // and another), a live object's address and a forged number.
     CPScriptObject* jeep = host.GetScriptObject("jeep");
     CPGameObject* tree = host.NewObject("root", nullptr, jeep);
     CPGameObject* child = host.NewObject("child", tree);
     CPGameObject* grandchild = host.NewObject("grandchild", child, jeep);
     CPGameObject* gone = host.NewObject("gone", child);
+    const uint64_t goneId = gone->GetId();
     host.DeleteObject(gone);
     Probe probe;
     Probe* freed = new Probe;
+    const uint64_t freedId = freed->GetId();
     delete freed;
-    const std::vector<void*> handles = {
-        static_cast<CPManagedObject*>(tree),
-        static_cast<CPManagedObject*>(child),
-        static_cast<CPManagedObject*>(grandchild),
-        gone,
-        static_cast<CPManagedObject*>(jeep),
-        static_cast<CPManagedObject*>(host.GetScriptObject("main")),
-        static_cast<CPManagedObject*>(host.GetScriptObject("gamemenu")),
-        static_cast<CPManagedObject*>(&probe),
-        nullptr,
-        freed,
-        reinterpret_cast<char*>(&probe) + 8,
-        reinterpret_cast<void*>(uintptr_t { 0x1234 }),
+    const std::vector<uint64_t> handles = {
+        tree->GetId(),
+        child->GetId(),
+        grandchild->GetId(),
+        goneId,
+        jeep->GetId(),
+        host.GetScriptObject("main")->GetId(),
+        host.GetScriptObject("gamemenu")->GetId(),
+        probe.GetId(),
+        0,
+        freedId,
+        reinterpret_cast<uintptr_t>(&probe),
+        probe.GetId() + 0x1234,
     };
 
     Reader in { data, size };

@@ -1,11 +1,43 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those that are missing.
+# Installs the Debian packages the calling script needs, only those that are
+# missing. `tools/deps.sh run` installs what a Release build of the launcher
+# and the host needs (./run.sh); `tools/deps.sh test` (the default) adds the
+# compilers, sanitizer runtimes, test, fuzz and benchmark libraries
+# (./test.sh). A package goes on one line in the list that needs it.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-          libgtest-dev libgmock-dev libbenchmark-dev liblua5.1-0-dev libtinyxml-dev libstb-dev
-          libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-          libfreetype-dev fonts-dejavu-core)
+# What building the programs needs: the tools and every library the engine links.
+build_packages=(
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  liblua5.1-0-dev
+  libtinyxml-dev
+  libstb-dev
+  libbullet-dev
+  libavformat-dev
+  libavcodec-dev
+  libswscale-dev
+  libavutil-dev
+  libfreetype-dev
+  fonts-dejavu-core
+)
+
+# What the tests, fuzz targets and benchmarks need on top.
+test_packages=(
+  clang
+  libclang-rt-14-dev
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+)
+
+case "${1:-test}" in
+  run) packages=("${build_packages[@]}") ;;
+  test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: tools/deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -128,10 +128,10 @@ TEST_F(CommandDispatcher, ByObjectAndFindObject)
 
 TEST_F(CommandDispatcher, HandlesTravelAtFullWidth)
 {
-    int object = 0;
-    dispatcher.SendCommandByName("gamemenu", "add_object", HandleToString(&object));
+    const uint64_t id = uint64_t{ 1 } << 62;
+    dispatcher.SendCommandByName("gamemenu", "add_object", HandleToString(id));
     ASSERT_TRUE(menu.SetNextCommand());
-    EXPECT_EQ(StringToHandle(menu.GetCurrentParams()->at(0)), &object);
+    EXPECT_EQ(StringToHandle(menu.GetCurrentParams()->at(0)), id);
 }
 
 TEST_F(CommandDispatcher, CurrentCommandRules)

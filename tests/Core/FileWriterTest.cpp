@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -155,4 +159,122 @@ TEST(Scramble, RoundTripsAndRestartsTheKeyEvery1933Bytes)
     EXPECT_NE(copy, data);
     UnscrambleBuffer(copy.data(), copy.size());
     EXPECT_EQ(copy, data);
+}
+
+namespace
+{
+std::string Saved(const std::string& gamePath, const std::string& bytes, HRESULT& result)
+{
+    CPFileWriter writer(gamePath);
+    writer.Write(bytes.data(), bytes.size());
+    result = writer.Save();
+    return bytes;
+}
+
+mode_t Permissions(const std::string& hostPath)
+{
+    struct stat info {};
+    stat(hostPath.c_str(), &info);
+    return info.st_mode & 07777;
+}
+}
+
+TEST(FileWriter, RefusesWhatTheUserCouldNotHaveWritten)
+{
+    // Each case makes one target; the save must fail and change nothing.
+    // Marked read-only, a file or directory is refused even when the
+    // process could write it anyway (as a superuser's can).
+    struct Case
+    {
+        const char* what;
+        void (*make)(const ScratchRoot& root);
+    };
+    const Case cases[] = {
+        { "read-only file", [](const ScratchRoot& root) { chmod(root.Host("d/target").c_str(), 0444); } },
+        { "read-only directory", [](const ScratchRoot& root) { chmod(root.Host("d").c_str(), 0555); } },
+        { "FIFO",
+          [](const ScratchRoot& root) {
+              std::filesystem::remove(root.Host("d/target"));
+              mkfifo(root.Host("d/target").c_str(), 0644);
+          } },
+        { "link to a device",
+          [](const ScratchRoot& root) {
+              std::filesystem::remove(root.Host("d/target"));
+              std::filesystem::create_symlink("/dev/null", root.Host("d/target"));
+          } },
+        { "broken link",
+          [](const ScratchRoot& root) {
+              std::filesystem::remove(root.Host("d/target"));
+              std::filesystem::create_symlink("nowhere", root.Host("d/target"));
+          } },
+    };
+    for (const Case& c : cases) {
+        ScratchRoot root;
+        root.MakeFile("d/target", "old");
+        c.make(root);
+        const auto before = std::filesystem::symlink_status(root.Host("d/target")).type();
+        HRESULT result = S_OK;
+        Saved("D\\Target", "new", result);
+        EXPECT_EQ(result, E_FAIL) << c.what;
+        EXPECT_EQ(std::filesystem::symlink_status(root.Host("d/target")).type(), before) << c.what;
+        EXPECT_EQ(root.Names("d"), std::vector<std::string> { "target" }) << c.what;
+        if (before == std::filesystem::file_type::regular) {
+            EXPECT_EQ(root.ReadFile("d/target"), "old") << c.what;
+        }
+        chmod(root.Host("d").c_str(), 0755);
+    }
+}
+
+TEST(FileWriter, RefusesAFileTheProcessMayNotWrite)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the read-only cases above already run without privileges";
+    // As root every file is writable; the check is seen from an unprivileged
+    // process that could still rename over the file in an open directory.
+    ScratchRoot root;
+    root.MakeFile("open/target", "old");
+    chmod(root.Path().c_str(), 0755);
+    chmod(root.Host("open").c_str(), 0777);
+    chmod(root.Host("open/target").c_str(), 0644);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        HRESULT result = S_OK;
+        Saved("open\\target", "new", result);
+        _exit(result == E_FAIL ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(root.ReadFile("open/target"), "old");
+}
+
+TEST(FileWriter, KeepsPermissionsAndLinks)
+{
+    ScratchRoot root;
+    root.MakeFile("saves/private.sav", "old");
+    chmod(root.Host("saves/private.sav").c_str(), 0600);
+    root.MakeFile("saves/shared.sav", "old");
+    chmod(root.Host("saves/shared.sav").c_str(), 0664);
+    HRESULT result = E_FAIL;
+    Saved("saves\\private.sav", "new", result);
+    ASSERT_EQ(result, S_OK);
+    Saved("saves\\shared.sav", "new", result);
+    ASSERT_EQ(result, S_OK);
+    EXPECT_EQ(Permissions(root.Host("saves/private.sav")), 0600u);
+    EXPECT_EQ(Permissions(root.Host("saves/shared.sav")), 0664u);
+    EXPECT_EQ(root.ReadFile("saves/private.sav"), "new");
+
+    // The link stays; the file it leads to gets the bytes, and the
+    // temporary was made beside that file.
+    root.MakeFile("real/config.cfg", "old");
+    std::filesystem::create_symlink("../real/config.cfg", root.Host("saves/config.cfg"));
+    Saved("Saves\\Config.cfg", "linked", result);
+    ASSERT_EQ(result, S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(root.Host("saves/config.cfg")));
+    EXPECT_EQ(root.ReadFile("real/config.cfg"), "linked");
+    EXPECT_EQ(root.Names("real"), std::vector<std::string> { "config.cfg" });
+    EXPECT_EQ(root.Names("saves").size(), 3u);
 }

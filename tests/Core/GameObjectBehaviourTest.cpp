@@ -146,7 +146,7 @@ TEST_F(GameObjectBehaviour, ActivationAddsTasksWithTheOrderAndReportsTheHandle)
         EXPECT_EQ(task->GetOrder(), 300);
     EXPECT_FALSE(unseen->IsRunning());
     EXPECT_EQ(Drain(handler), (std::vector<Received>{ Event("add_object", root) }));
-    EXPECT_EQ(StringToHandle(HandleToString(root)), root);
+    EXPECT_EQ(CPManagedObject::FindLive(StringToHandle(HandleToString(root))), root);
 
     // A second activation adds nothing and says nothing.
     root->Activate(100);

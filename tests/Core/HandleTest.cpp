@@ -1,18 +1,19 @@
 #include "Core/PHandle.h"
+#include "Core/PManagedObject.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-TEST(Handle, FullWidthAddressesSurviveTheTextForm)
+TEST(Handle, FullWidthIdsSurviveTheTextForm)
 {
-    const uintptr_t addresses[] = { 0x7ffd12345678u, 0x5555aaaabbbbu, 0x1u, UINTPTR_MAX, 0x8000000000000000u };
-    for (uintptr_t address : addresses) {
-        const void* handle = reinterpret_cast<void*>(address);
-        EXPECT_EQ(StringToHandle(HandleToString(handle)), handle) << HandleToString(handle);
-    }
-    EXPECT_EQ(HandleToString(nullptr), "0");
-    EXPECT_EQ(HandleToString(reinterpret_cast<void*>(uintptr_t{ 140737488355328u })), "140737488355328");
+    const uint64_t ids[] = { 0x7ffd12345678u, 0x5555aaaabbbbu, 0x1u, UINT64_MAX, 0x8000000000000000u };
+    for (uint64_t id : ids)
+        EXPECT_EQ(StringToHandle(HandleToString(id)), id) << HandleToString(id);
+    EXPECT_EQ(HandleToString(uint64_t{ 0 }), "0");
+    EXPECT_EQ(HandleToString(static_cast<const CPManagedObject*>(nullptr)), "0");
+    EXPECT_EQ(HandleToString(uint64_t{ 140737488355328u }), "140737488355328");
+    EXPECT_EQ(HandleToString(UINT64_MAX), "-1"); // signed, as atoi reads it back
 }
 
 TEST(Handle, ReadsTextByTheRulesOfAtoi)
@@ -20,7 +21,7 @@ TEST(Handle, ReadsTextByTheRulesOfAtoi)
     struct Case
     {
         const char* text;
-        intptr_t value;
+        int64_t value;
     };
     const Case cases[] = {
         { "0", 0 },
@@ -31,9 +32,9 @@ TEST(Handle, ReadsTextByTheRulesOfAtoi)
         { "-5", -5 },
         { "123abc", 123 },
         { "12 34", 12 },
-        { "9223372036854775807", INTPTR_MAX },
+        { "9223372036854775807", INT64_MAX },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(reinterpret_cast<intptr_t>(StringToHandle(c.text)), c.value) << '"' << c.text << '"';
-    EXPECT_EQ(StringToHandle(static_cast<const char*>(nullptr)), nullptr);
+        EXPECT_EQ(static_cast<int64_t>(StringToHandle(c.text)), c.value) << '"' << c.text << '"';
+    EXPECT_EQ(StringToHandle(static_cast<const char*>(nullptr)), 0u);
 }

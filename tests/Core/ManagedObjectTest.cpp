@@ -37,7 +37,8 @@ TEST(ManagedObject, NewObjectHasCountZeroAndEndsTheObjectList)
     EXPECT_EQ(object.GetRefCount(), 0);
     ASSERT_FALSE(GetObjectList().empty());
     EXPECT_EQ(GetObjectList().back(), &object);
-    EXPECT_TRUE(CPManagedObject::IsLive(&object));
+    EXPECT_EQ(CPManagedObject::FindLive(object.GetId()), &object);
+    EXPECT_EQ(object.GetId(), GetObjectList().size()); // position i has id i + 1
 }
 
 TEST(ManagedObject, ReleaseResetsTheCountAndFreesNothing)
@@ -56,10 +57,25 @@ TEST(ManagedObject, DestroyedObjectStaysListedButIsNoLongerLive)
 {
     auto* object = new CTestObject("gone");
     const size_t index = GetObjectList().size() - 1;
+    const uint64_t id = object->GetId();
     delete object;
     EXPECT_EQ(GetObjectList()[index], object);
-    EXPECT_FALSE(CPManagedObject::IsLive(object));
-    EXPECT_FALSE(CPManagedObject::IsLive(nullptr));
+    EXPECT_EQ(CPManagedObject::FindLive(id), nullptr);
+    EXPECT_EQ(CPManagedObject::FindLive(0), nullptr);
+}
+
+TEST(ManagedObject, AnIdIsNeverGivenTwiceNotEvenAtTheSameAddress)
+{
+    alignas(CTestObject) unsigned char storage[sizeof(CTestObject)];
+    auto* first = new (storage) CTestObject("first");
+    const uint64_t firstId = first->GetId();
+    first->~CTestObject();
+    auto* second = new (storage) CTestObject("second");
+    EXPECT_EQ(static_cast<void*>(second), static_cast<void*>(first));
+    EXPECT_GT(second->GetId(), firstId);
+    EXPECT_EQ(CPManagedObject::FindLive(firstId), nullptr);
+    EXPECT_EQ(CPManagedObject::FindLive(second->GetId()), second);
+    second->~CTestObject();
 }
 
 TEST(SmartPtr, DroppingTheLastReferenceLeavesTheObjectAlive)
@@ -72,7 +88,7 @@ TEST(SmartPtr, DroppingTheLastReferenceLeavesTheObjectAlive)
         EXPECT_EQ(object.GetRefCount(), 2);
     }
     EXPECT_EQ(object.GetRefCount(), 0);
-    EXPECT_TRUE(CPManagedObject::IsLive(raw));
+    EXPECT_EQ(CPManagedObject::FindLive(raw->GetId()), raw);
     EXPECT_EQ(raw->GetTypeName(), "CTestObject - kept");
 }
 

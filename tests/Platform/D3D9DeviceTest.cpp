@@ -234,6 +234,15 @@ TEST(Direct3D9, CreatesARecordingDevice)
     RecordingDevice* recording = RecordOf(device);
     ASSERT_NE(recording, nullptr);
     EXPECT_EQ(recording->PresentParameters().BackBufferWidth, 1024u);
+    // A device the game makes keeps no call log until a test asks for one;
+    // its states are kept all the same.
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    EXPECT_TRUE(recording->Log().empty());
+    EXPECT_EQ(recording->RenderState(D3DRS_LIGHTING), 1u);
+    recording->SetLogging(true);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    ASSERT_EQ(recording->Log().size(), 1u);
+    EXPECT_EQ(recording->Log()[0].method, "SetRenderState");
     device->Release();
     direct3D->Release();
     PlatformDisplay::UseSystemModes();

@@ -120,6 +120,33 @@ TEST(Shell, StartsTheGameProgramDetachedWithItsArgumentsUntouched)
     PlatformShell::ClearCalls();
 }
 
+TEST(Shell, KnowsWhichTargetsWouldStartAProgram)
+{
+    ScratchRoot root;
+    root.MakeFile("Data/Tools/runner", "#!/bin/sh\n");
+    std::filesystem::permissions(root.Host("Data/Tools/runner"), std::filesystem::perms::owner_all);
+    root.MakeFile("Data/Tools/readme.txt", "text");
+    GamePath::SetRoot(root.Path());
+    struct Case
+    {
+        const char* file;
+        const char* directory;
+        bool program;
+    };
+    const Case cases[] = {
+        { "data\\tools\\runner", "", true },
+        { "DATA/TOOLS/RUNNER.EXE", "", true },
+        { "runner", "data\\tools", true },
+        { "data\\tools\\readme.txt", "", false },
+        { "data\\tools", "", false },
+        { "data\\tools\\missing", "", false },
+        { "http://example.org/runner", "", false },
+        { "", "", false },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlatformShell::StartsProgram(c.file, c.directory), c.program) << c.file << " in " << c.directory;
+}
+
 TEST(Shell, WithoutADisplayAWebAddressIsPrinted)
 {
     ScopedEnv mode("VELTRIX_SHELL", nullptr);

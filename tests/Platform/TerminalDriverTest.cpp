@@ -69,6 +69,20 @@ TEST(TerminalDriver, StartupDialogNumbersItsButtonsLeftToRight)
     EXPECT_NE(output.find("(end of input)"), std::string::npos);
 }
 
+TEST(TerminalDriver, OverlongLinesAreOneUnknownCommandAndControlBytesAreShownEscaped)
+{
+    // A valid command padded past the limit is refused whole, and what is
+    // printed about it stays short.
+    std::string output;
+    const std::string padded = "2" + std::string(1000000, ' ') + "\n";
+    EXPECT_EQ(RunInTerminal(IDD_LAUNCHER, padded + "\x1b[2J\x7f\n4\n", output), IDC_EXIT);
+    EXPECT_LT(output.size(), 1000u);
+    EXPECT_NE(output.find("> 2...\nUnknown command \"2...\". Type one of: 1 2 3 4 q\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("> \\x1b[2j\\x7f\nUnknown command \"\\x1b[2j\\x7f\"."), std::string::npos) << output;
+    EXPECT_EQ(output.find('\x1b'), std::string::npos);
+    EXPECT_EQ(output.find('\x7f'), std::string::npos);
+}
+
 TEST(TerminalDriver, OptionsDialogNumbersTheListAndLettersTheButtons)
 {
     std::string output;

@@ -71,8 +71,6 @@ public:
     int clears = 0;
 };
 
-constexpr float kRandScale = 1.0f / 32767.0f;
-
 // What the seeded generator gives next, without disturbing it for the code
 // under test: the values are drawn from a copy of the seed.
 std::vector<int> NextDraws(uint32_t seed, int count)
@@ -358,20 +356,17 @@ TEST_F(ParticleSystem, LaunchRecordsFollowTheSeededGenerator)
     owner.UpdateTransform();
     CPParticleSystem system(&owner, { "debris" });
 
-    // Three draws scatter the position, one picks the azimuth and one the
-    // elevation within half the cone.
+    // Seeded with 1234 the generator gives 4068, 213, 12761, 8758, 23056:
+    // three draws scatter the position within the spread (4068 / 32767 * 2
+    // - 1 = -0.751701 and so on), one picks the azimuth (8758 % 360 = 118
+    // degrees) and one the elevation within half the cone (23056 % 45 = 16).
     const std::vector<int> draws = NextDraws(1234, 5);
+    ASSERT_EQ(draws, (std::vector<int> { 4068, 213, 12761, 8758, 23056 }));
     system.Emit();
     ASSERT_EQ(emitter.launches.size(), 1u);
     const ReceivedLaunch& launch = emitter.launches[0];
-    const D3DXVECTOR3 scatter(draws[0] * kRandScale * 2 * 1 - 1, draws[1] * kRandScale * 2 * 2 - 2,
-                              draws[2] * kRandScale * 2 * 3 - 3);
-    ExpectNear(launch.position, scatter + D3DXVECTOR3(10, 20, 30));
-    const float azimuth = D3DXToRadian(static_cast<float>(draws[3] % 360));
-    const float elevation = D3DXToRadian(static_cast<float>(draws[4] % 45));
-    ExpectNear(launch.velocity, D3DXVECTOR3(std::sin(elevation) * std::cos(azimuth),
-                                            std::sin(elevation) * std::sin(azimuth), std::cos(elevation))
-                                    * 5.0f);
+    ExpectNear(launch.position, D3DXVECTOR3(9.248299f, 18.026002f, 29.336680f));
+    ExpectNear(launch.velocity, D3DXVECTOR3(-0.647020f, 1.216867f, 4.806308f));
     EXPECT_EQ(launch.acceleration, D3DXVECTOR3(0, 0, -24.8f));
     EXPECT_EQ(launch.scalar1, 0.1f);
     EXPECT_EQ(launch.scalar2, 0.2f);

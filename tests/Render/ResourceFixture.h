@@ -45,8 +45,8 @@ protected:
         GetLog().SetSink(nullptr);
         const std::vector<CPManagedObject*>& objects = GetObjectList();
         for (size_t i = objects.size(); i-- > m_firstObject;) {
-            CPManagedObject* object = objects[i];
-            if (CPManagedObject::IsLive(object)
+            CPManagedObject* object = CPManagedObject::FindLive(i + 1);
+            if (object
                 && (dynamic_cast<CPMaterial*>(object) || dynamic_cast<CPTextureBlock*>(object)
                     || dynamic_cast<CPTexture*>(object) || dynamic_cast<CPEffect*>(object)))
                 delete object;

@@ -89,7 +89,8 @@ TEST_F(VertexModifiers, FactoryChecksNamesAndArguments)
             continue;
         }
         ASSERT_NE(modifier, nullptr);
-        EXPECT_EQ(typeid(*modifier), *c.made);
+        const CPVertexModifier& made = *modifier;
+        EXPECT_EQ(typeid(made), *c.made);
     }
     // "flick" keeps the low eight bits of its limits: 300 is 44.
     const auto flick = Make("flick", { "0", "300", "300" });

@@ -11,10 +11,13 @@
 #include "Render/PRenderObject.h"
 #include "Render/PRenderQueue.h"
 #include "Script/ScriptBinding.h"
+#include "SceneFixtures.h"
 #include "ScratchRoot.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
 #include "Vehicles/PPhysicWorld.h"
+
+#include "tests/VehicleFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -182,11 +185,69 @@ TEST_F(ObjectBindings, ScriptReferencesMoveTheCount)
     EXPECT_EQ(child->GetRefCount(), 1);
     Run("copy = Clone(object)");
     lua_getglobal(host.GetLuaState(), "copy");
-    const auto* copy = static_cast<CPManagedObject*>(lua_touserdata(host.GetLuaState(), -1));
+    const CPManagedObject* copy = ScriptReadObject<CPManagedObject>(host.GetLuaState(), -1);
     lua_pop(host.GetLuaState(), 1);
-    ASSERT_TRUE(CPManagedObject::IsLive(copy));
+    ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetRefCount(), 1);
     delete copy;
+}
+
+TEST_F(ObjectBindings, LoadRenderObjectBuildsTheDescribedTreeForTheScript)
+{
+    root.MakeFile("Data/Meshes/tri.msh", scene::MeshFile({ scene::Triangle("Tri") }, false));
+    root.MakeFile("Data/Meshes/tri.rdf", "mesh = tri.msh\n[tri]\ntype = 3\n");
+    Run("loaded = LoadRenderObject('tri.rdf', 20.9) missing = LoadRenderObject('none.rdf', 0)");
+    lua_State* L = host.GetLuaState();
+    lua_getglobal(L, "loaded");
+    CPManagedObject* loaded = CPManagedObject::FindLive(ScriptReadHandle(L, -1));
+    lua_getglobal(L, "missing");
+    EXPECT_EQ(ScriptReadHandle(L, -1), 0u); // no "wrong.rdf" either
+    lua_pop(L, 2);
+    ASSERT_NE(loaded, nullptr);
+    auto* tree = dynamic_cast<CPGameObject*>(loaded);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->GetName(), "tri");
+    EXPECT_EQ(tree->GetSourceName(), "tri.rdf");
+    std::string error;
+    EXPECT_FALSE(host.RunString("LoadRenderObject('tri.rdf', {})", "test", error));
+}
+
+TEST_F(ObjectBindings, AHandleToADeletedObjectStaysDeadWhenAnotherTakesItsAddress)
+{
+    // The second object is built where the first one was, as an allocator
+    // may do; the first one's handle, kept by the script, must not reach it.
+    alignas(CPGameObject) unsigned char storage[sizeof(CPGameObject)];
+    auto* first = new (storage) CPGameObject("first");
+    SetGlobal("a", first);
+    Run("aText = PointerToString(a)");
+    first->~CPGameObject();
+    auto* second = new (storage) CPGameObject("second");
+    ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(first));
+
+    Run("SetPosition(a, 1, 2, 3) SetPosition(StringToPointer(aText), 4, 5, 6)");
+    EXPECT_EQ(second->GetPosition(), D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(Number("select('#', GetPosition(a))"), 0.0);
+    SetGlobal("b", second);
+    Run("SetPosition(b, 7, 8, 9)");
+    EXPECT_EQ(second->GetPosition(), D3DXVECTOR3(7.0f, 8.0f, 9.0f));
+    second->~CPGameObject();
+}
+
+TEST_F(ObjectBindings, ApplyImpulsePushesAVehicleAtItsPosition)
+{
+    CPPhysicManager& manager = *GetPhysicManager();
+    manager.CreateWorld(D3DXVECTOR3(), D3DXVECTOR3(), 0, 0, 0);
+    fixture::Vehicle vehicle(fixture::CarXml(), D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    vehicle.AddTo(manager);
+    SetGlobal("vehicle", vehicle.Player());
+    Run("ApplyImpulse(vehicle, 0, 600, -300) ApplyImpulse(object, 1, 1, 1) ApplyImpulse(nil, 1, 1, 1)");
+    D3DXVECTOR4 velocity;
+    vehicle.Body()->GetVelocity(&velocity);
+    EXPECT_EQ(velocity, D3DXVECTOR4(0.0f, 2.0f, -1.0f, 0.0f));
+    // At the body's own position: no turn.
+    D3DXVECTOR4 momentum;
+    vehicle.Body()->GetAngularMomentum(&momentum);
+    EXPECT_EQ(momentum, D3DXVECTOR4());
 }
 
 TEST_F(ObjectBindings, DrawDynamicObjectQueuesTheVisibleTree)

@@ -148,22 +148,21 @@ TEST_F(LuaTest, HandlesNameOnlyLiveObjectsOfTheWantedClass)
     EXPECT_EQ(ScriptReadObject<Wheel>(L, -1), wheel);
     EXPECT_EQ(ScriptReadObject<CPManagedObject>(L, -1), wheel);
     EXPECT_EQ(ScriptReadObject<Door>(L, -1), nullptr); // wrong class
-    EXPECT_EQ(ScriptReadHandle(L, -1), static_cast<void*>(wheel));
+    EXPECT_EQ(ScriptReadHandle(L, -1), wheel->GetId());
 
     delete wheel;
     EXPECT_EQ(ScriptReadObject<Wheel>(L, -1), nullptr); // stale
 
-    // A forged address, an address inside a live object, a full userdata
-    // and a number are all null.
-    char forged = 0;
-    ScriptPushHandle(L, &forged);
+    // An id never given, an object's address instead of its id, a full
+    // userdata and a number are all null.
+    ScriptPushHandle(L, door.GetId() + 1000000);
     EXPECT_EQ(ScriptReadObject<CPManagedObject>(L, -1), nullptr);
-    ScriptPushHandle(L, reinterpret_cast<char*>(&door) + 1);
+    lua_pushlightuserdata(L, &door);
     EXPECT_EQ(ScriptReadObject<CPManagedObject>(L, -1), nullptr);
-    lua_newuserdata(L, sizeof(Door));
+    *static_cast<uint64_t*>(lua_newuserdata(L, sizeof(uint64_t))) = door.GetId();
     EXPECT_EQ(ScriptReadObject<Door>(L, -1), nullptr);
-    lua_pushnumber(L, 1234);
-    EXPECT_EQ(ScriptReadHandle(L, -1), nullptr);
+    lua_pushnumber(L, static_cast<double>(door.GetId()));
+    EXPECT_EQ(ScriptReadHandle(L, -1), 0u);
 
     // A null object is a handle of value 0, true in a condition.
     ScriptPushObject(L, nullptr);

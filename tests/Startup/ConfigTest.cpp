@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -52,6 +55,37 @@ TEST_F(Config, MissingFileLeavesTheDefaults)
     m_root.MakeDirectory("folder.cfg");
     config.Load("folder.cfg");
     EXPECT_EQ(config.SaveText(), DefaultConfigText());
+}
+
+TEST_F(Config, LoadTellsAMissingFileFromOneItCannotRead)
+{
+    m_root.MakeFile("plain.cfg", "screenWidth = 800\n");
+    m_root.MakeDirectory("folder.cfg");
+    mkfifo(m_root.Host("fifo.cfg").c_str(), 0644);
+    symlink("/dev/zero", m_root.Host("zero.cfg").c_str());
+    alarm(10); // a FIFO or a device that is read would never end
+    const struct
+    {
+        const char* path;
+        HRESULT result;
+        int error;
+    } cases[] = {
+        { "missing.cfg", S_FALSE, 0 },
+        { "plain.cfg", S_OK, 0 },
+        { "folder.cfg", E_FAIL, EISDIR },
+        { "fifo.cfg", E_FAIL, EINVAL },
+        { "zero.cfg", E_FAIL, EINVAL },
+    };
+    for (const auto& c : cases) {
+        CPConfig config;
+        errno = 0;
+        EXPECT_EQ(config.Load(c.path), c.result) << c.path;
+        if (c.error) {
+            EXPECT_EQ(errno, c.error) << c.path;
+        }
+    }
+    alarm(0);
+    EXPECT_EQ(g_CfgScreenWidth, 800);
 }
 
 TEST_F(Config, LinesSetTheirVariable)

@@ -33,8 +33,12 @@ eq(GetCurrentCommand(main), "echo", "command reached the object")
 eq(SetNextCommand(main), false, "queue drained")
 
 -- Handles that name no live object, or no script object, read as null.
-for _, forged in ipairs({ StringToPointer("1234"), StringToPointer("0"), StringToPointer("-8"),
-                           StringToPointer(text .. "0"), StringToPointer(string.format("%.0f", tonumber(text) + 8)) }) do
+local gone = HOST.new_object("gone")
+local goneText = PointerToString(gone)
+assert(HOST.delete_object(gone), "deleted")
+HOST.new_object("after") -- a new object never takes the old one's handle
+for _, forged in ipairs({ StringToPointer("123456789"), StringToPointer("0"), StringToPointer("-8"),
+                           StringToPointer(text .. "0000000"), gone, StringToPointer(goneText) }) do
   eq(SetNextCommand(forged), false, "forged handle")
   eq(select("#", GetCurrentCommand(forged)), 0, "forged handle has no command")
   eq(select("#", GetCurrentParams(forged)), 0, "forged handle has no params")

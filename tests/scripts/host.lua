@@ -23,8 +23,9 @@ eq(HOST.read_file("..\\..\\data\\saves\\test.bin"), bytes, "never above the root
 -- Nothing has been handed to the shell.
 eq(#HOST.shell_log(), 0, "no shell calls")
 
--- Clocks and the seed take their values without complaint; the script
--- functions that read them come with their own tests.
+-- Clocks and the seed take their values without complaint; no script
+-- function reads them back, so the values they set are checked from C++
+-- (GameHost.ClockAndSeedFunctionsSetWhatTheEngineReads).
 HOST.set_time_ms(123456)
 HOST.set_local_time(2024, 2, 4, 29, 23, 59, 58, 999)
 HOST.seed(7)

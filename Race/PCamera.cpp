@@ -1,0 +1,3 @@
+#include "Race/PCamera.h"
+
+float g_ScratchValue = 1.0f;

@@ -1,0 +1,1 @@
+#include "Race/PGameData.h"

@@ -1,0 +1,274 @@
+// The node readers of the scene loader: p3d and older-format mesh nodes, and
+// the nodes of animation files.
+#include "Render/PRenderObjectManager.h"
+
+#include "Core/PFileReader.h"
+#include "Core/PGameObject.h"
+#include "Core/PUtils.h"
+#include "Render/PAnimatedObject.h"
+#include "Render/PAnimation.h"
+#include "Render/PAnimationManager.h"
+#include "Render/PRenderObject.h"
+#include "Vehicles/PPhysicData.h"
+
+namespace
+{
+// Smallest node of each format: the fixed fields and four empty counts (an
+// animated node's clip block counts two of them).
+constexpr int32_t kMinP3dNodeBytes = 4 + CPRenderObjectManager::kNameBytes + 28 + 52 + 4 * 4;
+constexpr int32_t kMinMeshNodeBytes = 4 + CPRenderObjectManager::kNameBytes + 4 * 4;
+constexpr int32_t kMinAnimatedNodeBytes = CPRenderObjectManager::kNameBytes + 28 + 52 + 52 + 4 * 4;
+// A further animation file's child: its name, then the node after the name.
+constexpr int32_t kMinAnimatedFrameBytes = kMinAnimatedNodeBytes;
+
+std::string ReadNodeName(CPFileReader& reader)
+{
+    char field[CPRenderObjectManager::kNameBytes + 1] = {};
+    reader.Read(field, CPRenderObjectManager::kNameBytes);
+    std::string name(field); // a field without a zero byte gives all 260 bytes
+    return ToLowerString(name);
+}
+
+template <class Record>
+Record ReadRecord(CPFileReader& reader)
+{
+    Record record{};
+    reader.Read(&record, sizeof(record));
+    return record;
+}
+
+// A count of records of `recordBytes` each that the bytes left can hold.
+bool CountFits(const CPFileReader& reader, int32_t count, int32_t recordBytes)
+{
+    return count >= 0 && count <= reader.GetRemaining() / recordBytes;
+}
+
+D3DXQUATERNION Conjugate(const float rotation[4])
+{
+    return D3DXQUATERNION(-rotation[0], -rotation[1], -rotation[2], rotation[3]);
+}
+
+// The box of a box shape: centred on its own origin with half sizes
+// (size 1, size 3, size 2) / 2, placed by the conjugate rotation and then the
+// translation to the centre above the base.
+CPBoundingBox ShapeBox(const CPMeshShapeRecord& shape)
+{
+    CPBoundingBox box(D3DXVECTOR3(), D3DXVECTOR3(shape.size1 * 0.5f, shape.size3 * 0.5f, shape.size2 * 0.5f));
+    const D3DXQUATERNION conjugate = Conjugate(shape.rotation);
+    D3DXMATRIX rotation;
+    D3DXMATRIX translation;
+    D3DXMatrixRotationQuaternion(&rotation, &conjugate);
+    D3DXMatrixTranslation(&translation, shape.position[0], shape.position[1],
+                          shape.position[2] + shape.size2 * 0.5f);
+    D3DXMatrixMultiply(&box.m_local, &rotation, &translation);
+    return box;
+}
+}
+
+std::string g_CurrentMeshFile;
+
+void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions,
+                                         int32_t layerBase)
+{
+    ApplyDescription(object, descriptions[object->GetName()], layerBase);
+}
+
+bool CPRenderObjectManager::ReadShapes(CPFileReader& reader, CPGameObject& object)
+{
+    const int32_t count = reader.ReadInt();
+    if (!CountFits(reader, count, sizeof(CPMeshShapeRecord)))
+        return false;
+    CPPhysicData* physics = object.GetPhysicData().Get();
+    for (int32_t i = 0; i < count; ++i) {
+        const auto shape = ReadRecord<CPMeshShapeRecord>(reader);
+        if (shape.type == kShapeBox) {
+            if (physics) {
+                const D3DXVECTOR3 centre(shape.position[0], shape.position[1],
+                                         shape.position[2] + shape.size2 * 0.5f);
+                const D3DXQUATERNION stored(shape.rotation[0], shape.rotation[1], shape.rotation[2],
+                                            shape.rotation[3]);
+                physics->AddBox(centre, stored, shape.size1, shape.size2, shape.size3, shape.mass);
+            }
+            object.GetPartBoxes().push_back(ShapeBox(shape));
+        } else if (shape.type == kShapeCylinder && physics) {
+            const D3DXVECTOR3 position(shape.position[0], shape.position[1], shape.position[2]);
+            physics->AddCylinder(position, Conjugate(shape.rotation), shape.diameter, shape.size2, shape.mass);
+        }
+    }
+    return true;
+}
+
+CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadP3dNode(CPFileReader& reader, CPDescriptionMap& descriptions,
+                                                            int32_t layerBase)
+{
+    reader.ReadInt();
+    const std::string name = ReadNodeName(reader);
+    const auto placement = ReadRecord<CPMeshPlacement>(reader);
+    const auto physicsRecord = ReadRecord<CPMeshShapeRecord>(reader);
+    CPSmartPtr<CPGameObject> object(new CPGameObject(name));
+
+    auto* physics = new CPPhysicData(object.Get());
+    object->SetPhysicData(physics);
+    physics->SetBoxInertia(physicsRecord.size1, physicsRecord.size2, physicsRecord.size3, physicsRecord.mass);
+    object->SetPosition(D3DXVECTOR3(placement.position[0], placement.position[1], placement.position[2]));
+    object->SetRotation(Conjugate(placement.rotation));
+
+    auto* body = new CPRenderObject(object.Get());
+    object->SetBody(body, kBodyRenderObject);
+    if (!ReadVertexList(reader, m_vertexColour, body->GetLocalVertices()))
+        return CPSmartPtr<CPGameObject>();
+    CPPositionExtent extent;
+    extent.Add(body->GetLocalVertices());
+    object->SetBoundingBox(CPBoundingBox(extent.Centre(), extent.HalfSize()));
+    body->GetWorldVertices() = body->GetLocalVertices();
+    if (!ReadIndexList(reader, body->GetIndices()) || !ReadShapes(reader, *object))
+        return CPSmartPtr<CPGameObject>();
+
+    const int32_t children = reader.ReadInt();
+    if (!CountFits(reader, children, kMinP3dNodeBytes))
+        return CPSmartPtr<CPGameObject>();
+    for (int32_t i = 0; i < children; ++i) {
+        const CPSmartPtr<CPGameObject> child = ReadP3dNode(reader, descriptions, layerBase);
+        if (!child)
+            return CPSmartPtr<CPGameObject>();
+        object->AddChild(child);
+    }
+    if (reader.HasOverrun())
+        return CPSmartPtr<CPGameObject>();
+    DescribeNode(object, descriptions, layerBase);
+    return object;
+}
+
+CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadMeshNode(CPFileReader& reader, CPDescriptionMap& descriptions,
+                                                             int32_t layerBase)
+{
+    reader.ReadInt();
+    CPSmartPtr<CPGameObject> object(new CPGameObject(ReadNodeName(reader)));
+    auto* body = new CPRenderObject(object.Get());
+    object->SetBody(body, kBodyRenderObject);
+    if (!ReadVertexList(reader, m_vertexColour, body->GetLocalVertices()))
+        return CPSmartPtr<CPGameObject>();
+    body->GetWorldVertices() = body->GetLocalVertices();
+    if (!ReadIndexList(reader, body->GetIndices()))
+        return CPSmartPtr<CPGameObject>();
+
+    const int32_t boxes = reader.ReadInt();
+    if (!CountFits(reader, boxes, sizeof(CPMeshBoxRecord)))
+        return CPSmartPtr<CPGameObject>();
+    for (int32_t i = 0; i < boxes; ++i) {
+        const auto record = ReadRecord<CPMeshBoxRecord>(reader);
+        object->GetPartBoxes().emplace_back(D3DXVECTOR3(record.centre[0], record.centre[1], record.centre[2]),
+                                            D3DXVECTOR3(record.halfSize[0], record.halfSize[1], record.halfSize[2]));
+    }
+
+    const int32_t children = reader.ReadInt();
+    if (!CountFits(reader, children, kMinMeshNodeBytes))
+        return CPSmartPtr<CPGameObject>();
+    for (int32_t i = 0; i < children; ++i) {
+        const CPSmartPtr<CPGameObject> child = ReadMeshNode(reader, descriptions, layerBase);
+        if (!child)
+            return CPSmartPtr<CPGameObject>();
+        object->AddChild(child);
+    }
+    if (reader.HasOverrun())
+        return CPSmartPtr<CPGameObject>();
+    DescribeNode(object, descriptions, layerBase);
+    return object;
+}
+
+CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadAnimatedNode(CPFileReader& reader,
+                                                                 CPDescriptionMap& descriptions, int32_t layerBase,
+                                                                 const std::string& animationName)
+{
+    const std::string name = ReadNodeName(reader);
+    ReadRecord<CPMeshPlacement>(reader); // read and not applied
+    const auto physicsRecord = ReadRecord<CPMeshShapeRecord>(reader);
+    const auto ownBox = ReadRecord<CPMeshShapeRecord>(reader);
+    CPSmartPtr<CPGameObject> object(new CPGameObject(name));
+    if (physicsRecord.mass > 0.0f) {
+        auto* physics = new CPPhysicData(object.Get());
+        object->SetPhysicData(physics);
+        physics->SetBoxInertia(physicsRecord.size1, physicsRecord.size2, physicsRecord.size3, physicsRecord.mass);
+    }
+    auto* body = new CPAnimatedObject();
+    body->SetOwner(object.Get());
+    object->SetBody(body, kBodyAnimatedObject);
+
+    CPAnimationManager* animations = GetAnimationManager();
+    if (!animations)
+        return CPSmartPtr<CPGameObject>();
+    const CPSmartPtr<CPAnimation> clip = animations->GetAnimation(name + "&" + g_CurrentMeshFile, reader);
+    if (!clip)
+        return CPSmartPtr<CPGameObject>();
+    body->AddAnimation(animationName, clip);
+    if (ownBox.mass > 0.0f)
+        object->SetBoundingBox(ShapeBox(ownBox));
+    else
+        object->SetBoundingBox(clip->m_bounds);
+    if (!ReadShapes(reader, *object))
+        return CPSmartPtr<CPGameObject>();
+
+    const int32_t children = reader.ReadInt();
+    if (!CountFits(reader, children, kMinAnimatedNodeBytes))
+        return CPSmartPtr<CPGameObject>();
+    for (int32_t i = 0; i < children; ++i) {
+        const CPSmartPtr<CPGameObject> child = ReadAnimatedNode(reader, descriptions, layerBase, animationName);
+        if (!child)
+            return CPSmartPtr<CPGameObject>();
+        object->AddChild(child);
+    }
+    if (reader.HasOverrun())
+        return CPSmartPtr<CPGameObject>();
+    DescribeNode(object, descriptions, layerBase);
+    return object;
+}
+
+bool CPRenderObjectManager::ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
+                                                  std::vector<std::pair<CPGameObject*, CPSmartPtr<CPAnimation>>>& clips)
+{
+    // A name the first file's tree lacks leaves the bytes of that node unread,
+    // so the rest of the file cannot be followed.
+    if (!node)
+        return false;
+    ReadRecord<CPMeshPlacement>(reader);
+    ReadRecord<CPMeshShapeRecord>(reader);
+    ReadRecord<CPMeshShapeRecord>(reader);
+    CPAnimationManager* animations = GetAnimationManager();
+    if (!animations)
+        return false;
+    const CPSmartPtr<CPAnimation> clip = animations->GetAnimation(node->GetName() + "&" + g_CurrentMeshFile, reader);
+    if (!clip)
+        return false;
+    clips.emplace_back(node.Get(), clip);
+
+    const int32_t shapes = reader.ReadInt();
+    if (!CountFits(reader, shapes, sizeof(CPMeshShapeRecord)))
+        return false;
+    for (int32_t i = 0; i < shapes; ++i)
+        ReadRecord<CPMeshShapeRecord>(reader);
+
+    const int32_t children = reader.ReadInt();
+    if (!CountFits(reader, children, kMinAnimatedFrameBytes))
+        return false;
+    for (int32_t i = 0; i < children; ++i) {
+        const std::string childName = ReadNodeName(reader);
+        if (!ReadAnimatedFrameInto(node->FindPart(childName), reader, clips))
+            return false;
+    }
+    return !reader.HasOverrun();
+}
+
+bool CPRenderObjectManager::ReadAnimatedFrame(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
+                                              CPDescriptionMap&, int32_t, const std::string& animationName)
+{
+    if (!node)
+        return false;
+    std::vector<std::pair<CPGameObject*, CPSmartPtr<CPAnimation>>> clips;
+    if (!ReadAnimatedFrameInto(node, reader, clips))
+        return false;
+    for (const auto& entry : clips) {
+        if (entry.first->GetKind() == kBodyAnimatedObject)
+            static_cast<CPAnimatedObject*>(entry.first->GetBody().Get())->AddAnimation(animationName, entry.second);
+    }
+    return true;
+}

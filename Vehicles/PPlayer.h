@@ -1,0 +1,165 @@
+// Race vehicle: the game object of every vehicle in a race (the player's,
+// the computer-driven opponents, the traffic), named "PLAYER". Its vehicle
+// slot holds the car and its physics-data slot the body description; on top
+// of the game object it keeps one vehicle's race state: controls as scripts
+// or the opponent driver set them, locks, health and damage, the side it
+// belongs to, bonus clocks, weapons, respawn and fade state.
+#pragma once
+
+#include "Core/PGameObject.h"
+#include "Core/PSmartPtr.h"
+#include "Platform/D3DX9Math.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+// A weapon catalogue entry as the vehicle keeps a copy of it.
+struct CPWeaponRecord
+{
+    std::string name;
+    int32_t values[8] = {};
+    int32_t value = 0;
+    std::string effect;
+    int32_t last = 0;
+};
+
+class CPPlayer : public CPGameObject
+{
+public:
+    static constexpr const char* kName = "PLAYER";
+    static constexpr float kStartHealth = 100000.0f;
+    static constexpr float kCriticalHealth = 20.0f;
+    static constexpr int32_t kWeaponSlots = 3;
+    static constexpr int32_t kMuzzleFlashes = 4;
+
+    // Side flags.
+    static constexpr uint32_t kLightSide = 1;
+    static constexpr uint32_t kDarkSide = 2;
+    static constexpr uint32_t kTraffic = 4;
+    static constexpr uint32_t kPlayerVehicle = 8;
+
+    CPPlayer();
+    // Releases the shadow, the weapon and the muzzle flashes.
+    ~CPPlayer() override;
+
+    // --- Controls (ignored while locked unless said) -------------------------
+
+    // Stores throttle (0 while the throttle is disabled) and steering for the
+    // next steps.
+    void SetCarParams(float throttle, float steering);
+    // While slowed only shows or hides the rear flares; otherwise the car's brake.
+    void SetBrake(uint8_t on, int32_t kind);
+    void SetStop(uint8_t on);
+    // Not subject to the lock. Locking zeroes the car's throttle and sets
+    // its lock byte; unlocking clears it.
+    void Lock(bool locked);
+    // The car's nitro := amount, 0 while locked or when the car has no nitro
+    // capacity. Applied while locked too.
+    void SetNitro(float amount);
+    // Disables the throttle (zeroing it unless locked); a positive amount
+    // starts the nitro. Applied while locked too.
+    void DisableThrottle(float amount, float unused);
+    void SetEngineVolume(float volume);
+    void SetBonusTime(float seconds);
+
+    // --- Queries and physics -------------------------------------------------
+
+    // The car's velocity record; zeros without a car.
+    D3DXVECTOR4 GetVelocity() const;
+    uint32_t GetSideFlags() const { return m_sideFlags; }
+    void SetSideFlags(uint32_t flags) { m_sideFlags = flags; }
+    // The impulse at the point on the rigid body of the car's owner; nothing
+    // without a car or a body.
+    void ApplyImpulse(const D3DXVECTOR3& point, const D3DXVECTOR3& impulse);
+    void SetModelName(const std::string& name) { m_modelKey = name; }
+    const std::string& GetModelName() const { return m_modelKey; }
+    void SetVehicleType(uint32_t type) { m_sideFlags = type; }
+    // The ammunition level of the current slot; 0 without one.
+    float GetCurrentAmmo() const;
+
+    // --- Damage and removal --------------------------------------------------
+
+    // Lowers the health by amount x the game data's damage coefficient; true
+    // while the vehicle survives.
+    bool Damage(float amount);
+    // Hides the vehicle and takes its body out of the race.
+    void Kill();
+
+    // Fields in the order of the vehicle's state.
+    D3DXVECTOR3 m_lastStuckPosition;
+    CPSmartPtr<CPGameObject> m_shadow;
+    float m_respawnTime = 0.0f;
+    uint8_t m_fadeUp = 0;
+    uint8_t m_fadeDown = 0;
+    float m_fadeClock = 0.0f;
+    float m_flameTick = 0.0f;
+    float m_barrelAngle = 0.0f;
+    float m_steering = 0.0f;
+    float m_throttle = 0.0f;
+    int32_t m_currentSlot = 0;
+    std::string m_weaponName;
+    uint8_t m_outOfAmmo = 0;
+    uint8_t m_minesEmpty = 0;
+    float m_engineTemperature = 0.0f;
+    CPSmartPtr<CPGameObject> m_currentWeapon;
+    CPSmartPtr<CPGameObject> m_muzzleFlashes[kMuzzleFlashes];
+    int32_t m_flashIndex = 0;
+    float m_driftTime = 0.0f;
+    D3DXVECTOR3 m_aimPoint;
+    float m_ammunition[kWeaponSlots] = { 1.0f, 1.0f, 1.0f };
+    CPWeaponRecord m_weaponRecord;
+    uint8_t m_mineDrop = 0;
+    uint8_t m_mineAvailable = 0;
+    uint8_t m_fire = 0;
+    int32_t m_weaponKind = 0;
+    float m_cooldown = 0.0f;
+    float m_heatRate = 0.0f;
+    float m_coolRate = 0.0f;
+    float m_health = kStartHealth;
+    std::unordered_map<CPGameObject*, float> m_flameHits;
+    float m_ammunitionFactor = 1.0f;
+    float m_rateFactor = 1.0f;
+    uint8_t m_deathReported = 0;
+    uint8_t m_locked = 0;
+    uint8_t m_throttleDisabled = 0;
+    uint8_t m_restore = 0;
+    float m_restoreClock = 0.0f;
+    int32_t m_abilityCount = 0;
+    float m_defeatClock = 0.0f;
+    uint8_t m_gameOver = 0;
+    int32_t m_pushCounter = 0;
+    double m_pushClock = 0.0;
+    D3DXVECTOR3 m_pushDirection;
+    double m_haloClock = 0.0;
+    // The vehicle model ("truck_130_", "scout", ...).
+    std::string m_modelKey;
+    float m_playerGloomClock = 0.0f;
+    uint8_t m_playerGloom = 0;
+    uint32_t m_sideFlags = 0;
+    float m_damage = 0.0f;
+    float m_smokeClock = 0.0f;
+    uint8_t m_inGloom = 0;
+    float m_inGloomClock = 0.0f;
+    uint8_t m_slowed = 0;
+    float m_slowClock = 0.0f;
+    float m_bonusTime = 0.0f;
+    float m_driveTime = 0.0f;
+    uint8_t m_arrows = 0;
+    int32_t m_driverValues[2] = {};
+    uint8_t m_dead = 0;
+    uint8_t m_wallContact = 0;
+
+    // Opponent steering limits, from the description's "camera" "min" and "max".
+    int32_t limitMin = 0;
+    int32_t limitMax = 0;
+    // The player's line of the centre path, and whether it is kept.
+    int32_t m_pathLine = 0;
+    uint8_t m_pathFlag = 0;
+    uint8_t m_hasMines = 0;
+    uint8_t m_mineBlock = 0;
+    int32_t m_mineCount = 0;
+    float m_mineFactor = 0.0f;
+    std::string m_mineIcon;
+    uint8_t m_nitroStarted = 0;
+};
