@@ -1,6 +1,7 @@
 #include "Core/PManagedObject.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -25,6 +26,14 @@ std::unordered_map<uint64_t, CPManagedObject*>& LiveTable()
     return *live;
 }
 
+// Addresses of the live objects, for engine code that holds plain pointers
+// it did not get from a script (a physics body's owner, say).
+std::unordered_set<const void*>& LiveAddresses()
+{
+    static auto* live = new std::unordered_set<const void*>();
+    return *live;
+}
+
 uint64_t NextId()
 {
     static uint64_t last = 0;
@@ -38,11 +47,13 @@ CPManagedObject::CPManagedObject()
 {
     ObjectList().push_back(this);
     LiveTable().emplace(m_id, this);
+    LiveAddresses().insert(this);
 }
 
 CPManagedObject::~CPManagedObject()
 {
     LiveTable().erase(m_id);
+    LiveAddresses().erase(this);
 }
 
 void CPManagedObject::AddRef()
@@ -59,6 +70,11 @@ CPManagedObject* CPManagedObject::FindLive(uint64_t id)
 {
     const auto found = LiveTable().find(id);
     return found == LiveTable().end() ? nullptr : found->second;
+}
+
+bool CPManagedObject::IsLive(const void* address)
+{
+    return address && LiveAddresses().count(address) != 0;
 }
 
 const std::vector<CPManagedObject*>& GetObjectList()

@@ -33,6 +33,10 @@ public:
     // The live object of that id, or null. Handles that come back from
     // scripts or command texts are looked up here before they are used.
     static CPManagedObject* FindLive(uint64_t id);
+    // Whether a managed object lives at this address now. Only for pointers
+    // the engine itself keeps; script handles go through FindLive, since an
+    // address may be taken again by a new object.
+    static bool IsLive(const void* address);
 
 protected:
     int32_t m_count;

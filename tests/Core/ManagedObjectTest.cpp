@@ -62,6 +62,10 @@ TEST(ManagedObject, DestroyedObjectStaysListedButIsNoLongerLive)
     EXPECT_EQ(GetObjectList()[index], object);
     EXPECT_EQ(CPManagedObject::FindLive(id), nullptr);
     EXPECT_EQ(CPManagedObject::FindLive(0), nullptr);
+    EXPECT_FALSE(CPManagedObject::IsLive(object));
+    EXPECT_FALSE(CPManagedObject::IsLive(nullptr));
+    CTestObject alive("alive");
+    EXPECT_TRUE(CPManagedObject::IsLive(&alive));
 }
 
 TEST(ManagedObject, AnIdIsNeverGivenTwiceNotEvenAtTheSameAddress)
