@@ -6,6 +6,7 @@
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
 #include "ScratchRoot.h"
+#include "Script/ScriptBinding.h"
 #include "Startup/PConfigVars.h"
 #include "Startup/PLauncher.h"
 
@@ -81,7 +82,7 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     std::string error;
     ASSERT_TRUE(host.RunString(kChecks, "checks", error)) << error;
     lua_getglobal(host.GetLuaState(), "screen");
-    auto* screen = static_cast<CPInterface*>(lua_touserdata(host.GetLuaState(), -1));
+    auto* screen = ScriptReadObject<CPInterface>(host.GetLuaState(), -1);
     lua_pop(host.GetLuaState(), 1);
     ASSERT_NE(screen, nullptr);
     const auto textQuads = [&](const char* name) {
