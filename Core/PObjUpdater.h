@@ -29,6 +29,13 @@ public:
     int32_t QueryFlag() override;
 
     const void* GetTarget() const { return m_target; }
+    // Forgets the target and method: Update then does nothing. For targets
+    // that end before the updater leaves the task list.
+    void Unbind()
+    {
+        m_target = nullptr;
+        m_call = nullptr;
+    }
 
 private:
     int32_t m_flag = 0;

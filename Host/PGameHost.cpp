@@ -10,6 +10,7 @@
 #include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
+#include "Host/PHostRace.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
@@ -129,6 +130,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_physicManager->SetStepper(m_physicStepper.get());
     m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
     g_PhysicManager = m_physicManager.get();
+    CreateHostRace();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -161,6 +163,7 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    DestroyHostRace();
     g_RenderObjectManager = nullptr;
     m_renderObjectManager.reset();
     g_AnimationManager = nullptr;

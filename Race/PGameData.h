@@ -1,17 +1,234 @@
-// Game data: the player's progress, set-up and difficulty, one object for the
-// whole game, reached through GetGameData. The race vehicles read the damage
-// coefficient and the level-started flag from it.
+// Game data: everything that outlives one race or belongs to the player: the
+// seven shop catalogues, the set-up being edited and the one the race uses,
+// money, the current mission's checkpoints and enemy sources, the difficulty
+// coefficients, the profile with its records, and the counters of the race
+// in progress. The host creates the one object, fills its catalogues, texts,
+// presets and record tables, and publishes it in g_GameData.
 #pragma once
 
+#include "Core/PGameObject.h"
+#include "Core/PSmartPtr.h"
+#include "Platform/D3DX9Math.h"
+#include "Race/PRaceRecords.h"
+
+#include <array>
 #include <cstdint>
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+// A shop catalogue: the same items by name and in catalogue order.
+template <class Item>
+struct CPShopCatalogue
+{
+    std::unordered_map<std::string, Item> items;
+    std::vector<std::pair<std::string, Item>> list;
+
+    // Files the item under the name in both members.
+    void Add(const std::string& name, const Item& item)
+    {
+        items[name] = item;
+        list.emplace_back(name, item);
+    }
+};
+
+struct CPWeaponItem
+{
+    std::string displayKey;
+    int32_t price = 0;
+    int32_t value1 = 0;
+    float value2 = 0.0f;
+    int32_t value3 = 0;
+    float value4 = 0.0f;
+    float value5 = 0.0f;
+    int32_t value6 = 0;
+    float value7 = 0.0f;
+    float value8 = 0.0f;
+    std::string descriptionKey;
+    int32_t level = 0;
+};
+
+struct CPMineItem
+{
+    std::string displayKey;
+    int32_t price = 0;
+    int32_t value1 = 0;
+    float value2 = 0.0f;
+    float value3 = 0.0f;
+    int32_t value4 = 0;
+    float value5 = 0.0f;
+    float value6 = 0.0f;
+    float value7 = 0.0f;
+    std::string descriptionKey;
+    int32_t level = 0;
+};
+
+struct CPSuperWeaponItem
+{
+    std::string displayKey;
+    int32_t price = 0;
+    std::string descriptionKey;
+    int32_t level = 0;
+};
+
+// Bumpers, equipment and armour.
+struct CPPartItem
+{
+    std::string displayKey;
+    int32_t price = 0;
+    float value1 = 0.0f;
+    std::string descriptionKey;
+    int32_t level = 0;
+};
+
+struct CPEngineItem
+{
+    std::string displayKey;
+    int32_t price = 0;
+    float value1 = 0.0f;
+    float value2 = 0.0f;
+    float value3 = 0.0f;
+    float value4 = 0.0f;
+    float value5 = 0.0f;
+    std::string descriptionKey;
+    int32_t level = 0;
+};
+
+// A vehicle set-up: item names of the catalogues, empty for an empty slot.
+struct CPCarRecord
+{
+    std::string weapons[3];
+    std::string equipment[2];
+    std::string bumper;
+    std::string engine;
+    std::string armor;
+    std::string superWeapon;
+    int32_t superWeaponCount = 0;
+    std::string mine;
+};
+
+// One item of a weighted list; it covers [from, to) of the running total.
+struct CPWeightedName
+{
+    std::string name;
+    int32_t from = 0;
+    int32_t to = 0;
+};
+
+struct CPMissionCheckpoint
+{
+    float value = 0.0f;
+    int32_t param1 = 0;
+    int32_t param2 = 0;
+    int32_t param3 = 0;
+    std::vector<CPWeightedName> enemyTypes;
+    int32_t bonusChance = 0;
+    std::vector<CPWeightedName> bonusTypes;
+};
+
+struct CPEnemySource
+{
+    D3DXVECTOR3 position;
+    uint8_t flag = 0;
+    float value = 0.0f;
+    std::vector<CPWeightedName> enemyTypes;
+};
+
+struct CPLevelRecord
+{
+    float bestTime = 0.0f;
+    int32_t spare = 0;
+    std::string ghostModel;
+    std::vector<CPGhostSample> ghost;
+};
+
+struct CPBonusEntry
+{
+    CPSmartPtr<CPGameObject> object;
+    int32_t value = 0;
+};
+
+// Laps, lap times and progress of one computer vehicle.
+struct CPRaceRecord
+{
+    int32_t lapCount = 1;
+    std::vector<float> lapTimes;
+    int32_t progress = -1;
+};
+
+// Splits a list "name,count;name,count" into entries over the running total.
+std::vector<CPWeightedName> ParseWeightedList(const std::string& field);
 
 class CPGameData
 {
 public:
-    CPGameData() = default;
+    static constexpr int32_t kLevelCount = 12;
+    static constexpr int32_t kLapSlots = 20;
 
-    // Factor on the damage the player's vehicle takes.
+    // Replaces the mission checkpoints and enemy sources from
+    // "Data\Levels\<name>". The checkpoints are emptied even when the file
+    // cannot be read; the sources then stay as they were.
+    void LoadMissionInfo(const std::string& name);
+    // Reads "DATA\player.dat" into the edited set-up and applies it.
+    void InitPlayer();
+    void SetCarInfo(const CPCarRecord& record);
+    // The race's set-up becomes a copy of the edited one.
+    void ApplyCarInfo();
+    // Sum of the item prices of a set-up; the super weapon counts once per
+    // charge. Names missing from their catalogue count 0.
+    float GetCarValue(const CPCarRecord& record);
+    // The coefficients: all 1.0 with a difficulty index and the difficult
+    // switch set, else read from "DATA\coeff.dat".
+    void SetDifficult();
+    // Lap 1, twenty zero lap times, progress reset; the opponents' positions
+    // and laps and the collected bonuses are dropped.
+    void ClearGameData();
+
+    int32_t m_trafficCount = 0;
+    std::list<CPBonusEntry> m_bonuses;
+    std::vector<std::vector<CPRecordEntry>> m_recordTables;
+    CPShopCatalogue<CPWeaponItem> m_weapons;
+    CPShopCatalogue<CPMineItem> m_mines;
+    CPShopCatalogue<CPSuperWeaponItem> m_superWeapons;
+    CPShopCatalogue<CPPartItem> m_bumpers;
+    CPShopCatalogue<CPPartItem> m_equipment;
+    CPShopCatalogue<CPPartItem> m_armor;
+    CPShopCatalogue<CPEngineItem> m_engines;
+    CPCarRecord m_carInfo;
+    CPCarRecord m_activeCar;
+    float m_money = 0.0f;
+    std::vector<CPMissionCheckpoint> m_checkpoints;
+    std::unordered_map<std::string, std::vector<CPEnemySource>> m_enemySources;
+    // A lookup of a missing key adds it with an empty text.
+    std::unordered_map<std::string, std::string> m_texts;
+    int32_t m_currentMission = 1;
+    std::vector<CPCarRecord> m_carPresets;
+    float m_spareCoeff = 1.0f;
+    float m_bonusChanceCoeff = 1.0f;
     float m_damageCoeff = 1.0f;
-    // The level has started.
+    float m_timeCoeff = 1.0f;
+    int32_t m_kills = 0;
+    uint8_t m_difficult = 0;
+    int32_t m_saveSlot = -1;
+    int32_t m_racesPassed = 0;
+    int32_t m_currentLap = 1;
+    std::vector<float> m_lapTimes;
+    int32_t m_trackProgress = -1;
+    std::string m_playerName;
+    std::string m_profileName;
+    std::unordered_map<std::string, std::pair<float, float>> m_aiPositions;
+    std::unordered_map<std::string, CPRaceRecord> m_opponentProgress;
+    int32_t m_roundsCount = 0;
+    int32_t m_playerType = 0;
+    float m_roundTime = 0.0f;
+    float m_raceTime = 0.0f;
+    int32_t m_maxAbilities = 0;
+    int32_t m_mana = 0;
     uint8_t m_levelStarted = 0;
+    std::array<CPLevelRecord, kLevelCount> m_levelRecords;
+    int32_t m_points = 0;
+    uint8_t m_single = 0;
+    uint8_t m_timeAttack = 0;
 };
