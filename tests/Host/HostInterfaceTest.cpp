@@ -62,7 +62,7 @@ TEST(HostFonts, FontsFileBuildsAtlasesInTheTextureCache)
 
     // A monospaced face: every printable Latin and Cyrillic code has the same
     // advance, and each glyph rectangle is its advance wide and a line high.
-    const float advance = mono.advances['A'];
+    const float advance = mono.advances[int('A')];
     EXPECT_GT(advance, 0.0f);
     EXPECT_GE(mono.lineHeight, 20.0f);
     for (const int code : { int('A'), int('w'), int('0'), 0xC0, 0xFF, 0xA8, 0xB8 }) {

@@ -74,7 +74,7 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     g_CfgScreenWidth = 1024;
     g_CfgScreenHeight = 768;
     CPFont* font = new CPFont();
-    font->advances['A'] = 10.0f;
+    font->advances[int('A')] = 10.0f;
     font->lineHeight = 20.0f;
     GetTextManager()->fonts["big"] = font;
     CPScriptObject* script = host.GetScriptObject("menu_script", { "interface" });

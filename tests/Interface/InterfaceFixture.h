@@ -91,9 +91,9 @@ protected:
         font->lineHeight = 20.0f;
         font->advanceTrim = 1.0f;
         font->halfAdvanceTrim = 2.0f;
-        font->advances['A'] = 12.0f;
-        font->glyphs['A'] = { 0.25f, 0.5f, 0.375f, 0.75f };
-        font->advances['_'] = 10.0f;
+        font->advances[int('A')] = 12.0f;
+        font->glyphs[int('A')] = { 0.25f, 0.5f, 0.375f, 0.75f };
+        font->advances[int('_')] = 10.0f;
         textManager.fonts["big"] = font;
         root.MakeFile("Data/Interface/menu1024.int", kMenuScreen);
     }
