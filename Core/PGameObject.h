@@ -129,6 +129,8 @@ public:
     // --- Hierarchy ---------------------------------------------------------
 
     const std::string& GetName() const { return m_name; }
+    // Renames the object; a parent's name map keeps the old name.
+    void SetName(const std::string& name) { m_name = name; }
     // Appends the child (once per call) and files it under its name,
     // replacing an earlier child of that name in the name map only.
     void AddChild(const CPSmartPtr<CPGameObject>& child);

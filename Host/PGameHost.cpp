@@ -6,6 +6,8 @@
 #include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostFonts.h"
+#include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
 #include "Host/PHostRace.h"
@@ -13,6 +15,7 @@
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
+#include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
 #include "Render/PAnimationManager.h"
 #include "Render/PParticleManager.h"
@@ -114,6 +117,10 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_ParticleManager = m_particleManager.get();
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
+    ResetHostInput();
+    m_textManager = std::make_unique<CPTextManager>();
+    g_TextManager = m_textManager.get();
+    LoadHostFonts(*m_textManager);
     m_animationManager = std::make_unique<CPAnimationManager>();
     g_AnimationManager = m_animationManager.get();
     m_renderObjectManager = std::make_unique<CPRenderObjectManager>();
@@ -164,6 +171,8 @@ CPGameHost::~CPGameHost()
     g_PhysicManager = nullptr;
     m_physicManager.reset(); // leaves the task list; its world goes with it
     m_physicStepper.reset();
+    g_TextManager = nullptr;
+    m_textManager.reset(); // its fonts' materials before the render system
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;

@@ -25,6 +25,7 @@ class CPRenderObjectManager;
 class CPPhysicManager;
 class CPScriptObject;
 class CPTaskManager;
+class CPTextManager;
 
 class CPGameHost
 {
@@ -41,8 +42,9 @@ public:
     // objects (task manager, command dispatcher, configuration loaded from the
     // root's "config.cfg", the silent sound device with the sound manager and
     // the music task, the recording render device with the render system, the
-    // two video players, particle manager, action map, the physics manager
-    // with the host's stepper); one host at a time.
+    // two video players, particle manager, action map, text manager with the
+    // fonts of the fonts file, the physics manager with the host's stepper);
+    // one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the
     // script objects and the global objects, and clears their global pointers.
@@ -81,6 +83,7 @@ private:
     std::unique_ptr<CPConfig> m_config;
     std::unique_ptr<CPParticleManager> m_particleManager;
     std::unique_ptr<CPActionMap> m_actionMap;
+    std::unique_ptr<CPTextManager> m_textManager;
     std::unique_ptr<CPGlobalTimer> m_globalTimer;
     std::unique_ptr<CPAnimationManager> m_animationManager;
     std::unique_ptr<CPRenderObjectManager> m_renderObjectManager;

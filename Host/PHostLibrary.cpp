@@ -6,6 +6,7 @@
 #include "Host/PGameHost.h"
 #include "Host/PHostDump.h"
 #include "Host/PHostFrame.h"
+#include "Host/PHostInput.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
 #include "Platform/Clock.h"
@@ -253,6 +254,51 @@ int ShellLog(lua_State* L)
     return ScriptPushRecords(L, records, false);
 }
 
+int MouseMove(lua_State* L)
+{
+    HostMouseMove(static_cast<float>(luaL_checknumber(L, 1)), static_cast<float>(luaL_checknumber(L, 2)));
+    return 0;
+}
+
+int Click(lua_State* L)
+{
+    HostClick(lua_isnoneornil(L, 1) ? 0 : ScriptCheckInt(L, 1));
+    return 0;
+}
+
+int Key(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    lua_pushboolean(L, HostKey(name, lua_toboolean(L, 2) != 0));
+    return 1;
+}
+
+int KeyDown(lua_State* L)
+{
+    lua_pushboolean(L, HostKeyDown(luaL_checkstring(L, 1)));
+    return 1;
+}
+
+int Type(lua_State* L)
+{
+    size_t size = 0;
+    const char* text = luaL_checklstring(L, 1, &size);
+    HostType(std::string(text, size));
+    return 0;
+}
+
+// The typed character codes since the last call, as a list of numbers.
+int Typed(lua_State* L)
+{
+    const std::string typed = HostTakeTyped();
+    lua_createtable(L, static_cast<int>(typed.size()), 0);
+    for (size_t i = 0; i < typed.size(); ++i) {
+        lua_pushinteger(L, static_cast<unsigned char>(typed[i]));
+        lua_rawseti(L, -2, static_cast<int>(i + 1));
+    }
+    return 1;
+}
+
 int Dump(lua_State* L)
 {
     const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
@@ -278,6 +324,12 @@ const luaL_reg kHostFunctions[] = {
     { "write_file", ScriptGuard<WriteFile> },
     { "shell_log", ScriptGuard<ShellLog> },
     { "dump", ScriptGuard<Dump> },
+    { "mouse_move", ScriptGuard<MouseMove> },
+    { "click", ScriptGuard<Click> },
+    { "key", ScriptGuard<Key> },
+    { "key_down", ScriptGuard<KeyDown> },
+    { "type", ScriptGuard<Type> },
+    { "typed", ScriptGuard<Typed> },
     { nullptr, nullptr },
 };
 }

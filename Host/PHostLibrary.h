@@ -42,6 +42,18 @@
 //   HOST.dump(object)           the canonical text of the object's tree, one
 //                               line per object in child order (see
 //                               PHostDump.h); nil for anything but an object.
+//   HOST.mouse_move(x, y)       the pointer moved to (x, y), screen pixels:
+//                               stored in the action map and reported to the
+//                               interface screens.
+//   HOST.click([button])        press and release of a mouse button (default
+//                               0) at the pointer, on the topmost visible
+//                               window or button of every active screen.
+//   HOST.key(name, down)        stores the state of the named key; false for
+//                               a name the key table lacks.
+//   HOST.key_down(name)         the stored state of the named key.
+//   HOST.type(text)             queues the text's bytes as typed characters.
+//   HOST.typed()                the typed character codes since the last
+//                               call, a list of numbers.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
 // The interface only grows: later additions keep these functions as they are.

@@ -595,3 +595,11 @@ void ClearQuit()
     g_quitPosted = false;
 }
 }
+
+BOOL IsCharAlphaNumericA(CHAR ch)
+{
+    const unsigned char code = static_cast<unsigned char>(ch);
+    if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z'))
+        return TRUE;
+    return code >= 0xC0 || code == 0xA8 || code == 0xB8 ? TRUE : FALSE;
+}

@@ -248,3 +248,8 @@ int OpenWindowCount();
 bool QuitPosted();
 void ClearQuit();
 }
+
+// Whether the byte is a letter or digit of the ANSI code page, Windows-1251:
+// the Latin letters and digits, the Cyrillic letters 0xC0 to 0xFF, 0xA8 and
+// 0xB8.
+BOOL IsCharAlphaNumericA(CHAR ch);

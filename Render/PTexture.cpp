@@ -130,6 +130,17 @@ void CPTexture::ShowVideo(IDirect3DTexture9* texture, const std::string& videoNa
     m_name = videoName;
 }
 
+void CPTexture::Adopt(const std::string& name, IDirect3DTexture9* texture, uint32_t width, uint32_t height)
+{
+    ReleaseOwned();
+    m_texture = texture;
+    m_cubeTexture = nullptr;
+    m_isCube = 0;
+    m_name = name;
+    m_width = width;
+    m_height = height;
+}
+
 bool CPTexture::IsVideoName(const std::string& name)
 {
     for (const char* video : kVideoNames) {

@@ -47,6 +47,9 @@ public:
     // under the player's name ("VIDEO" or "VIDEO1"). What the texture owned
     // before is released; the lent texture is not.
     void ShowVideo(IDirect3DTexture9* texture, const std::string& videoName);
+    // Takes a texture the host made itself (a font atlas) under the name;
+    // the texture then owns it.
+    void Adopt(const std::string& name, IDirect3DTexture9* texture, uint32_t width, uint32_t height);
     // Whether the name is one a video player gives ("VIDEO", "VIDEO1").
     static bool IsVideoName(const std::string& name);
 

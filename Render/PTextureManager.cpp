@@ -54,6 +54,11 @@ CPSmartPtr<CPTextureBlock> CPTextureManager::CreateTextureBlock(const std::vecto
     return CPSmartPtr<CPTextureBlock>(block);
 }
 
+void CPTextureManager::InsertTexture(const std::string& spec, CPTexture* texture)
+{
+    m_cache[spec] = texture;
+}
+
 void CPTextureManager::RemoveTexture(CPTexture* texture)
 {
     for (auto entry = m_cache.begin(); entry != m_cache.end(); ++entry) {

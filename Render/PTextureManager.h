@@ -26,6 +26,10 @@ public:
     // The first block holding the specs' textures in this order, or a new
     // one; never empty. No specs give the empty block.
     CPSmartPtr<CPTextureBlock> CreateTextureBlock(const std::vector<std::string>& specs);
+    // Caches a texture the host made under the spec, in place of any
+    // earlier entry, so that materials asking for the spec find it. For the
+    // host's own textures (font atlases) only; the caller keeps a reference.
+    void InsertTexture(const std::string& spec, CPTexture* texture);
     // Erase the cache entry / registry entry (called by the destructors).
     void RemoveTexture(CPTexture* texture);
     void RemoveTextureBlock(CPTextureBlock* block);

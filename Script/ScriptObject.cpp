@@ -2,6 +2,7 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
@@ -243,6 +244,8 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
+    { "LockButton", ScriptGuard<ScriptApi::LockButton> },
+    { "UnlockButton", ScriptGuard<ScriptApi::UnlockButton> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },
     { "ToInt", ScriptGuard<ScriptApi::ToInt> },
     { "PlayMusic", ScriptGuard<ScriptApi::PlayMusic> },

@@ -1,5 +1,6 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
@@ -60,6 +61,8 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
+    { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
+    { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
     { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
@@ -68,6 +71,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },

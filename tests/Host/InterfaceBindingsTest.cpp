@@ -1,0 +1,133 @@
+// The interface bindings through the host's Lua state: a table of calls with
+// their results, on a loaded screen and with a nil screen.
+#include "Core/PGlobals.h"
+#include "Host/PGameHost.h"
+#include "Host/PScriptObject.h"
+#include "Interface/PInterface.h"
+#include "Interface/PTextManager.h"
+#include "ScratchRoot.h"
+#include "Script/ScriptBinding.h"
+#include "Startup/PConfigVars.h"
+#include "Startup/PLauncher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+const char kScreen[] = "menu_script\nmenu.tga, 256, 128\nlight, off\n"
+                       "button\nplay 100,50,200,40,0,0,64,16\np 0,0,1,1,0,0,1,1\np 0,0,1,1,0,0,1,1\n"
+                       "button\nquit 100,250,200,40,0,0,64,16\nq 0,0,1,1,0,0,1,1\nq 0,0,1,1,0,0,1,1\n"
+                       "window\npanel 600,50,300,200,0,64,64,64\n"
+                       "text\ntitle big,100,20,title_key\n"
+                       "textedit\nname 600,400,big,4\n"
+                       "window\ncursor 0,0,8,8,0,0,8,8\n";
+
+// Each row: a Lua expression list and the text its results print as.
+const char kChecks[] = R"(
+local s = CreateInterface("menu", 2)
+local function show(...)
+  local out = {}
+  for i = 1, select("#", ...) do out[#out + 1] = tostring((select(i, ...))) end
+  return table.concat(out, " ")
+end
+local rows = {
+  { function() return GetWindowPosition(s, "panel") end, "599.5 49.5" },
+  { function() return GetWindowPosition(s, "nothing") end, "-1 -1" },
+  { function() return GetWindowPosition(nil, "panel") end, "-1 -1" },
+  { function() SetWindowPositionShop(s, "panel", 100, 50) return GetWindowPosition(s, "panel") end, "99.5 49.5" },
+  { function() SetWindowPosition(s, "panel", 10, 20) return GetWindowPosition(s, "panel") end, "10 20" },
+  { function() return GetTextPosition(s, "title") end, "100.5 20.5" },
+  { function() SetTextPosition(s, "title", 5, 6) return GetTextPosition(s, "title") end, "5 6" },
+  { function() return GetTextPosition(s, "none") end, "-1 -1" },
+  { function() return GetEditBoxText(s, "name"), EditBoxTextLength(s, "name") end, " 0" },
+  { function() for _, k in ipairs({ 97, 168, 184, 424, 32, 49, 98, 99 }) do EditBoxProcessKey(s, "name", k) end
+                return GetEditBoxText(s, "name"), EditBoxTextLength(s, "name") end, "A 1B 4" },
+  { function() SetEditBoxText(s, "name", "WXYZW") return GetEditBoxText(s, "name") end, "WXYZ" },
+  { function() return GetEditBoxText(s, "none"), EditBoxTextLength(s, "none") end, " 0" },
+  { function() return select("#", GetEditBoxText(nil, "name")), select("#", EditBoxTextLength(nil, "name")) end, "0 0" },
+  { function() SetCursor(s, "arrow") return GetCursor(s) end, "arrow" },
+  { function() SetCursor(s, "cursor") return GetCursor(s) end, "cursor" },
+  { function() return GetScreenSize() end, "1024 768" },
+  { function() return select("#", GetCurrentResolution()) end, "1" },
+  { function() return GetCurrentResolution() end, "1024" },
+}
+for i, row in ipairs(rows) do
+  local got = show(row[1]())
+  assert(got == row[2], "row " .. i .. ": got [" .. got .. "] expected [" .. row[2] .. "]")
+end
+-- Nil screens are ignored by every binding.
+ActivateInterface(nil) SilentActivateInterface(nil) UpdateInterface(nil) UpdateInterfaceBuffers(nil)
+SetWindowVisible(nil, "panel", false) SetWindowSize(nil, "panel", 1, 1) SetText(nil, "title", "A")
+SetFont(nil, "title", "big", "A") SetEditBoxText(nil, "name", "A") EditBoxProcessKey(nil, "name", 65)
+SetCursor(nil, "cursor") DeselectCurrentButton(nil) LockButton(nil, "play") UnlockButton(nil, "play")
+screen = s
+)";
+}
+
+TEST(InterfaceBindings, TableOfCallsAndResults)
+{
+    ScratchRoot root;
+    root.MakeFile("Data/Interface/menu1024.int", kScreen);
+    CPGameHost host(root.Path());
+    g_CfgScreenWidth = 1024;
+    g_CfgScreenHeight = 768;
+    CPFont* font = new CPFont();
+    font->advances[int('A')] = 10.0f;
+    font->lineHeight = 20.0f;
+    GetTextManager()->fonts["big"] = font;
+    CPScriptObject* script = host.GetScriptObject("menu_script", { "interface" });
+
+    std::string error;
+    ASSERT_TRUE(host.RunString(kChecks, "checks", error)) << error;
+    lua_getglobal(host.GetLuaState(), "screen");
+    auto* screen = ScriptReadObject<CPInterface>(host.GetLuaState(), -1);
+    lua_pop(host.GetLuaState(), 1);
+    ASSERT_NE(screen, nullptr);
+    const auto textQuads = [&](const char* name) {
+        return static_cast<const CPRenderObject*>(screen->texts.at(name).object->GetBody().Get())
+            ->GetLocalVertices()
+            .size() / 4;
+    };
+
+    // SetFont shows its text in its font but keeps the entry; SetText then
+    // renders with the entry's own font; nothing while the exit flag is set.
+    ASSERT_TRUE(host.RunString("SetFont(screen, 'title', 'big', 'AAA')", "font", error)) << error;
+    EXPECT_EQ(textQuads("title"), 3u);
+    EXPECT_EQ(screen->texts.at("title").text, "");
+    g_ExitFlag = 1;
+    ASSERT_TRUE(host.RunString("SetText(screen, 'title', 'AA')", "exit", error)) << error;
+    g_ExitFlag = 0;
+    EXPECT_EQ(screen->texts.at("title").text, "");
+    ASSERT_TRUE(host.RunString("SetText(screen, 'title', 'AA')", "text", error)) << error;
+    EXPECT_EQ(screen->texts.at("title").text, "AA");
+    EXPECT_EQ(textQuads("title"), 2u);
+
+    // Hover, lock and deselect report their mouse-outs; menu keys walk.
+    while (script->SetNextCommand()) {
+    }
+    // The moved panel would lie over the buttons and take the hover.
+    ASSERT_TRUE(host.RunString("SetWindowPosition(screen, 'panel', 700, 700)\n"
+                               "SilentActivateInterface(screen) IMenuRight() LockButton(screen, 'play')\n"
+                               "IMenuRight() DeselectCurrentButton(screen) UnlockButton(screen, 'play') IMenuLeft()\n"
+                               "SetWindowVisible(screen, 'panel', false) SetWindowSize(screen, 'quit', 50, 60)\n"
+                               "UpdateInterfaceBuffers(screen) UpdateInterface(screen)",
+                               "menu", error))
+        << error;
+    std::string commands;
+    while (script->SetNextCommand()) {
+        const std::string& name = script->GetCurrentCommand()->name;
+        if (name.rfind("mouse_", 0) == 0)
+            commands += name + ":" + script->GetCurrentParams()->at(0) + " ";
+    }
+    EXPECT_EQ(commands, "mouse_button_over:play mouse_button_out:play mouse_button_over:quit "
+                        "mouse_button_out:quit mouse_button_over:quit ");
+    EXPECT_FALSE(screen->windows.at("panel")->visible);
+    // A button's own quad takes the size; its looks are drawn as they were.
+    EXPECT_EQ(screen->windows.at("quit")->vertices[2].position.y, 60.0f);
+    EXPECT_EQ(screen->renderObject->GetLocalVertices().size(), 8u);
+    screen->Deactivate();
+    g_CfgScreenWidth = 640;
+    g_CfgScreenHeight = 480;
+}
