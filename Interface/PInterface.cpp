@@ -9,6 +9,7 @@
 #include "Interface/PActionMap.h"
 #include "Interface/PEditBox.h"
 #include "Interface/PWindow.h"
+#include "Race/PGameData.h"
 #include "Render/PMaterialManager.h"
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
@@ -91,9 +92,9 @@ float ScreenY(float designY)
 
 // The display text under a key. Game data keeps the display texts; until it
 // is present a key shows nothing.
-std::string DisplayText(const std::string&)
+std::string DisplayText(const std::string& key)
 {
-    return std::string();
+    return g_GameData ? g_GameData->GetDisplayText(key) : std::string();
 }
 
 void ShowText(const CPTextEntry& entry, const std::string& text)

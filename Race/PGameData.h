@@ -203,6 +203,8 @@ public:
     std::unordered_map<std::string, std::vector<CPEnemySource>> m_enemySources;
     // A lookup of a missing key adds it with an empty text.
     std::unordered_map<std::string, std::string> m_texts;
+    // The display text under a key; a missing key is added with an empty text.
+    const std::string& GetDisplayText(const std::string& key) { return m_texts[key]; }
     int32_t m_currentMission = 1;
     std::vector<CPCarRecord> m_carPresets;
     float m_spareCoeff = 1.0f;

@@ -4,6 +4,7 @@
 #include "Interface/PEditBox.h"
 #include "Interface/PInterface.h"
 #include "Interface/PWindow.h"
+#include "Race/PGameData.h"
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
 #include "Script/ScriptBinding.h"
@@ -202,10 +203,31 @@ int ScriptApi::SetText(lua_State* L)
     return 0;
 }
 
+int ScriptApi::SetTextString(lua_State* L)
+{
+    if (g_ExitFlag)
+        return 0;
+    if (CPTextEntry* entry = FindText(L)) {
+        const std::string key = ScriptReadText(L, 3);
+        entry->text = g_GameData ? g_GameData->GetDisplayText(key) : std::string();
+        Render(*entry, entry->font, entry->text);
+    }
+    return 0;
+}
+
 int ScriptApi::SetFont(lua_State* L)
 {
     if (const CPTextEntry* entry = FindText(L))
         Render(*entry, ScriptReadText(L, 3), ScriptReadText(L, 4));
+    return 0;
+}
+
+int ScriptApi::SetFontString(lua_State* L)
+{
+    if (const CPTextEntry* entry = FindText(L)) {
+        const std::string key = ScriptReadText(L, 4);
+        Render(*entry, ScriptReadText(L, 3), g_GameData ? g_GameData->GetDisplayText(key) : std::string());
+    }
     return 0;
 }
 

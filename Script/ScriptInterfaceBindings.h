@@ -25,6 +25,8 @@ int SetTextPosition(lua_State* L);
 int GetTextPosition(lua_State* L);
 int SetText(lua_State* L);
 int SetFont(lua_State* L);
+int SetTextString(lua_State* L);
+int SetFontString(lua_State* L);
 int SetEditBoxText(lua_State* L);
 int EditBoxProcessKey(lua_State* L);
 int EditBoxTextLength(lua_State* L);

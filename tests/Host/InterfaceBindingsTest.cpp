@@ -5,6 +5,7 @@
 #include "Host/PScriptObject.h"
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
+#include "Race/PGameData.h"
 #include "ScratchRoot.h"
 #include "Script/ScriptBinding.h"
 #include "Startup/PConfigVars.h"
@@ -103,6 +104,18 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     ASSERT_TRUE(host.RunString("SetText(screen, 'title', 'AA')", "text", error)) << error;
     EXPECT_EQ(screen->texts.at("title").text, "AA");
     EXPECT_EQ(textQuads("title"), 2u);
+
+    // The String forms take the game data's display text under a key; a
+    // missing key is added with an empty text.
+    ASSERT_NE(g_GameData, nullptr);
+    g_GameData->m_texts["t_title"] = "AAAA";
+    ASSERT_TRUE(host.RunString("SetTextString(screen, 'title', 't_title')", "textstring", error)) << error;
+    EXPECT_EQ(screen->texts.at("title").text, "AAAA");
+    EXPECT_EQ(textQuads("title"), 4u);
+    ASSERT_TRUE(host.RunString("SetFontString(screen, 'title', 'big', 't_none')", "fontstring", error)) << error;
+    EXPECT_EQ(textQuads("title"), 0u);
+    EXPECT_EQ(g_GameData->m_texts.count("t_none"), 1u);
+    EXPECT_EQ(screen->texts.at("title").text, "AAAA");
 
     // Hover, lock and deselect report their mouse-outs; menu keys walk.
     while (script->SetNextCommand()) {
