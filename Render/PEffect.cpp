@@ -4,7 +4,7 @@
 #include "Core/PLog.h"
 #include "Render/PEffectManager.h"
 #include "Render/PRender.h"
-#include "Render/PResourceSpec.h"
+#include "Render/PResourceRequest.h"
 
 #include <cstdio>
 
@@ -56,7 +56,7 @@ bool CPEffect::Load(const std::string& spec)
     if (&spec != &m_name)
         m_name = spec;
 
-    const CPResourceSpec split = SplitResourceSpec(m_name);
+    const CPResourceRequest split = SplitResourceRequest(m_name);
     const std::string& fileName = split.fileName;
     const bool shared = split.HasOption(kSharedOption);
 

@@ -23,7 +23,7 @@ public:
     // Leaves the cache, releases the device effect, leaves the device-object list.
     ~CPEffect() override;
 
-    // Loads and compiles the effect the spec names; a missing file is
+    // Loads and compiles the effect the request names; a missing file is
     // replaced by "simple.fx". False when nothing could be compiled.
     bool Load(const std::string& spec);
 
@@ -40,7 +40,7 @@ public:
     D3DXHANDLE GetTimeHandle() const { return m_timeHandle; }
     // The handle of "tex<N>" at index N.
     const std::vector<D3DXHANDLE>& GetTextureHandles() const { return m_textureHandles; }
-    // The spec as it was passed to Load.
+    // The request as it was passed to Load.
     const std::string& GetName() const { return m_name; }
 
 private:

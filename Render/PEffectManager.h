@@ -40,11 +40,11 @@ public:
     CPEffectManager(const CPEffectManager&) = delete;
     CPEffectManager& operator=(const CPEffectManager&) = delete;
 
-    // The cached effect for the spec, or a newly loaded one; never empty.
+    // The cached effect for the request, or a newly loaded one; never empty.
     CPSmartPtr<CPEffect> GetEffect(const std::string& spec);
     // Erases the cache entry that holds the effect (called by its destructor).
     void RemoveEffect(CPEffect* effect);
-    // The effect cached under the spec, or null; loads nothing.
+    // The effect cached under the request, or null; loads nothing.
     CPEffect* FindEffect(const std::string& spec) const;
     size_t GetEffectCount() const { return m_cache.size(); }
 

@@ -5,7 +5,7 @@
 #include "Platform/D3DX9Tex.h"
 #include "Platform/GamePath.h"
 #include "Render/PRender.h"
-#include "Render/PResourceSpec.h"
+#include "Render/PResourceRequest.h"
 #include "Render/PTextureManager.h"
 #include "Startup/PConfigVars.h"
 
@@ -55,7 +55,7 @@ CPTexture::~CPTexture()
 
 bool CPTexture::Load(const std::string& spec)
 {
-    const CPResourceSpec split = SplitResourceSpec(spec);
+    const CPResourceRequest split = SplitResourceRequest(spec);
     const std::string& fileName = split.fileName;
     const UINT mipLevels = split.HasOption(kNoMipOption) ? 1 : D3DX_DEFAULT;
     m_isCube = split.HasOption(kCubeOption) ? 1 : 0;

@@ -24,7 +24,7 @@ public:
     // leaves the cache.
     ~CPTexture() override;
 
-    // Loads the texture the spec names. False (and nothing made) when the
+    // Loads the texture the request names. False (and nothing made) when the
     // file cannot be read or the texture cannot be made.
     bool Load(const std::string& spec);
 

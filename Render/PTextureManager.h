@@ -21,20 +21,20 @@ public:
     CPTextureManager(const CPTextureManager&) = delete;
     CPTextureManager& operator=(const CPTextureManager&) = delete;
 
-    // The cached texture for the spec, or a newly loaded one; never empty.
+    // The cached texture for the request, or a newly loaded one; never empty.
     CPSmartPtr<CPTexture> GetTexture(const std::string& spec);
     // The first block holding the specs' textures in this order, or a new
     // one; never empty. No specs give the empty block.
     CPSmartPtr<CPTextureBlock> CreateTextureBlock(const std::vector<std::string>& specs);
-    // Caches a texture the host made under the spec, in place of any
-    // earlier entry, so that materials asking for the spec find it. For the
+    // Caches a texture the host made under the request, in place of any
+    // earlier entry, so that materials asking for the request find it. For the
     // host's own textures (font atlases) only; the caller keeps a reference.
     void InsertTexture(const std::string& spec, CPTexture* texture);
     // Erase the cache entry / registry entry (called by the destructors).
     void RemoveTexture(CPTexture* texture);
     void RemoveTextureBlock(CPTextureBlock* block);
 
-    // The texture cached under the spec, or null; loads nothing. The video
+    // The texture cached under the request, or null; loads nothing. The video
     // players find their "video" texture here.
     CPTexture* FindTexture(const std::string& spec) const;
     size_t GetTextureCount() const { return m_cache.size(); }

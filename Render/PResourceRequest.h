@@ -1,4 +1,4 @@
-// A resource spec as effect and texture requests give it: a file name, then
+// A resource request as effect and texture requests give it: a file name, then
 // options after commas ("wall.tga,nomip", "water.fx,shared"). Double quotes
 // group a part that holds a comma. Options are compared byte for byte.
 #pragma once
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct CPResourceSpec
+struct CPResourceRequest
 {
     std::string fileName;
     std::vector<std::string> options;
@@ -14,4 +14,4 @@ struct CPResourceSpec
     bool HasOption(const char* option) const;
 };
 
-CPResourceSpec SplitResourceSpec(const std::string& spec);
+CPResourceRequest SplitResourceRequest(const std::string& spec);

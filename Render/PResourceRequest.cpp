@@ -1,8 +1,8 @@
-#include "Render/PResourceSpec.h"
+#include "Render/PResourceRequest.h"
 
 #include "Core/PTokenizer.h"
 
-bool CPResourceSpec::HasOption(const char* option) const
+bool CPResourceRequest::HasOption(const char* option) const
 {
     for (const std::string& given : options) {
         if (given == option)
@@ -11,9 +11,9 @@ bool CPResourceSpec::HasOption(const char* option) const
     return false;
 }
 
-CPResourceSpec SplitResourceSpec(const std::string& spec)
+CPResourceRequest SplitResourceRequest(const std::string& spec)
 {
-    CPResourceSpec split;
+    CPResourceRequest split;
     CPTokenizer tokenizer(spec, ",", 1);
     tokenizer.NextToken(split.fileName);
     std::string option;
