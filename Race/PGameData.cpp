@@ -62,7 +62,9 @@ std::vector<CPWeightedName> ParseWeightedList(const std::string& field)
         parts.NextToken(entry.name);
         parts.NextToken(count);
         entry.from = total;
-        total += ToInt(count);
+        // Counts from the file are not trusted: the running total wraps
+        // instead of overflowing.
+        total = static_cast<int32_t>(static_cast<uint32_t>(total) + static_cast<uint32_t>(ToInt(count)));
         entry.to = total;
         list.push_back(entry);
     }
