@@ -124,11 +124,19 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadP3dNode(CPFileReader& reader
     if (!ReadIndexList(reader, body->GetIndices()) || !ReadShapes(reader, *object))
         return CPSmartPtr<CPGameObject>();
 
+    return ReadChildNodes(reader, object, kMinP3dNodeBytes, &CPRenderObjectManager::ReadP3dNode, descriptions, layerBase);
+}
+
+CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadChildNodes(CPFileReader& reader,
+                                                               const CPSmartPtr<CPGameObject>& object,
+                                                               int32_t minNodeBytes, NodeReader readNode,
+                                                               CPDescriptionMap& descriptions, int32_t layerBase)
+{
     const int32_t children = reader.ReadInt();
-    if (!CountFits(reader, children, kMinP3dNodeBytes))
+    if (!CountFits(reader, children, minNodeBytes))
         return CPSmartPtr<CPGameObject>();
     for (int32_t i = 0; i < children; ++i) {
-        const CPSmartPtr<CPGameObject> child = ReadP3dNode(reader, descriptions, layerBase);
+        const CPSmartPtr<CPGameObject> child = (this->*readNode)(reader, descriptions, layerBase);
         if (!child)
             return CPSmartPtr<CPGameObject>();
         object->AddChild(child);
@@ -161,19 +169,7 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadMeshNode(CPFileReader& reade
                                             D3DXVECTOR3(record.halfSize[0], record.halfSize[1], record.halfSize[2]));
     }
 
-    const int32_t children = reader.ReadInt();
-    if (!CountFits(reader, children, kMinMeshNodeBytes))
-        return CPSmartPtr<CPGameObject>();
-    for (int32_t i = 0; i < children; ++i) {
-        const CPSmartPtr<CPGameObject> child = ReadMeshNode(reader, descriptions, layerBase);
-        if (!child)
-            return CPSmartPtr<CPGameObject>();
-        object->AddChild(child);
-    }
-    if (reader.HasOverrun())
-        return CPSmartPtr<CPGameObject>();
-    DescribeNode(object, descriptions, layerBase);
-    return object;
+    return ReadChildNodes(reader, object, kMinMeshNodeBytes, &CPRenderObjectManager::ReadMeshNode, descriptions, layerBase);
 }
 
 CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadAnimatedNode(CPFileReader& reader,

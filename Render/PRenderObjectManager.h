@@ -94,6 +94,12 @@ public:
     // empty when the bytes are refused.
     CPSmartPtr<CPGameObject> ReadP3dNode(CPFileReader& reader, CPDescriptionMap& descriptions, int32_t layerBase);
     CPSmartPtr<CPGameObject> ReadMeshNode(CPFileReader& reader, CPDescriptionMap& descriptions, int32_t layerBase);
+    // Reads a node's children with the node reader of its format, then
+    // describes the node; null when a child or the file is refused.
+    using NodeReader = CPSmartPtr<CPGameObject> (CPRenderObjectManager::*)(CPFileReader&, CPDescriptionMap&, int32_t);
+    CPSmartPtr<CPGameObject> ReadChildNodes(CPFileReader& reader, const CPSmartPtr<CPGameObject>& object,
+                                            int32_t minNodeBytes, NodeReader readNode,
+                                            CPDescriptionMap& descriptions, int32_t layerBase);
     CPSmartPtr<CPGameObject> ReadAnimatedNode(CPFileReader& reader, CPDescriptionMap& descriptions,
                                               int32_t layerBase, const std::string& animationName);
     // Reads one further animation file's node (after its name) into the node
