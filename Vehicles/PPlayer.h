@@ -14,6 +14,8 @@
 #include <string>
 #include <unordered_map>
 
+class CPLine;
+
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord
 {
@@ -154,7 +156,7 @@ public:
     int32_t limitMin = 0;
     int32_t limitMax = 0;
     // The player's line of the centre path, and whether it is kept.
-    int32_t m_pathLine = 0;
+    CPLine* m_pathLine = nullptr;
     uint8_t m_pathFlag = 0;
     uint8_t m_hasMines = 0;
     uint8_t m_mineBlock = 0;
