@@ -347,3 +347,34 @@ inline bool WriteLevelFiles(const std::string& root, const Options& options = Op
     return true;
 }
 }
+
+namespace level
+{
+// Seeds of the level_file fuzz target: one byte of mode flags (bit 0 single
+// mode, bit 1 time mode), then the level file. The target loads them over
+// the folder LevelFiles(FuzzOptions()) writes.
+inline Options FuzzOptions()
+{
+    Options options;
+    options.crates = 2;
+    options.roadSegments = 24;
+    return options;
+}
+
+inline Files LevelFileSeeds()
+{
+    const std::string whole = LevelFile(FuzzOptions());
+    scene::Bytes bare;
+    bare.Floats({ 0, 0, 0, 0 }).Int(0).Int(3);
+    AppendObject(bare, "enemy", D3DXVECTOR3(1, 2, 0));
+    AppendObject(bare, "src_a", D3DXVECTOR3(3, 4, 0));
+    AppendObject(bare, "checkpoint_a1,5", D3DXVECTOR3(5, 6, 0));
+    bare.Int(1).Raw(RingPath("c_path", 20.0f));
+    return {
+        { "race.lvl", std::string(1, '\0') + whole },
+        { "single.lvl", std::string(1, '\1') + whole },
+        { "time.lvl", std::string(1, '\2') + bare.Str() },
+        { "cut.lvl", std::string(1, '\0') + whole.substr(0, 200) },
+    };
+}
+}
