@@ -3,6 +3,7 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostEmitters.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
 #include "Render/PRender.h"
@@ -11,6 +12,8 @@ void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
     g_FrameTime = frameTime;
+    // The race camera's orbit turns by one radian per second of game time.
+    g_SecondTimeStep = frameTime;
     ++g_FrameCounter;
     // Music and videos play on by the frame's length.
     PlatformMedia::AdvanceClock(frameTime);
@@ -45,6 +48,7 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    StepHostEmitters(frameTime);
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)

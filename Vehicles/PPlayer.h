@@ -14,7 +14,29 @@
 #include <string>
 #include <unordered_map>
 
+class CPCamera;
+class CPLevel;
 class CPLine;
+class CPRenderQueue;
+
+// What the flame emitter hands the vehicle for one flame particle: the
+// segment the particle swept in its last step, its radius and its life,
+// which a hit sets to 1000 so the emitter ends it.
+struct CPFlameParticle
+{
+    D3DXVECTOR3 start;
+    D3DXVECTOR3 end;
+    float radius = 0.0f;
+    float life = 0.0f;
+};
+
+// Emits up to count crash-debris pieces (and a dust puff for every second
+// piece) at the position, thrown along the direction. At most 40 pieces live
+// at once; the debris emitter lowers the live count as pieces end. The up
+// vector is not used.
+void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& up, const D3DXVECTOR3& direction, int32_t count);
+// The live debris pieces, for the debris emitter.
+int32_t& DebrisLiveCount();
 
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord
@@ -34,6 +56,9 @@ public:
     static constexpr float kCriticalHealth = 20.0f;
     static constexpr int32_t kWeaponSlots = 3;
     static constexpr int32_t kMuzzleFlashes = 4;
+    // Value 4 of a flame emission: the flame emitter traces its particles
+    // with TraceShot on the emission's object.
+    static constexpr int32_t kFlameTraceValue = 1;
 
     // Side flags.
     static constexpr uint32_t kLightSide = 1;
@@ -88,6 +113,59 @@ public:
     // Hides the vehicle and takes its body out of the race.
     void Kill();
 
+    // --- Race step -----------------------------------------------------------
+
+    // One race step of dt seconds: death, defeat, arrows and drift, respawn,
+    // debris, countdowns, gloom, slow-down, engine heat, controls, bonuses
+    // and the end of a lock.
+    void Update(float dt);
+    // Tests the vehicle against the game data's bonus list and applies the
+    // first kind of bonus each touched object matches.
+    void UpdateBonuses();
+
+    // --- Weapons -------------------------------------------------------------
+
+    void PrevWeapon();
+    void NextWeapon();
+    // Makes the current slot's weapon the current weapon.
+    void SelectWeapon();
+    // Turns the current weapon toward the aim point and fires it when the
+    // fire flag is set and the cooldown has run out.
+    void UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGameObject>& target);
+    // Flame emitter callback: collects the objects the flame particle
+    // touches into the vehicle's flame hits.
+    static void TraceShot(CPPlayer* vehicle, CPFlameParticle& particle);
+    void SpawnShellCasing(CPGameObject* weapon);
+    // Ammunition one trigger of the current weapon uses: shot count over
+    // capacity; infinite without capacity.
+    float ShotCost() const;
+
+    // --- Respawn, shadow and drawing -----------------------------------------
+
+    // Puts the vehicle back on the centre path when it fell, turned over, got
+    // stuck, left the terrain, or when forced.
+    void Respawn(bool force);
+    // Prepares the vehicle for a race and builds its shadow object.
+    bool CreateShadow();
+    // Queues the vehicle and, near the camera, its shadow; runs the player's
+    // respawn fade.
+    void Draw(CPRenderQueue& queue, const CPSmartPtr<CPCamera>& camera);
+
+private:
+    // Bonus effects of UpdateBonuses.
+    void EnterGloomWorld(CPLevel& level);
+    void PushFromSphere(const CPGameObject& sphere);
+    void PushFromHalo(const CPGameObject& halo, const D3DXVECTOR3& centre);
+    // Race-step helpers of Update.
+    // Sets the car's brake and hides both rear flares when the left one is
+    // hidden (or missing), which leftHidden reports.
+    void ShowBrakeFlares(bool& leftHidden);
+    // -1, 0 or 1: how the track four lines ahead turns from the level's
+    // direction.
+    int32_t ArrowValue(const CPLevel& level) const;
+    void EmitGloomSparks(int32_t count);
+
+public:
     // Fields in the order of the vehicle's state.
     D3DXVECTOR3 m_lastStuckPosition;
     CPSmartPtr<CPGameObject> m_shadow;
@@ -119,7 +197,7 @@ public:
     float m_heatRate = 0.0f;
     float m_coolRate = 0.0f;
     float m_health = kStartHealth;
-    std::unordered_map<CPGameObject*, float> m_flameHits;
+    std::unordered_map<CPGameObject*, CPSmartPtr<CPGameObject>> m_flameHits;
     float m_ammunitionFactor = 1.0f;
     float m_rateFactor = 1.0f;
     uint8_t m_deathReported = 0;

@@ -176,6 +176,8 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
     EXPECT_NE(lvl.player->GetCarPtr(), nullptr);
     EXPECT_EQ(lvl.player->m_pathLine, lvl.centrePath->GetCurrentLine());
     EXPECT_EQ(lvl.player->m_pathFlag, 1);
+    EXPECT_TRUE(lvl.player->m_shadow);
+    EXPECT_TRUE(lvl.vehicles[0]->m_shadow);
     EXPECT_EQ(lvl.camera1Distance, 8.0f);
     EXPECT_EQ(lvl.camera1AngleDiv, 4.0f);
     EXPECT_EQ(lvl.fov1, 60.0f);
