@@ -285,6 +285,34 @@ TEST_F(LevelLoad, TimeModeLoadsTheGhostOfIndexedLevelsOnly)
     EXPECT_FALSE(m_level->ghostObject);
 }
 
+TEST_F(LevelLoad, LevelNamesGiveTheIndexWorldAndOpponentModel)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t index;
+        float world;
+        const char* firstOpponent;
+    };
+    const Case cases[] = {
+        { "level1", 1, 1000.0f, "rallye1" },    { "level2", 2, 1150.0f, "rallye1" },
+        { "level3", 3, 1200.0f, "rallye1" },    { "level4", 4, 3800.0f, "sprinter1" },
+        { "level5", 5, 1000.0f, "sprinter1" },  { "level7", 7, 1200.0f, "racer1" },
+        { "level9", 9, 1000.0f, "racer1" },     { "level10", 10, 1150.0f, "falcon1" },
+        { "level12", 12, 3800.0f, "falcon1" },  { "level13", 0, 1000.0f, "1" },
+        { "Level1", 0, 1000.0f, "1" },          { "level01", 0, 1000.0f, "1" },
+    };
+    for (const Case& c : cases) {
+        WriteLevel(c.name, LevelBytes({ { "enemy1", D3DXVECTOR3(0, 5, 0) } }, {}));
+        ASSERT_TRUE(Load(c.name)) << c.name;
+        EXPECT_EQ(m_level->levelIndex, c.index) << c.name;
+        EXPECT_EQ(m_level->worldWidth, c.world) << c.name;
+        EXPECT_EQ(m_level->worldDepth, c.world) << c.name;
+        ASSERT_EQ(m_level->vehicleModels.size(), 1u) << c.name;
+        EXPECT_EQ(m_level->vehicleModels[0], c.firstOpponent) << c.name;
+    }
+}
+
 TEST_F(LevelLoad, ObjectNamesAreClassifiedByTheirBaseName)
 {
     struct Case
