@@ -361,9 +361,9 @@ void CPLevel::Update()
     if (gameOver && followed)
         SetupDriver(kPlayerSlot, *followed);
 
-    // 11. Track direction and the distance beyond the road.
-    if (followed) {
-        const D3DXVECTOR3 at = followed->GetPosition();
+    // 11. Track direction and the player's distance beyond the road.
+    if (player) {
+        const D3DXVECTOR3 at = player->GetPosition();
         float centre = kRoadSearchRadius;
         float left = kRoadSearchRadius;
         float right = kRoadSearchRadius;
@@ -386,8 +386,8 @@ void CPLevel::Update()
     }
 
     // 12. Gates.
-    if (!singleMode && followed && !gameOver) {
-        const D3DXVECTOR3 at = followed->GetPosition();
+    if (!singleMode && player && !gameOver) {
+        const D3DXVECTOR3 at = player->GetPosition();
         for (size_t i = 0; i < gates.size(); ++i) {
             const CPLevelGate& gate = gates[i];
             const int32_t index = static_cast<int32_t>(i);
