@@ -322,9 +322,7 @@ void CPLevel::Update()
             camera->followSpeed = squared < 1e-6f ? 0.0f : std::sqrt(squared);
             camera->dirty = 1;
         }
-        frame.heading = ClampedAcos(forward.x);
-        if (forward.y < 0.0f)
-            frame.heading = -frame.heading;
+        frame.heading = VehicleHeading(*followed);
     }
 
     // 7. The sound listener at the eye of the last frame.

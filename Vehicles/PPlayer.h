@@ -36,6 +36,7 @@ struct CPFlameParticle
 void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& up, const D3DXVECTOR3& direction, int32_t count);
 // The live debris pieces, for the debris emitter.
 int32_t& DebrisLiveCount();
+class CPLine;
 
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord
@@ -233,7 +234,7 @@ public:
     int32_t limitMin = 0;
     int32_t limitMax = 0;
     // The player's line of the centre path, and whether it is kept.
-    int32_t m_pathLine = 0;
+    CPLine* m_pathLine = nullptr;
     uint8_t m_pathFlag = 0;
     uint8_t m_hasMines = 0;
     uint8_t m_mineBlock = 0;
