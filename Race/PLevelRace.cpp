@@ -41,7 +41,6 @@ constexpr float kMaxRespawnStep = 0.1f;
 constexpr float kRoadSearchRadius = 40.0f;
 constexpr int32_t kRacerSlots = 11;
 constexpr int32_t kPlayerSlot = 11;
-constexpr int32_t kPlayerPlace = 10;
 
 void Send(const char* target, const char* command, const std::string& params)
 {
@@ -417,7 +416,7 @@ void CPLevel::Update()
         const D3DXVECTOR3 forward = Forward(*followed);
         if (camera && cameraMode != 0 && cameraMode != 1) {
             const D3DXVECTOR3 up = Rotate(followed->GetRotation(), D3DXVECTOR3(0.0f, 0.0f, 1.0f));
-            const D3DXVECTOR3 eye = followed->GetPosition() + forward * camera3Distance + up * camera3Height;
+            const D3DXVECTOR3 eye = frame.position + forward * camera3Distance + up * camera3Height;
             camera->SetFixedView(eye, eye + forward, up);
             camera->SetHeading(frame.heading);
         }
