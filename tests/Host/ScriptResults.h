@@ -1,5 +1,5 @@
 // Runs a Lua chunk in the host and writes what it returns as one line of
-// text: numbers to six significant digits, strings as they are, booleans
+// text: numbers to five significant digits, strings as they are, booleans
 // and nil by name, handles as "#" and their id, tables as their elements
 // 1 to n in braces. A Lua error gives "error: " and its message.
 #pragma once
@@ -17,7 +17,7 @@ inline std::string ScriptValueText(lua_State* L, int index)
     switch (lua_type(L, index)) {
     case LUA_TNUMBER: {
         char text[32];
-        std::snprintf(text, sizeof(text), "%.6g", lua_tonumber(L, index));
+        std::snprintf(text, sizeof(text), "%.5g", lua_tonumber(L, index));
         return text;
     }
     case LUA_TSTRING:
