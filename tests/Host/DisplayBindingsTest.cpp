@@ -7,6 +7,7 @@
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
 #include "Race/PGameData.h"
+#include "Race/PMiniMap.h"
 #include "Render/PMaterial.h"
 #include "Render/PRenderable.h"
 #include "Startup/PConfigVars.h"
@@ -275,6 +276,17 @@ TEST_F(DisplayBindings, StandingsAndRadar)
     data->m_aiPositions = { { "near", { 60.0f, 20.0f } }, { "far", { 130.0f, 20.0f } } };
     EXPECT_EQ(ScriptResults(*host, "return GetAIPositions()"), "3 {190 628 false}");
     EXPECT_EQ(ScriptResults(*host, "return GetPlayerMapPosition()"), "132 620");
+
+    // With a minimap the radar shows the world at 100 / larger side / zoom:
+    // 120 units of a 400-unit world at zoom 0.5 lie 60 pixels out.
+    CPMiniMap map;
+    map.zoom = 0.5f;
+    stage.level->miniMap = &map;
+    stage.level->worldWidth = 400.0f;
+    stage.level->worldDepth = 200.0f;
+    data->m_aiPositions.erase("near");
+    EXPECT_EQ(ScriptResults(*host, "return GetAIPositions()"), "3 {200 628 false}");
+    stage.level->miniMap = nullptr;
 
     // A time-mode ghost replaces the opponents.
     CPGameObject* ghost = host->NewObject("ghost");
