@@ -125,17 +125,15 @@ int ScriptApi::UpdateInterfaceBuffers(lua_State* L)
 
 int ScriptApi::SetWindowVisible(lua_State* L)
 {
-    if (CPWindow* window = FindWindow(L))
-        window->SetVisible(ScriptReadBool(L, 3));
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->ShowWindow(ScriptReadText(L, 2), ScriptReadBool(L, 3));
     return 0;
 }
 
 int ScriptApi::SetWindowPosition(lua_State* L)
 {
-    if (CPWindow* window = FindWindow(L)) {
-        window->x = ScriptReadFloat(L, 3);
-        window->y = ScriptReadFloat(L, 4);
-    }
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->SetWindowPos(ScriptReadText(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4));
     return 0;
 }
 
@@ -185,10 +183,8 @@ int ScriptApi::SetText(lua_State* L)
 {
     if (g_ExitFlag)
         return 0;
-    if (CPTextEntry* entry = FindText(L)) {
-        entry->text = ScriptReadText(L, 3);
-        Render(*entry, entry->font, entry->text);
-    }
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->SetTextValue(ScriptReadText(L, 2), ScriptReadText(L, 3));
     return 0;
 }
 

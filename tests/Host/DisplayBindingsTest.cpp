@@ -269,6 +269,8 @@ TEST_F(DisplayBindings, StandingsAndRadar)
     // order, the player (11) after opponent 7.
     EXPECT_EQ(ScriptResults(*host, "return SetPlayersPanel()"), "{0 1 2 4 5 6 8 9 10 7 11 3}");
     EXPECT_EQ(data->m_opponentProgress.size(), 11u);
+    // The table stands where it is made, after any argument given.
+    EXPECT_EQ(ScriptResults(*host, "return SetPlayersPanel('extra')"), "{0 1 2 4 5 6 8 9 10 7 11 3}");
 
     // The radar turned so that world x is screen right: a = -yaw - 90 degrees = 0.
     stage.camera->yawAngle = -1.5707964f;
