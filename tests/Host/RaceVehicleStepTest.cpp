@@ -445,8 +445,8 @@ TEST_F(RaceVehicleStep, ThePushSphereGivesTenPushesASecondThenRestsForOneSecond)
 
 TEST_F(RaceVehicleStep, TheHaloPushIsCutTo400AndFlashesAtMostEveryFifthOfASecond)
 {
-    // The halo's box is shrunk to a third in x and y: 10 x 10 here.
-    AddBonus("halo", "", D3DXVECTOR3(6.0f, 0.0f, 0.0f), D3DXVECTOR3(30.0f, 30.0f, 5.0f));
+    // The halo's box is shrunk to a third in x and y for the test: 10 x 10.
+    CPGameObject& halo = AddBonus("halo", "", D3DXVECTOR3(6.0f, 0.0f, 0.0f), D3DXVECTOR3(30.0f, 30.0f, 5.0f));
     AdvanceFrameClock(1.0f);
     CPPhysicBody& body = *m_vehicle->Body();
     D3DXVECTOR4 before;
@@ -457,6 +457,8 @@ TEST_F(RaceVehicleStep, TheHaloPushIsCutTo400AndFlashesAtMostEveryFifthOfASecond
     EXPECT_NEAR(after.x - before.x, -400.0f * body.m_inverseMass, 1e-4f);
     EXPECT_EQ(Emitter("wall").GetParticleCount(), 1u);
     EXPECT_EQ(Player().m_bonusTime, 4.0f);
+    // Only a copy of the halo's bounds was shrunk.
+    EXPECT_NEAR(halo.GetObjectBounds().m_halfSize.x, 30.0f, 1e-4f);
 
     Player().m_bonusTime = 0.0f;
     AdvanceFrameClock(0.1f);
@@ -772,4 +774,55 @@ TEST_F(RaceVehicleStep, RespawnTriggersAndWhatHoldsThemBack)
         EXPECT_EQ(Player().GetPosition().y != 20.0f, c.respawns) << c.label;
         Player().m_locked = 0;
     }
+}
+
+TEST_F(RaceVehicleStep, GloomSparksFollowTheParticleSetting)
+{
+    const struct
+    {
+        int32_t psystems;
+        size_t sparks;
+    } cases[] = { { 25, 60 }, { 10, 24 }, { 0, 0 } };
+    for (const auto& c : cases) {
+        GetParticleManager()->Reset();
+        g_CfgPSystems = c.psystems;
+        Player().m_inGloom = 1;
+        Player().m_inGloomClock = 0.0f;
+        Player().Update(kStep);
+        EXPECT_EQ(Emitter("iskra3blue").GetParticleCount(), c.sparks) << c.psystems;
+        EXPECT_TRUE(Player().IsVisible());
+    }
+    // Fifteen seconds later the state ends.
+    Player().m_inGloomClock = 14.99f;
+    Player().Update(kStep);
+    EXPECT_EQ(Player().m_inGloom, 0);
+}
+
+TEST_F(RaceVehicleStep, ASlowedVehicleBelowTenIsReleasedAtOnce)
+{
+    Player().m_slowed = 1;
+    Player().m_slowClock = 0.0f;
+    Player().SetBrake(1, 1);
+    Run(1);
+    // At rest: the slow-down ends and, the flares being missing, the brake
+    // is released.
+    EXPECT_EQ(Player().m_slowed, 0);
+    EXPECT_EQ(Car().m_brake, 0);
+}
+
+TEST_F(RaceVehicleStep, TheEngineHeatsAndCoolsAtTheDescribedRatesAcrossEightTenths)
+{
+    Player().GetDescription().Parse("<engine heat=\"30\" cool=\"60\"/>");
+    ASSERT_TRUE(Player().CreateShadow());
+    EXPECT_EQ(Player().m_heatRate, 30.0f);
+    Player().SetCarParams(1.0f, 0.0f);
+    Drain();
+    const Commands expected[] = { {}, { "engine_temp(1)" }, { "engine_temp(0)" }, {} };
+    for (int i = 0; i < 4; ++i) {
+        if (i == 2)
+            Player().SetCarParams(0.0f, 0.0f);
+        Player().Update(kStep);
+        EXPECT_EQ(m_menu.Drain(), expected[i]) << i;
+    }
+    EXPECT_EQ(Player().m_engineTemperature, 0.0f);
 }
