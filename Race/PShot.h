@@ -25,6 +25,11 @@ class CPRenderObject;
 // name means no sound).
 using CPShotRecord = std::vector<std::string>;
 
+// A short record reads its missing entries as "" and 0; text that does not
+// start with a number reads as 0.
+const std::string& ShotRecordEntry(const CPShotRecord& record, size_t index);
+float ShotRecordFloat(const CPShotRecord& record, size_t index);
+
 class CPShot : public CPGameObject
 {
 public:
