@@ -29,8 +29,9 @@ const uint16_t kRibbonIndices[6] = { 0, 1, 2, 0, 2, 3 };
 const float kLightingSpeed = 10.0f;
 const CPShotRecord& LightingRecord()
 {
-    static const CPShotRecord kRecord = { "enemy",  "10",     "1.5",           "1.5",   "razlom.dds",
-                                          "light_nofog.fx", "103", "sparks", "lightning.wav,3d" };
+    static const CPShotRecord kRecord = { "enemy", "10",         "1.5",
+                                          "1.5",   "razlom.dds", "light_nofog.fx",
+                                          "103",   "sparks",     "lightning.wav,3d" };
     return kRecord;
 }
 
