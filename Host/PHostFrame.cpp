@@ -5,8 +5,9 @@
 #include "Host/PHostDevice.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
-#include "Host/PHostShots.h"
 #include "Render/PRender.h"
+
+void (*g_HostFrameWork)() = nullptr;
 
 void AdvanceFrameClock(float frameTime)
 {
@@ -46,7 +47,8 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
-    StepHostShots();
+    if (g_HostFrameWork)
+        g_HostFrameWork();
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)
