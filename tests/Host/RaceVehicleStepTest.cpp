@@ -826,3 +826,38 @@ TEST_F(RaceVehicleStep, TheEngineHeatsAndCoolsAtTheDescribedRatesAcrossEightTent
     }
     EXPECT_EQ(Player().m_engineTemperature, 0.0f);
 }
+
+TEST_F(RaceVehicleStep, TheFlameEmitterTracesItsParticlesForTheVehicle)
+{
+    CPGameObject* target = new CPGameObject("target");
+    target->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(), D3DXVECTOR3(1, 1, 1)));
+    const float z = Player().GetPosition().z;
+    target->SetPosition(D3DXVECTOR3(0.0f, -6.0f, z));
+    target->UpdateTransform();
+    m_level->objects.push_back(target);
+    CPParticleEmitDesc flame;
+    flame.name = "firethrower";
+    flame.position = D3DXVECTOR3(0.0f, -4.6f, z);
+    flame.velocity = D3DXVECTOR3(0.0f, -6.0f, 0.0f);
+    flame.scalar1 = 0.8f;
+    flame.value4 = CPPlayer::kFlameTraceValue;
+    flame.object = CPSmartPtr<CPManagedObject>(&Player());
+    GetParticleManager()->Emit(flame);
+    StepHostEmitters(kStep);
+    EXPECT_EQ(Player().m_flameHits.count(target), 1u);
+    // The touching particle ends at once.
+    EXPECT_EQ(Emitter("firethrower").GetParticleCount(), 0u);
+    m_level->objects.clear();
+    Player().m_flameHits.clear();
+    delete target;
+}
+
+TEST_F(RaceVehicleStep, TheLevelHandsTheWeaponStepToItsPlayer)
+{
+    const D3DXVECTOR3 aim(3.0f, -20.0f, 1.0f);
+    m_level->SetPlayerWeaponPos(aim, CPSmartPtr<CPGameObject>());
+    EXPECT_EQ(Player().m_aimPoint, aim);
+    m_level->player = nullptr;
+    m_level->SetPlayerWeaponPos(D3DXVECTOR3(), CPSmartPtr<CPGameObject>());
+    EXPECT_EQ(Player().m_aimPoint, aim);
+}
