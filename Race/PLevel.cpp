@@ -144,9 +144,3 @@ void CPLevel::SetCameraView(int32_t view)
     if (player)
         player->SetEngineVolume(g_CfgSoundVolume * preset.engineVolume);
 }
-
-void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
-{
-    if (player)
-        player->UpdateWeapon(position, object);
-}
