@@ -1,6 +1,7 @@
-// Arbitrary bytes as a save file: a file that does not load leaves the
-// profile exactly as it was; one that loads saves again into a file that
-// loads back to the same profile.
+// Arbitrary bytes as save files: listing the slots and choosing one read
+// them safely; a file that does not load leaves the profile exactly as it
+// was; one that loads saves again into a file that loads back to the same
+// profile.
 #include "Core/PFileWriter.h"
 #include "Platform/GamePath.h"
 #include "Race/PGameData.h"
@@ -32,11 +33,19 @@ std::string Snapshot(const CPGameData& data)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
-    GamePath::SetRoot(root.Path());
+    root.Clear();
     root.MakeDirectory("data/saves");
-    CPFileWriter writer("DATA\\Saves\\save1.sav");
-    writer.Write(data, size);
-    if (FAILED(writer.Save()))
+    for (const char* name : { "DATA\\Saves\\save0.sav", "DATA\\Saves\\save1.sav" }) {
+        CPFileWriter writer(name);
+        writer.Write(data, size);
+        if (FAILED(writer.Save()))
+            std::abort();
+    }
+    // The slot list and the choice of a slot read the same bytes.
+    CPGameData other;
+    other.GetSaves();
+    other.SaveGame();
+    if (other.m_saveSlot != (size == 0 ? 0 : 2))
         std::abort();
 
     CPGameData game;
