@@ -131,12 +131,14 @@ TEST_F(ProgressBindings, StatsOfTheFollowedVehicle)
     level->playerSpeed = 12.5f;
     EXPECT_EQ(Call("GetStats()"), "0,0,12.5,0");
 
+    // The player goes first, while the car it counts is still there.
+    std::unique_ptr<CPCar> car;
     CPPlayer player;
-    CPCar car(&player);
-    player.SetCar(&car);
-    car.m_riderYawDegrees = 10.5f;
-    car.m_riderPitchDegrees = -3.25f;
-    car.m_crashRoll = 1.0f;
+    car = std::make_unique<CPCar>(&player);
+    player.SetCar(car.get());
+    car->m_riderYawDegrees = 10.5f;
+    car->m_riderPitchDegrees = -3.25f;
+    car->m_crashRoll = 1.0f;
     level->followedVehicle = &player;
     // The roll in degrees as the float it is, printed as Lua prints numbers.
     char roll[32];
