@@ -25,8 +25,9 @@ protected:
     std::string Call(const std::string& call)
     {
         std::string error;
-        const std::string source = "local r = { " + call + " } for i = 1, table.getn(r) do r[i] = tostring(r[i]) end "
-                                                           "RESULT = table.concat(r, ',')";
+        const std::string source = "local r = { " + call
+                                   + " } for i = 1, table.getn(r) do r[i] = tostring(r[i]) end "
+                                     "RESULT = table.concat(r, ',')";
         EXPECT_TRUE(host.RunString(source, "test", error)) << error;
         lua_State* L = host.GetLuaState();
         lua_getglobal(L, "RESULT");
@@ -89,8 +90,10 @@ TEST_F(ProgressBindings, LapTimesSplitIntoMinutesSecondsAndHundredths)
         { 3, "GetTimeAttack()", "1,10,0" },
         { 3, "tostring(select(2, UpdateRoundsTime())[12]) .. ',' .. tostring(select(2, UpdateRoundsTime())[16])",
           "true,false" },
-        { 3, "select(2, UpdateRoundsTime())[9] .. ',' .. select(2, UpdateRoundsTime())[10] .. ',' "
-             ".. select(2, UpdateRoundsTime())[11]", "0,42,25" },
+        { 3,
+          "select(2, UpdateRoundsTime())[9] .. ',' .. select(2, UpdateRoundsTime())[10] .. ',' "
+          ".. select(2, UpdateRoundsTime())[11]",
+          "0,42,25" },
         { 3, "select(2, UpdateRoundsTime())[37] .. ',' .. tostring(select(2, UpdateRoundsTime())[40])", "0,false" },
     };
     for (const auto& c : cases) {
