@@ -7,6 +7,8 @@
 #include "Host/PHostDraw.h"
 #include "Render/PRender.h"
 
+void (*g_HostFrameWork)() = nullptr;
+
 void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
@@ -45,6 +47,8 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    if (g_HostFrameWork)
+        g_HostFrameWork();
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)
