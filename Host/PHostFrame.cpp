@@ -3,10 +3,11 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
-#include "Host/PHostEmitters.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
 #include "Render/PRender.h"
+
+void (*g_HostFrameWork)() = nullptr;
 
 void AdvanceFrameClock(float frameTime)
 {
@@ -48,7 +49,8 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
-    StepHostEmitters(frameTime);
+    if (g_HostFrameWork)
+        g_HostFrameWork();
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)
