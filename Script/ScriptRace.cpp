@@ -4,6 +4,9 @@
 #include "Script/ScriptDisplayBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptProfileBindings.h"
+#include "Script/ScriptRecordBindings.h"
+#include "Script/ScriptShopBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
@@ -62,6 +65,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "SetRadialBlur", ScriptGuard<ScriptApi::SetRadialBlur> },
     { "SetCameraPlayer", ScriptGuard<ScriptApi::SetCameraPlayer> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
+    { "GetScore", ScriptGuard<ScriptApi::GetScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
@@ -78,12 +82,15 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "InitGameInterface", ScriptGuard<ScriptApi::InitGameInterface> },
     { "UpdateGameInterface", ScriptGuard<ScriptApi::UpdateGameInterface> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
+    { "SetDifficult", ScriptGuard<ScriptApi::SetDifficult> },
+    { "GetDifficulty", ScriptGuard<ScriptApi::GetDifficulty> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { "SetLightCoeff", ScriptGuard<ScriptApi::SetLightCoeff> },
     { "GetCameraPlayer", ScriptGuard<ScriptApi::GetCameraPlayer> },
