@@ -10,10 +10,12 @@ void CreateHostRace()
     g_GameData = new CPGameData();
     LoadHostGameData(*g_GameData);
     g_AIVehicleManager = new CPAIVehicleManager();
+    g_AIVehicleDriver = DriveAIVehicles;
 }
 
 void DestroyHostRace()
 {
+    g_AIVehicleDriver = nullptr;
     delete g_AIVehicleManager; // leaves the task list on its way out
     g_AIVehicleManager = nullptr;
     delete g_GameData;
