@@ -4,6 +4,7 @@
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
+#include "Script/ScriptVehicleBindings.h"
 
 #include "Core/PCommandTarget.h"
 #include "Core/PGameObject.h"
@@ -57,10 +58,13 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "SetBrake", ScriptGuard<ScriptApi::SetBrake> },
+    { "SetStop", ScriptGuard<ScriptApi::SetStop> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
+    { "Jump", ScriptGuard<ScriptApi::Jump> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
@@ -68,6 +72,8 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
     { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
+    { "KillPlayer", ScriptGuard<ScriptApi::KillPlayer> },
+    { "DamagePlayer", ScriptGuard<ScriptApi::DamagePlayer> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
@@ -76,5 +82,11 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
+    { "ActivateAbilitiesAI", ScriptGuard<ScriptApi::ActivateAbilitiesAI> },
+    { "GetPlayerSpeedAI", ScriptGuard<ScriptApi::GetPlayerSpeedAI> },
+    { "PlayerNitroAI", ScriptGuard<ScriptApi::PlayerNitroAI> },
+    { "SetAbilitiesCountAI", ScriptGuard<ScriptApi::SetAbilitiesCountAI> },
+    { "GetPlayerDirectionAI", ScriptGuard<ScriptApi::GetPlayerDirectionAI> },
+    { "SetBrake2", ScriptGuard<ScriptApi::SetBrake2> },
     { nullptr, nullptr },
 };
