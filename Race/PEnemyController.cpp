@@ -7,6 +7,7 @@
 #include "Platform/CRand.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
+#include "Race/PShot.h"
 #include "Sound/NSound.h"
 #include "Sound/NSoundManager.h"
 #include "Vehicles/PPhysicBody.h"
@@ -39,6 +40,8 @@ constexpr float kStraightCosine = 0.0001f;
 // Melee strikes are tested at this absolute height.
 constexpr float kStrikeHeight = 1.5f;
 constexpr float kAimLift = 0.3f;
+// Shots keep their type's own speed.
+constexpr float kNoSpeed = -1.0f;
 constexpr float kRandMax = 32767.0f;
 constexpr float kFullTurn = 6.2831855f;
 constexpr float kHeavyGunCone = 0.1f;
@@ -240,9 +243,8 @@ void CPEnemyController::FireVolley(const D3DXMATRIX& rotation, const D3DXVECTOR3
 
 void CPEnemyController::FireShot(const char* type, const D3DXVECTOR3& from, const D3DXVECTOR3& direction)
 {
-    (void)type;
-    (void)from;
-    (void)direction;
+    if (CPShotManager* shots = GetShotManager())
+        shots->Fire(type, from, direction, kNoSpeed, CPSmartPtr<CPGameObject>());
 }
 
 void CPEnemyController::PlayHitSound(const char* event)

@@ -100,6 +100,9 @@ public:
     bool IsPlayerMovingBackwards() const;
     // Ends the race and takes the level apart, leaving an empty level.
     void Stop();
+    // Hands the aim point and the target to the player's weapon routine;
+    // nothing without a player.
+    void SetPlayerWeaponPos(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGameObject>& target);
 
 private:
     bool CrossSegment(CPRayQuery& query, bool pickPlayer);

@@ -1,5 +1,6 @@
 // The main table: what menu and mission scripts call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptCombatBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
@@ -134,6 +135,7 @@ const luaL_reg g_ScriptMainTable[] = {
     { "PlayerNitro", ScriptGuard<ScriptApi::PlayerNitro> },
     { "SetTemp", ScriptGuard<ScriptApi::SetTemp> },
     { "GetPlayerSpeed", ScriptGuard<ScriptApi::GetPlayerSpeed> },
+    { "Shot", ScriptGuard<ScriptApi::Shot> },
     { "StopScript", ScriptGuard<StopScript> },
     { "ClearTimer", ScriptGuard<ScriptApi::ClearTimer> },
     { "SetActions", ScriptGuard<ScriptApi::SetActions> },
@@ -144,6 +146,7 @@ const luaL_reg g_ScriptMainTable[] = {
     { "ActivateInterface", ScriptGuard<ScriptApi::ActivateInterface> },
     { "DeactivateInterface", ScriptGuard<ScriptApi::DeactivateObject> },
     { "SetCarParams", ScriptGuard<ScriptApi::SetCarParams> },
+    { "SetWeaponPos", ScriptGuard<ScriptApi::SetWeaponPos> },
     { "SetWindowVisible", ScriptGuard<ScriptApi::SetWindowVisible> },
     { "SetWindowPosition", ScriptGuard<ScriptApi::SetWindowPosition> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPosition> },
@@ -180,18 +183,24 @@ const luaL_reg g_ScriptMainTable[] = {
     { "GetPosition", ScriptGuard<GetPosition> },
     { "SetRotation", ScriptGuard<SetRotation> },
     { "GetBBoxInfo", ScriptGuard<GetBBoxInfo> },
+    { "Explosion", ScriptGuard<ScriptApi::Explosion> },
     { "SetFont", ScriptGuard<ScriptApi::SetFont> },
     { "SetFontString", ScriptGuard<ScriptApi::SetFontString> },
     { "DeselectCurrentButton", ScriptGuard<ScriptApi::DeselectCurrentButton> },
     { "IsPlayerMoveForward", ScriptGuard<ScriptApi::IsPlayerMoveForward> },
     { "SilentActivateInterface", ScriptGuard<ScriptApi::SilentActivateInterface> },
     { "UpdateSoundPosition", ScriptGuard<ScriptApi::UpdateSoundPosition> },
+    { "DirectionalExplosion", ScriptGuard<ScriptApi::DirectionalExplosion> },
+    { "StartLighting", ScriptGuard<ScriptApi::StartLighting> },
+    { "UpdateTrasser", ScriptGuard<ScriptApi::UpdateTrasser> },
+    { "DrawLine", ScriptGuard<ScriptApi::DrawLine> },
     { "StopPlayerCar", ScriptGuard<ScriptApi::StopPlayerCar> },
     { "GetPlayerDirection", ScriptGuard<ScriptApi::GetPlayerDirection> },
     { "GetPlayerMass", ScriptGuard<ScriptApi::GetPlayerMass> },
     { "SetAbilitiesCount", ScriptGuard<ScriptApi::SetAbilitiesCount> },
     { "LockPlayers", ScriptGuard<ScriptApi::LockPlayers> },
     { "LockPlayer", ScriptGuard<ScriptApi::LockPlayer> },
+    { "CheckIntersection", ScriptGuard<ScriptApi::CheckIntersection> },
     { "ThrowPlayer", ScriptGuard<ScriptApi::ThrowPlayer> },
     { "GetNearestTalmorPlayer", ScriptGuard<ScriptApi::GetNearestTalmorPlayer> },
     { "GetNearestKrevanPlayer", ScriptGuard<ScriptApi::GetNearestKrevanPlayer> },

@@ -1,5 +1,6 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptCombatBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
@@ -64,6 +65,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
+    { "PlayerShot", ScriptGuard<ScriptApi::PlayerShot> },
     { "Jump", ScriptGuard<ScriptApi::Jump> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
@@ -74,9 +76,14 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
     { "KillPlayer", ScriptGuard<ScriptApi::KillPlayer> },
     { "DamagePlayer", ScriptGuard<ScriptApi::DamagePlayer> },
+    { "SetShot", ScriptGuard<ScriptApi::SetShot> },
+    { "SetMineShot", ScriptGuard<ScriptApi::SetMineShot> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "SetCurrentWeapon", ScriptGuard<ScriptApi::SetCurrentWeapon> },
+    { "SetPrevWeapon", ScriptGuard<ScriptApi::SetPrevWeapon> },
+    { "SetNextWeapon", ScriptGuard<ScriptApi::SetNextWeapon> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
@@ -87,6 +94,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayerNitroAI", ScriptGuard<ScriptApi::PlayerNitroAI> },
     { "SetAbilitiesCountAI", ScriptGuard<ScriptApi::SetAbilitiesCountAI> },
     { "GetPlayerDirectionAI", ScriptGuard<ScriptApi::GetPlayerDirectionAI> },
+    { "Spawn", ScriptGuard<ScriptApi::Spawn> },
     { "SetBrake2", ScriptGuard<ScriptApi::SetBrake2> },
     { nullptr, nullptr },
 };

@@ -147,6 +147,17 @@ int SetCarParams(lua_State* L)
     return 0;
 }
 
+int SetWeaponPos(lua_State* L)
+{
+    const D3DXVECTOR3 aim = ReadVector(L, 1);
+    CPGameObject* weapon = ScriptReadObject<CPGameObject>(L, 4);
+    if (CPLevel* level = GetLevel()) {
+        const CPSmartPtr<CPGameObject> held(weapon);
+        level->SetPlayerWeaponPos(aim, held);
+    }
+    return 0;
+}
+
 int GetPlayerPosition(lua_State* L)
 {
     const CPPlayer* player = LevelPlayer();
@@ -436,6 +447,13 @@ int SetStop(lua_State* L)
 {
     if (CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1))
         vehicle->SetStop(ScriptReadBool(L, 2) ? 1 : 0);
+    return 0;
+}
+
+int Spawn(lua_State* L)
+{
+    if (CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1))
+        vehicle->Respawn(true);
     return 0;
 }
 
