@@ -5,6 +5,7 @@
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostDump.h"
+#include "Host/PHostEnemies.h"
 #include "Host/PHostFrame.h"
 #include "Host/PHostInput.h"
 #include "Host/PScriptObject.h"
@@ -299,6 +300,15 @@ int Typed(lua_State* L)
     return 1;
 }
 
+int AttachEnemy(lua_State* L)
+{
+    const char* typeName = luaL_checkstring(L, 2);
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    CPHostEnemies* enemies = GetHostEnemies();
+    lua_pushboolean(L, object && enemies && enemies->Attach(*object, typeName) != nullptr);
+    return 1;
+}
+
 int Dump(lua_State* L)
 {
     const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
@@ -330,6 +340,7 @@ const luaL_reg kHostFunctions[] = {
     { "key_down", ScriptGuard<KeyDown> },
     { "type", ScriptGuard<Type> },
     { "typed", ScriptGuard<Typed> },
+    { "attach_enemy", ScriptGuard<AttachEnemy> },
     { nullptr, nullptr },
 };
 }

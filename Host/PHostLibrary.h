@@ -54,6 +54,14 @@
 //   HOST.type(text)             queues the text's bytes as typed characters.
 //   HOST.typed()                the typed character codes since the last
 //                               call, a list of numbers.
+//   HOST.attach_enemy(object, type)
+//                               hangs an enemy controller of that type
+//                               ("melee", "explosion", "hmgun", "rocket",
+//                               "plasma", "mgun", "lgun", "shotgun") on the
+//                               object; from the next frame it walks toward
+//                               the followed vehicle and attacks it. False for
+//                               an unknown type, anything but an object, or
+//                               an object that is already an enemy.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
 // The interface only grows: later additions keep these functions as they are.

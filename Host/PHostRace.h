@@ -1,8 +1,9 @@
 // The race's global objects that the host makes: the game data, filled from
-// the host's game-data file, and the AI vehicle manager.
+// the host's game-data file, the AI vehicle manager and the host's enemies.
 #pragma once
 
-// Creates both and publishes them in g_GameData and g_AIVehicleManager.
+// Creates them and publishes them in g_GameData, g_AIVehicleManager and
+// GetHostEnemies.
 void CreateHostRace();
-// Destroys both and clears the pointers.
+// Destroys them and clears the pointers.
 void DestroyHostRace();
