@@ -5,23 +5,13 @@
 #include "Host/PHostEnemies.h"
 
 #include "Core/PGameHost.h"
-#include "Core/PGlobals.h"
-#include "Host/PGameHost.h"
+#include "HostRaceFixture.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
 #include "Race/PGameData.h"
-#include "Race/PLevel.h"
 #include "Race/PShot.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
-#include "ScratchRoot.h"
-#include "Script/ScriptBinding.h"
-#include "Vehicles/PPhysicBody.h"
-#include "WavBuilder.h"
-
-#include "tests/VehicleFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -42,36 +32,22 @@ struct FiredShot
 constexpr float kClipFrameTime = 0.1f;
 constexpr int kClipFrames = 8;
 
-class HostEnemies : public ::testing::Test
+class HostEnemies : public HostRaceFixture
 {
 protected:
     void SetUp() override
     {
-        const std::string wav = wav::Pcm(1, 22050, 16, wav::Samples(64));
-        for (const char* name : { "slam.wav", "main.wav", "vizg.wav", "stop.wav" })
-            m_root.MakeFile(std::string("Data/Sounds/") + name, wav);
-        m_host = std::make_unique<CPGameHost>(m_root.Path());
-        GetPhysicManager()->CreateWorld(D3DXVECTOR3(), D3DXVECTOR3(100.0f, 100.0f, 100.0f), 500, 500, 500);
+        HostRaceFixture::SetUp();
         g_ShotManager = &m_shots;
         m_shots.SetFireObserver([this](const std::string& type, const D3DXVECTOR3& position,
                                        const D3DXVECTOR3& direction, float value,
                                        const CPSmartPtr<CPGameObject>& owner, const float*) {
             m_fired.push_back({ type, position, direction, value, owner.Get() != nullptr });
         });
-        m_level = std::make_unique<CPLevel>();
-
-        // The player's car 3 units ahead of the enemy, a 4-unit cube to hit.
-        m_car = std::make_unique<fixture::Vehicle>(fixture::CarXml(), D3DXVECTOR3(0.0f, -3.0f, 0.0f));
-        m_car->AddTo(*GetPhysicManager(), 1);
-        CPPlayer* player = m_car->Player();
-        const D3DXVECTOR3 half(2.0f, 2.0f, 2.0f);
-        player->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(), half));
-        player->GetPartBoxes().push_back(CPBoundingBox(D3DXVECTOR3(), half));
-        player->UpdateTransform();
+        // The player's car 3 units ahead of the enemy.
+        CPPlayer& player = AddPlayerCar(D3DXVECTOR3(0.0f, -3.0f, 0.0f));
         m_playerScript = m_host->GetScriptObject("car_script");
-        player->SetScriptHandler(m_playerScript);
-        m_level->player = player;
-        m_level->followedVehicle = player;
+        player.SetScriptHandler(m_playerScript);
 
         m_enemy = m_host->NewObject("enemy");
         m_bodyOwner = std::make_unique<CPAnimatedObject>();
@@ -100,7 +76,7 @@ protected:
         m_enemy->SetBody(nullptr, kBodyGroup);
         m_bodyOwner.reset();
         m_clips.clear();
-        m_host.reset();
+        HostRaceFixture::TearDown();
         g_ShotManager = nullptr;
     }
 
@@ -136,19 +112,10 @@ protected:
         m_fired.clear();
     }
 
-    D3DXVECTOR4 CarVelocity() const
-    {
-        D3DXVECTOR4 velocity;
-        m_car->Body()->GetVelocity(&velocity);
-        return velocity;
-    }
+    D3DXVECTOR4 CarVelocity() const { return BodyVelocity(*m_car); }
 
-    ScratchRoot m_root;
-    std::unique_ptr<CPGameHost> m_host;
     CPShotManager m_shots;
     std::vector<FiredShot> m_fired;
-    std::unique_ptr<CPLevel> m_level;
-    std::unique_ptr<fixture::Vehicle> m_car;
     CPScriptObject* m_playerScript = nullptr;
     CPGameObject* m_enemy = nullptr;
     CPAnimatedObject* m_body = nullptr;
@@ -251,8 +218,9 @@ TEST_F(HostEnemies, EachWeaponFiresItsVolleyFromTheMuzzle)
             spread = spread || angle > 1e-3f;
         }
         // Eight pellets spread; a single shot may fall near the middle.
-        if (c.perStep > 1)
+        if (c.perStep > 1) {
             EXPECT_TRUE(spread) << c.type;
+        }
     }
 }
 
@@ -352,9 +320,7 @@ TEST_F(HostEnemies, AScriptAttachesAnEnemyThatWalksUpAndFights)
 {
     m_car->Player()->SetPosition(D3DXVECTOR3(0.0f, -10.0f, 0.0f));
     m_car->Player()->UpdateTransform();
-    lua_State* L = m_host->GetLuaState();
-    ScriptPushObject(L, m_enemy);
-    lua_setglobal(L, "enemy");
+    Global("enemy", m_enemy);
     std::string error;
     ASSERT_TRUE(m_host->RunString(R"(
 assert(HOST.attach_enemy(enemy, "nothing") == false)

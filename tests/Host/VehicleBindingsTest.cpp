@@ -2,20 +2,10 @@
 // player's car in a level with six opponents, a table of calls with their
 // results, what the calls did to the vehicles, and the same calls without a
 // level and with nil vehicles.
-#include "Core/PGlobals.h"
-#include "Host/PGameHost.h"
+#include "HostRaceFixture.h"
 #include "Race/PCamera.h"
 #include "Race/PGameData.h"
-#include "Race/PLevel.h"
 #include "Render/PPerspectiveCamera.h"
-#include "ScratchRoot.h"
-#include "Script/ScriptBinding.h"
-#include "Vehicles/PPhysicBody.h"
-#include "WavBuilder.h"
-
-#include "tests/VehicleFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -49,27 +39,16 @@ function check(rows)
 end
 )";
 
-class VehicleBindings : public ::testing::Test
+class VehicleBindings : public HostRaceFixture
 {
 protected:
     void SetUp() override
     {
-        const std::string wav = wav::Pcm(1, 22050, 16, wav::Samples(64));
-        for (const char* name : { "slam.wav", "main.wav", "vizg.wav", "stop.wav" })
-            m_root.MakeFile(std::string("Data/Sounds/") + name, wav);
-        m_host = std::make_unique<CPGameHost>(m_root.Path());
-        GetPhysicManager()->CreateWorld(D3DXVECTOR3(), D3DXVECTOR3(100.0f, 100.0f, 100.0f), 500, 500, 500);
-        m_level = std::make_unique<CPLevel>();
-
-        m_car = std::make_unique<fixture::Vehicle>(fixture::CarXml(), D3DXVECTOR3(10.0f, 0.0f, 0.0f));
-        m_car->AddTo(*GetPhysicManager(), 1);
-        ASSERT_NE(m_car->Car(), nullptr);
-        CPPlayer* player = m_car->Player();
-        player->SetModelName("truck_130_");
-        player->SetSideFlags(CPPlayer::kLightSide);
-        m_level->player = player;
-        m_level->followedVehicle = player;
-        Global("p", player);
+        HostRaceFixture::SetUp();
+        CPPlayer& player = AddPlayerCar(D3DXVECTOR3(10.0f, 0.0f, 0.0f));
+        player.SetModelName("truck_130_");
+        player.SetSideFlags(CPPlayer::kLightSide);
+        Global("p", &player);
 
         // Opponents: a wrecked and a sound light-side car, a traffic car, two
         // dark-side cars and a light-side car sixth in the list.
@@ -104,33 +83,11 @@ protected:
     {
         m_level.reset();
         m_opponents.clear();
-        m_car.reset();
-        m_host.reset();
+        HostRaceFixture::TearDown();
     }
 
-    void Global(const char* name, CPManagedObject* object)
-    {
-        ScriptPushObject(m_host->GetLuaState(), object);
-        lua_setglobal(m_host->GetLuaState(), name);
-    }
+    D3DXVECTOR4 BodyVelocity() const { return HostRaceFixture::BodyVelocity(*m_car); }
 
-    void Run(const std::string& source)
-    {
-        std::string error;
-        ASSERT_TRUE(m_host->RunString(source, "checks", error)) << error;
-    }
-
-    D3DXVECTOR4 BodyVelocity() const
-    {
-        D3DXVECTOR4 velocity;
-        m_car->Body()->GetVelocity(&velocity);
-        return velocity;
-    }
-
-    ScratchRoot m_root;
-    std::unique_ptr<CPGameHost> m_host;
-    std::unique_ptr<CPLevel> m_level;
-    std::unique_ptr<fixture::Vehicle> m_car;
     std::vector<std::unique_ptr<CPPlayer>> m_opponents;
 };
 }
