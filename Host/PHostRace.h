@@ -1,8 +1,10 @@
 // The race's global objects that the host makes: the game data, filled from
-// the host's game-data file, and the AI vehicle manager.
+// the host's game-data file, the enemy registry, filled from the same file,
+// and the AI vehicle manager.
 #pragma once
 
-// Creates both and publishes them in g_GameData and g_AIVehicleManager.
+// Creates them and publishes them in g_GameData, g_EnemyRegistry and
+// g_AIVehicleManager.
 void CreateHostRace();
-// Destroys both and clears the pointers.
+// Destroys a level still there, then them, and clears the pointers.
 void DestroyHostRace();

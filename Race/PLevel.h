@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -100,6 +101,17 @@ public:
     bool IsPlayerMovingBackwards() const;
     // Ends the race and takes the level apart, leaving an empty level.
     void Stop();
+
+    // --- Starting the race and showing checkpoints -------------------------
+
+    // Resets the race state and puts the computer vehicles, the physics and
+    // the race update to work (orders 100, 400 and 500); safe on a stopped
+    // level.
+    void StartLevelTasks();
+    // Shows the checkpoint at the cursor and points the minimap at it, or
+    // clears the minimap's target when the level has no checkpoints. Nothing
+    // before the level has been started.
+    void ShowCheckPoint();
 
 private:
     bool CrossSegment(CPRayQuery& query, bool pickPlayer);
@@ -209,6 +221,11 @@ public:
     uint8_t paused = 0;
     float respawnTimer = 0.0f;
     float stepAccumulator = 0.0f;
+
+    // Every race-update task the level has made, the current one included;
+    // they live as long as the level, so a stopped task can still leave the
+    // task list on its own.
+    std::vector<std::unique_ptr<CPObjUpdater>> updaters;
 };
 
 // Transforms the vertices (positions and normals) of a render object's body,

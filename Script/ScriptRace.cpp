@@ -1,6 +1,7 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptInterfaceBindings.h"
+#include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
@@ -68,6 +69,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
     { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
+    { "ShowCheckPoint", ScriptGuard<ScriptApi::ShowCheckPoint> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
