@@ -113,6 +113,33 @@ public:
     // before the level has been started.
     void ShowCheckPoint();
 
+    // --- Race update ---------------------------------------------------------
+
+    // One frame of the race: result and places, gate countdown, attract-mode
+    // cuts, clocks and time limit, the player's fixed steps, camera and
+    // listener, the other vehicles, road edge, gates, minimap, ghost and the
+    // render queue. Reports through commands only.
+    void Update();
+    // levelIndex; the argument is not used.
+    int32_t GetLevelIndex(int32_t unused) const;
+    // Builds the ring of centre lines and every vehicle's starting line.
+    void InitTrackProgress();
+    // UpdateLaps, then the lap and race clocks while the race runs.
+    void UpdateRaceClock();
+    // Follows every counted vehicle along the ring: progress, laps, places
+    // and the lap messages.
+    void UpdateLaps();
+    // The index in centreLines of the line whose centre is nearest the
+    // point in the ground plane (the later one on a tie), -1 when none lies
+    // within about 316 units.
+    int32_t FindNearestCentreLine(const D3DXVECTOR3& position) const;
+    // The signed line steps from one ring index to another: a jump of 15 or
+    // more either way is taken as crossing the seam.
+    int32_t ProgressStep(int32_t from, int32_t to) const;
+    // Whether place slot 0, 1 or 2 was taken by the followed vehicle (the
+    // slot then holds 10, which an opponent's index may also be).
+    bool IsPlayerPlace(int32_t slot) const;
+
 private:
     bool CrossSegment(CPRayQuery& query, bool pickPlayer);
 
@@ -221,6 +248,8 @@ public:
     uint8_t paused = 0;
     float respawnTimer = 0.0f;
     float stepAccumulator = 0.0f;
+    // Per place slot: set when the followed vehicle took it.
+    uint8_t playerPlaces[3] = {};
 
     // Every race-update task the level has made, the current one included;
     // they live as long as the level, so a stopped task can still leave the

@@ -14,6 +14,28 @@
 #include <string>
 #include <unordered_map>
 
+class CPCamera;
+class CPRenderQueue;
+
+// What the flame emitter hands the vehicle for one flame particle: the
+// segment the particle swept in its last step, its radius and its life,
+// which a hit sets to 1000 so the emitter ends it.
+struct CPFlameParticle
+{
+    D3DXVECTOR3 start;
+    D3DXVECTOR3 end;
+    float radius = 0.0f;
+    float life = 0.0f;
+};
+
+// Emits up to count crash-debris pieces (and a dust puff for every second
+// piece) at the position, thrown along the direction. At most 40 pieces live
+// at once; the debris emitter lowers the live count as pieces end. The up
+// vector is not used.
+void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& up, const D3DXVECTOR3& direction, int32_t count);
+// The live debris pieces, for the debris emitter.
+int32_t& DebrisLiveCount();
+
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord
 {
@@ -85,6 +107,41 @@ public:
     bool Damage(float amount);
     // Hides the vehicle and takes its body out of the race.
     void Kill();
+
+    // --- Race step -----------------------------------------------------------
+
+    // One race step of dt seconds: death, defeat, arrows and drift, respawn,
+    // debris, countdowns, gloom, slow-down, engine heat, controls, bonuses
+    // and the end of a lock.
+    void Update(float dt);
+    // Tests the vehicle against the game data's bonus list and applies the
+    // first kind of bonus each touched object matches.
+    void UpdateBonuses();
+
+    // --- Weapons -------------------------------------------------------------
+
+    void PrevWeapon();
+    void NextWeapon();
+    // Makes the current slot's weapon the current weapon.
+    void SelectWeapon();
+    // Turns the current weapon toward the aim point and fires it when the
+    // fire flag is set and the cooldown has run out.
+    void UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGameObject>& target);
+    // Flame emitter callback: collects the objects the flame particle
+    // touches into the vehicle's flame hits.
+    static void TraceShot(CPPlayer* vehicle, CPFlameParticle& particle);
+    void SpawnShellCasing(CPGameObject* weapon);
+
+    // --- Respawn, shadow and drawing -----------------------------------------
+
+    // Puts the vehicle back on the centre path when it fell, turned over, got
+    // stuck, left the terrain, or when forced.
+    void Respawn(bool force);
+    // Prepares the vehicle for a race and builds its shadow object.
+    bool CreateShadow();
+    // Queues the vehicle and, near the camera, its shadow; runs the player's
+    // respawn fade.
+    void Draw(CPRenderQueue& queue, const CPSmartPtr<CPCamera>& camera);
 
     // Fields in the order of the vehicle's state.
     D3DXVECTOR3 m_lastStuckPosition;

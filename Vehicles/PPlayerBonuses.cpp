@@ -1,0 +1,3 @@
+#include "Vehicles/PPlayer.h"
+
+void CPPlayer::UpdateBonuses() {}
