@@ -197,3 +197,13 @@ void CPGameData::ClearGameData()
     m_opponentProgress.clear();
     m_bonuses.clear();
 }
+
+void CPGameData::SetLapTime(float value)
+{
+    // A lap number below 1 has no entry of its own: the time is appended.
+    const int64_t entry = static_cast<int64_t>(m_currentLap) - 1;
+    if (entry >= 0 && entry < static_cast<int64_t>(m_lapTimes.size()))
+        m_lapTimes[static_cast<size_t>(entry)] = value;
+    else
+        m_lapTimes.push_back(value);
+}

@@ -185,6 +185,14 @@ public:
     // Lap 1, twenty zero lap times, progress reset; the opponents' positions
     // and laps and the collected bonuses are dropped.
     void ClearGameData();
+    // The player's vehicle model key.
+    std::string* GetPlayerName() { return &m_playerName; }
+    int32_t GetPlayerType() const { return m_playerType; }
+    // Stores the lap time of the current lap, appending it when the list has
+    // no entry for that lap yet.
+    void SetLapTime(float value);
+    void SetCurrentLap(int32_t lap) { m_currentLap = lap; }
+    void ResetRaceTime() { m_raceTime = 0.0f; }
 
     int32_t m_trafficCount = 0;
     std::list<CPBonusEntry> m_bonuses;

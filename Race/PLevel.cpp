@@ -131,16 +131,19 @@ void CPLevel::SetCameraView(int32_t view)
     if (CPRender* render = GetRender())
         render->UpdateBlurGrid(this->*preset.blur);
     if (!preset.fixed && camera && followedVehicle) {
-        D3DXMATRIX rotation;
-        D3DXMatrixRotationQuaternion(&rotation, &followedVehicle->GetRotation());
-        D3DXVECTOR3 forward;
-        const D3DXVECTOR3 back(0.0f, -1.0f, 0.0f);
-        D3DXVec3TransformNormal(&forward, &back, &rotation);
-        float heading = std::acos(std::min(1.0f, std::max(-1.0f, forward.x)));
-        if (forward.y < 0.0f)
-            heading = -heading;
-        camera->SetHeading(heading);
+        camera->SetHeading(VehicleHeading(*followedVehicle));
     }
     if (player)
         player->SetEngineVolume(g_CfgSoundVolume * preset.engineVolume);
+}
+
+float VehicleHeading(const CPGameObject& vehicle)
+{
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationQuaternion(&rotation, &vehicle.GetRotation());
+    D3DXVECTOR3 forward;
+    const D3DXVECTOR3 back(0.0f, -1.0f, 0.0f);
+    D3DXVec3TransformNormal(&forward, &back, &rotation);
+    const float heading = std::acos(std::min(1.0f, std::max(-1.0f, forward.x)));
+    return forward.y < 0.0f ? -heading : heading;
 }

@@ -60,6 +60,12 @@ public:
     // "CPLevel".
     virtual std::string GetTypeName() const;
 
+    // Reads "Data\Levels\<name>.lvl" and builds the race on it: the placed
+    // objects, gates, checkpoints and enemy sources, the paths, the terrain,
+    // the road collision and physics world, the tree, the camera, the
+    // minimap, the opponents and the player. False when the file cannot be
+    // read or the player's vehicle cannot be built; true otherwise.
+    bool Load(const std::string& name, bool singleMode, bool timeMode);
     // Makes view 0, 1 or 2 the active one (presets, the camera's fixed-view
     // flag, the blur centre, the heading and the engine volume); any other
     // value only stores the view number.
@@ -260,3 +266,6 @@ public:
 // Transforms the vertices (positions and normals) of a render object's body,
 // of its later detail levels' bodies and of every descendant's by the matrix.
 void BakeObjectTransform(CPSmartPtr<CPGameObject> object, const D3DXMATRIX& matrix);
+// The camera heading of a vehicle: the angle of its forward direction (its
+// rotation applied to (0, -1, 0)) from the x axis, negative toward -y.
+float VehicleHeading(const CPGameObject& vehicle);

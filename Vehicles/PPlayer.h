@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 class CPCamera;
+class CPLine;
 class CPRenderQueue;
 
 // What the flame emitter hands the vehicle for one flame particle: the
@@ -211,7 +212,7 @@ public:
     int32_t limitMin = 0;
     int32_t limitMax = 0;
     // The player's line of the centre path, and whether it is kept.
-    int32_t m_pathLine = 0;
+    CPLine* m_pathLine = nullptr;
     uint8_t m_pathFlag = 0;
     uint8_t m_hasMines = 0;
     uint8_t m_mineBlock = 0;
