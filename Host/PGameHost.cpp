@@ -11,6 +11,7 @@
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
 #include "Host/PHostRace.h"
+#include "Host/PHostShots.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
@@ -131,6 +132,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
     g_PhysicManager = m_physicManager.get();
     CreateHostRace();
+    CreateHostShots();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -163,6 +165,7 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    DestroyHostShots();
     DestroyHostRace();
     g_RenderObjectManager = nullptr;
     m_renderObjectManager.reset();

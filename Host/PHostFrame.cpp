@@ -5,6 +5,7 @@
 #include "Host/PHostDevice.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
+#include "Host/PHostShots.h"
 #include "Render/PRender.h"
 
 void AdvanceFrameClock(float frameTime)
@@ -45,6 +46,7 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    StepHostShots();
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)
