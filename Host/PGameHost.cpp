@@ -6,6 +6,7 @@
 #include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostEmitters.h"
 #include "Host/PHostFonts.h"
 #include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
@@ -116,6 +117,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     CreateHostVideo();
     m_particleManager = std::make_unique<CPParticleManager>();
     g_ParticleManager = m_particleManager.get();
+    CreateHostEmitters(*m_particleManager);
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
     ResetHostInput();
@@ -179,6 +181,7 @@ CPGameHost::~CPGameHost()
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;
+    DestroyHostEmitters(*m_particleManager);
     m_particleManager.reset();
     DestroyHostVideo(); // before the device its textures came from
     DestroyHostRender();

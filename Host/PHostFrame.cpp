@@ -3,6 +3,7 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostEmitters.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
 #include "Host/PHostShots.h"
@@ -47,6 +48,7 @@ void RunFrame(float frameTime)
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
     StepHostShots();
+    StepHostEmitters(frameTime);
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)

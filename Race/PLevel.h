@@ -107,6 +107,9 @@ public:
     bool IsPlayerMovingBackwards() const;
     // Ends the race and takes the level apart, leaving an empty level.
     void Stop();
+    // The player's weapon step toward the point (and the object aimed at);
+    // nothing without a player.
+    void SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object);
 
     // --- Starting the race and showing checkpoints -------------------------
 
