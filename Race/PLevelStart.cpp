@@ -79,7 +79,7 @@ void CPLevel::StartLevelTasks()
         updateTask->Stop();
         updateTask->Unbind();
     }
-    updaters.push_back(std::make_unique<CPObjUpdater>(this, &CPLevel::SubmitLight));
+    updaters.push_back(std::make_unique<CPObjUpdater>(this, &CPLevel::Update));
     updateTask = updaters.back().get();
     updateTask->SetOrder(kUpdateOrder);
     if (tasks)
@@ -118,6 +118,8 @@ void CPLevel::StartLevelTasks()
                 times[i] = gameData->m_roundTime;
         }
     }
+
+    InitTrackProgress();
 }
 
 void CPLevel::ShowCheckPoint()

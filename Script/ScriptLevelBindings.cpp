@@ -10,6 +10,7 @@
 #include "Race/PEnemyRegistry.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
+#include "Race/PShot.h"
 #include "Race/PSpline.h"
 #include "Render/PParticleManager.h"
 #include "Startup/PConfigVars.h"
@@ -37,6 +38,9 @@ constexpr float kBonusTime = 4.0f;
 // How many of the first vehicles count for IsDarkLeft and IsLightLeft.
 constexpr size_t kSideVehicles = 5;
 constexpr float kWreckedDamage = 100.0f;
+// The speed value of shots that scripts drop into the world.
+constexpr float kDroppedShotValue = -1.0f;
+const char* const kSuperShot = "super";
 
 // The line GetPlayerSplineAngle starts its searches from, and the path it
 // belongs to (by id, never reused): a cache of another path, or of a path
@@ -172,10 +176,7 @@ int InitLevel(lua_State* L)
     }
     ClearPathCache();
     CPLevel* level = new CPLevel();
-    (void)level;
-    (void)name;
-    (void)single;
-    (void)time;
+    level->Load(name, single, time);
     return 0;
 }
 
@@ -546,18 +547,23 @@ int SetBonus(lua_State* L)
     if (crt::rand() % 100 > chance)
         return 0;
     const std::string kind = PickWeighted(record.bonusTypes, crt::rand() % 100);
-    if (kind.empty())
+    CPShotManager* shots = GetShotManager();
+    if (kind.empty() || !shots)
         return 0;
-    (void)x;
-    (void)y;
+    const D3DXVECTOR3 at(x, y, 0.0f);
+    shots->Fire(kind, at, at, kDroppedShotValue, nullptr);
     return 0;
 }
 
+// The super shot gets a zero vector as both its position and its direction.
 int SmartBomb(lua_State*)
 {
     CPGameData* data = GetGameData();
-    if (!data || data->m_activeCar.superWeaponCount <= 0)
+    CPShotManager* shots = GetShotManager();
+    if (!data || !shots || data->m_activeCar.superWeaponCount <= 0)
         return 0;
+    const D3DXVECTOR3 zero(0.0f, 0.0f, 0.0f);
+    shots->Fire(kSuperShot, zero, zero, kDroppedShotValue, nullptr);
     --data->m_activeCar.superWeaponCount;
     if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
         dispatcher->SendCommandByName("gamemenu", "update_game_interface", "");
