@@ -421,9 +421,10 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
     // found.
     const int32_t pathCount = reader.HasOverrun() ? 0 : reader.ReadInt();
     for (int32_t i = 0; i < pathCount && !reader.HasOverrun(); ++i) {
-        CPSmartPtr<CPSpline> path(new CPSpline());
+        // Held plainly: a path that is dropped or replaced is deleted here.
+        auto* path = new CPSpline();
         if (!path->Load(reader)) {
-            delete path.Get();
+            delete path;
             break;
         }
         CPSmartPtr<CPSpline>* slot = nullptr;
@@ -433,11 +434,13 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
             slot = &leftPath;
         else if (path->GetName() == kRightPathName)
             slot = &rightPath;
-        CPSpline* replaced = slot ? slot->Get() : nullptr;
-        if (slot)
-            *slot = path;
-        // A dropped or replaced path is nobody's.
-        delete (slot ? replaced : path.Get());
+        if (!slot) {
+            delete path;
+            continue;
+        }
+        CPSpline* replaced = slot->Get();
+        *slot = path;
+        delete replaced;
     }
 
     sceneObject = LoadRaceObject(name + kDescriptionSuffix, kLayerLevelScene);

@@ -1,0 +1,349 @@
+// The fixture level: a whole small game data folder around one race track,
+// all our own content. A closed ring road of radius 60 (about 377 units
+// round) driven anticlockwise seen from above, its road mesh and a wider
+// collision ring, the three paths ("c_path" on the road's middle, "left"
+// inside it, "right" outside), the start posts across the road just ahead
+// of the player, two checkpoint gates, two mission checkpoints, two enemy
+// sources, crates (no physics) and posts (with physics) beside the road, a
+// player vehicle ("buggy") and three opponent vehicles ("rallye",
+// "sprinter", "racer"), the loaders' fallback files, a mission file,
+// "player.dat", "coeff.dat" and the host's "gamedata.txt".
+//
+// The level is "level1": its opponents are "rallye" vehicles and its road
+// collision is "road_phys1.rdf". A race script picks the player's vehicle
+// with SetPlayerName("buggy") before the level is loaded.
+#pragma once
+
+#include "Race/PathRecord.h"
+#include "SceneFixtures.h"
+#include "VehicleFixture.h"
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace level
+{
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+constexpr const char* kName = "level1";
+constexpr const char* kPlayerModel = "buggy";
+constexpr const char* kMissionFile = "mission1.txt";
+constexpr float kRadius = 60.0f;
+constexpr float kRoadHalfWidth = 7.0f;
+constexpr float kCollisionHalfWidth = 25.0f;
+constexpr float kLaneOffset = 4.0f;
+constexpr float kPi = 3.14159265f;
+constexpr int kOpponents = 3;
+constexpr int kGates = 2;
+constexpr int kCheckpoints = 2;
+constexpr int kPosts = 2;
+
+struct Options
+{
+    // Crates beside the road; the placed objects are these, the posts and
+    // the gates.
+    int crates = 8;
+    // Road and collision ring segments, two triangles each (at most 32767).
+    int roadSegments = 96;
+};
+
+// The point of the ring of radius r at angle a (anticlockwise from +x).
+inline D3DXVECTOR3 RingPoint(float r, float a, float z = 0.0f)
+{
+    return D3DXVECTOR3(r * std::cos(a), r * std::sin(a), z);
+}
+
+// A vehicle's rotation (x, y, z, w as the level file stores it) facing along
+// the ring at angle a; vehicles look toward -y when not turned.
+inline D3DXQUATERNION FacingAlong(float a)
+{
+    const float turn = a + kPi;
+    return D3DXQUATERNION(0.0f, 0.0f, std::sin(turn * 0.5f), std::cos(turn * 0.5f));
+}
+
+// Where the player and the opponents start: on the road behind the start
+// line, the opponents in pairs behind the player.
+inline float PlayerAngle()
+{
+    return 0.0f;
+}
+inline D3DXVECTOR3 PlayerStart()
+{
+    return RingPoint(kRadius, PlayerAngle(), 1.0f);
+}
+inline float OpponentAngle(int i)
+{
+    return -(8.0f + 8.0f * static_cast<float>(i / 2)) / kRadius;
+}
+inline D3DXVECTOR3 OpponentStart(int i)
+{
+    return RingPoint(kRadius + (i % 2 == 0 ? -3.0f : 3.0f), OpponentAngle(i), 1.0f);
+}
+inline float StartLineAngle()
+{
+    return 6.0f / kRadius;
+}
+
+// --- Meshes ------------------------------------------------------------------
+
+// A box of the given half sizes standing on z = 0, as a node's geometry.
+inline void AddBoxGeometry(scene::Node& node, float hx, float hy, float hz)
+{
+    const uint16_t first = static_cast<uint16_t>(node.vertices.size());
+    for (int i = 0; i < 8; ++i) {
+        node.vertices.push_back(scene::At(i & 1 ? hx : -hx, i & 2 ? hy : -hy, i & 4 ? 2.0f * hz : 0.0f, 0xffffffff));
+    }
+    const uint16_t faces[12][3] = { { 0, 2, 1 }, { 1, 2, 3 }, { 4, 5, 6 }, { 5, 7, 6 }, { 0, 1, 4 }, { 1, 5, 4 },
+                                    { 2, 6, 3 }, { 3, 6, 7 }, { 0, 4, 2 }, { 2, 4, 6 }, { 1, 3, 5 }, { 3, 7, 5 } };
+    for (const auto& face : faces)
+        for (uint16_t corner : face)
+            node.indices.push_back(static_cast<uint16_t>(first + corner));
+}
+
+// A flat ring from radius inner to outer in `segments` quads.
+inline scene::Node RingNode(const std::string& name, float inner, float outer, int segments)
+{
+    scene::Node node;
+    node.name = name;
+    for (int i = 0; i < segments; ++i) {
+        const float a = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(segments);
+        const D3DXVECTOR3 in = RingPoint(inner, a);
+        const D3DXVECTOR3 out = RingPoint(outer, a);
+        node.vertices.push_back(scene::At(in.x, in.y, 0.0f, 0xffffffff));
+        node.vertices.push_back(scene::At(out.x, out.y, 0.0f, 0xffffffff));
+    }
+    for (int i = 0; i < segments; ++i) {
+        const uint16_t a = static_cast<uint16_t>(2 * i);
+        const uint16_t b = static_cast<uint16_t>(2 * ((i + 1) % segments));
+        node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(a + 1), static_cast<uint16_t>(b + 1) });
+        node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(b + 1), b });
+    }
+    return node;
+}
+
+inline scene::Node BoxMeshNode(const std::string& name, float hx, float hy, float hz)
+{
+    scene::Node node;
+    node.name = name;
+    AddBoxGeometry(node, hx, hy, hz);
+    node.boxes = { { D3DXVECTOR3(0, 0, hz), D3DXVECTOR3(hx, hy, hz) } };
+    return node;
+}
+
+// A p3d node with a box body of the given mass.
+inline scene::Node PhysicsBoxNode(const std::string& name, float hx, float hy, float hz, float mass)
+{
+    scene::Node node;
+    node.name = name;
+    AddBoxGeometry(node, hx, hy, hz);
+    node.physics.size1 = 2.0f * hx;
+    node.physics.size2 = 2.0f * hz;
+    node.physics.size3 = 2.0f * hy;
+    node.physics.mass = mass;
+    scene::Shape box = node.physics;
+    node.shapes = { box };
+    return node;
+}
+
+// A vehicle: a 2 x 4 x 1 box body of 300 mass units with wheel parts "w0"
+// to "w3" (the front pair toward -y).
+inline scene::Node VehicleNode()
+{
+    scene::Node body = PhysicsBoxNode("body", 1.0f, 2.0f, 0.5f, 300.0f);
+    body.shapes[0].position = D3DXVECTOR3(0.0f, 0.0f, -0.5f);
+    for (int i = 0; i < 4; ++i) {
+        scene::Node wheel = PhysicsBoxNode("w" + std::to_string(i), 0.15f, 0.4f, 0.4f, 0.0f);
+        wheel.position = D3DXVECTOR3(i % 2 == 0 ? 0.9f : -0.9f, i < 2 ? -1.2f : 1.2f, 0.0f);
+        body.children.push_back(wheel);
+    }
+    return body;
+}
+
+// The car description with the level's camera keys.
+inline std::string VehicleXml(bool player, int speed)
+{
+    std::string xml = fixture::CarXml();
+    const std::string limits = " min=\"" + std::to_string(speed) + "\" max=\"" + std::to_string(speed + 10) + "\"";
+    if (player) {
+        xml += "<camera distance=\"8\" height=\"3\" angle=\"12\" angle_div=\"4\" distance_div=\"5\" blur=\"0.2\""
+               " fov=\"60\"/>"
+               "<camera2 distance=\"11\" height=\"4\" angle=\"18\" angle_div=\"6\" distance_div=\"7\" blur=\"0.3\""
+               " fov=\"55\"/>"
+               "<camera3 distance=\"3\" height=\"1.5\" blur=\"0.1\"/>";
+    } else {
+        xml += "<camera distance=\"9\" height=\"3.5\" angle=\"14\"" + limits + "/>";
+    }
+    return xml;
+}
+
+// --- The level file ------------------------------------------------------------
+
+inline void AppendObject(scene::Bytes& out, const std::string& name, const D3DXVECTOR3& position,
+                         const D3DXQUATERNION& rotation = D3DXQUATERNION(0, 0, 0, 1),
+                         const D3DXVECTOR3& scale = D3DXVECTOR3(1, 1, 1))
+{
+    out.String(name).Floats({ position.x, position.y, position.z, rotation.x, rotation.y, rotation.z, rotation.w,
+                              scale.x, scale.y, scale.z });
+}
+
+// A closed ring path of radius r in four Bezier quarters.
+inline std::string RingPath(const std::string& name, float r)
+{
+    // Control points at 0.5523 r along the tangents give a near circle.
+    const float k = 0.5523f * r;
+    std::vector<PathSegmentPoints> segments;
+    for (int q = 0; q < 4; ++q) {
+        const float a0 = 0.5f * kPi * static_cast<float>(q);
+        const float a1 = a0 + 0.5f * kPi;
+        const D3DXVECTOR3 p0 = RingPoint(r, a0);
+        const D3DXVECTOR3 p3 = RingPoint(r, a1);
+        const D3DXVECTOR3 t0(-std::sin(a0), std::cos(a0), 0.0f);
+        const D3DXVECTOR3 t1(-std::sin(a1), std::cos(a1), 0.0f);
+        segments.push_back({ p0, p0 + t0 * k, p3 - t1 * k, p3 });
+    }
+    return PathRecord(name, true, segments);
+}
+
+// The object records in file order: the player, three opponents, the start
+// posts, the gates, the mission checkpoints, the enemy sources, the posts
+// and the crates.
+inline int ObjectRecordCount(const Options& options)
+{
+    return 1 + kOpponents + 2 + kGates + kCheckpoints + 2 + kPosts + options.crates;
+}
+
+inline std::string LevelFile(const Options& options = Options())
+{
+    scene::Bytes out;
+    out.Floats({ 1.0f, 2.0f, 3.0f, 4.0f });
+    // Two start cameras, read past.
+    out.Int(2).Int(0);
+    for (int i = 0; i < 12; ++i)
+        out.Float(i % 5 == 0 ? 1.0f : 0.0f);
+    out.Raw(std::string(28, '\x11'));
+
+    out.Int(ObjectRecordCount(options));
+    AppendObject(out, "player", PlayerStart(), FacingAlong(PlayerAngle()));
+    for (int i = 0; i < kOpponents; ++i)
+        AppendObject(out, "enemy" + std::to_string(i + 1), OpponentStart(i), FacingAlong(OpponentAngle(i)));
+    const float startLine = StartLineAngle();
+    // Left of the anticlockwise driving direction is the inside of the ring.
+    AppendObject(out, "stolb_start_left", RingPoint(kRadius - kRoadHalfWidth - 1.0f, startLine));
+    AppendObject(out, "stolb_start_right", RingPoint(kRadius + kRoadHalfWidth + 1.0f, startLine));
+    AppendObject(out, "checkpoint1,20", RingPoint(kRadius, 0.5f * kPi), FacingAlong(0.5f * kPi));
+    AppendObject(out, "checkpoint_a2,5", RingPoint(kRadius, kPi), FacingAlong(kPi));
+    AppendObject(out, "chk1_flag", RingPoint(kRadius, 0.75f * kPi));
+    AppendObject(out, "chk2_flag", RingPoint(kRadius, 1.25f * kPi));
+    AppendObject(out, "src_north", RingPoint(kRadius + 15.0f, 0.5f * kPi));
+    AppendObject(out, "src_south", RingPoint(kRadius + 15.0f, 1.5f * kPi));
+    for (int i = 0; i < kPosts; ++i)
+        AppendObject(out, "post" + std::to_string(i + 1), RingPoint(kRadius + 10.0f, 0.3f + kPi * i));
+    for (int i = 0; i < options.crates; ++i) {
+        const float a = 2.0f * kPi * (static_cast<float>(i) + 0.5f) / static_cast<float>(options.crates);
+        const float r = kRadius + (i % 2 == 0 ? -12.0f : 12.0f) + static_cast<float>(i % 7);
+        AppendObject(out, "crate" + std::to_string(i + 1), RingPoint(r, a), D3DXQUATERNION(0, 0, 0, 1),
+                     D3DXVECTOR3(1.5f, 1.5f, 1.5f));
+    }
+
+    out.Int(3);
+    out.Raw(RingPath("c_path", kRadius));
+    out.Raw(RingPath("left", kRadius - kLaneOffset));
+    out.Raw(RingPath("right", kRadius + kLaneOffset));
+    return out.Str();
+}
+
+// --- The whole folder --------------------------------------------------------------
+
+inline Files LevelFiles(const Options& options = Options())
+{
+    using scene::MeshFile;
+    const std::string prefix = "Data/Meshes/";
+    Files files = scene::FallbackFiles();
+    const std::string lvl = std::string("Data/Levels/") + kName + ".lvl";
+    files.push_back({ lvl, LevelFile(options) });
+
+    // The road the level draws and the wider ring the vehicles drive on.
+    files.push_back({ prefix + "road.msh",
+                      MeshFile({ RingNode("road", kRadius - kRoadHalfWidth, kRadius + kRoadHalfWidth,
+                                          options.roadSegments) },
+                               false) });
+    files.push_back({ prefix + "road_phys.msh",
+                      MeshFile({ RingNode("road_phys", kRadius - kCollisionHalfWidth,
+                                          kRadius + kCollisionHalfWidth, options.roadSegments) },
+                               false) });
+    files.push_back({ prefix + kName + ".rdf", "mesh = road.msh\n" });
+    files.push_back({ prefix + "road_phys1.rdf", "mesh = road_phys.msh\n" });
+    files.push_back({ prefix + "land.rdf", "mesh = land.msh\n" });
+    files.push_back({ prefix + "land.msh", MeshFile({ BoxMeshNode("land", 1, 1, 0) }, false) });
+
+    // Placed objects.
+    files.push_back({ prefix + "crate.msh", MeshFile({ BoxMeshNode("crate", 0.5f, 0.5f, 0.5f) }, false) });
+    files.push_back({ prefix + "crate.rdf", "mesh = crate.msh\n" });
+    files.push_back({ prefix + "post.p3d", MeshFile({ PhysicsBoxNode("post", 0.3f, 0.3f, 1.5f, 50.0f) }, true) });
+    files.push_back({ prefix + "post.rdf", "mesh = post.p3d\n" });
+    files.push_back({ prefix + "gate.msh", MeshFile({ BoxMeshNode("gate", 8.0f, 0.3f, 3.0f) }, false) });
+    files.push_back({ prefix + "checkpoint.rdf", "mesh = gate.msh\n" });
+    files.push_back({ prefix + "checkpoint_a.rdf", "mesh = gate.msh\n" });
+    files.push_back({ prefix + "flag.msh", MeshFile({ BoxMeshNode("flag", 0.2f, 0.2f, 2.0f) }, false) });
+    files.push_back({ prefix + "flag.rdf", "mesh = flag.msh\n" });
+
+    // Vehicles: one mesh, a description each.
+    files.push_back({ prefix + "vehicle.p3d", MeshFile({ VehicleNode() }, true) });
+    files.push_back({ prefix + std::string(kPlayerModel) + ".rdf", "mesh = vehicle.p3d\ndescription = buggy.xml\n" });
+    files.push_back(
+        { prefix + std::string(kPlayerModel) + "_enemy.rdf", "mesh = vehicle.p3d\ndescription = buggy.xml\n" });
+    files.push_back({ "Data/Descriptions/buggy.xml", VehicleXml(true, 30) });
+    const char* const opponents[] = { "rallye", "sprinter", "racer" };
+    for (int i = 0; i < 3; ++i) {
+        const std::string model = opponents[i];
+        files.push_back({ prefix + model + "_enemy.rdf", "mesh = vehicle.p3d\ndescription = " + model + ".xml\n" });
+        files.push_back({ "Data/Descriptions/" + model + ".xml", VehicleXml(false, 20 + 5 * i) });
+    }
+
+    // Game data.
+    files.push_back({ std::string("Data/Levels/") + kMissionFile, "30 1 2 3 grunt,2;brute,1 50 health,1;ammo,3\n"
+                                                                  "45 2 0 1 grunt,1 20 ammo,1\n"
+                                                                  "sources\n"
+                                                                  "north ambush 1 2.5 grunt,3\n"
+                                                                  "south ambush 0 1 brute,1\n" });
+    files.push_back({ "Data/player.dat", "mgun\nnone\nnone\nnone\nlight_armor\nnone\nbasic_engine\nnone\n0\n"
+                                         "none\nnone\n" });
+    files.push_back({ "Data/coeff.dat", "1\n1.5\n0.8\n1.2\n" });
+    files.push_back({ "Data/gamedata.txt", "[weapons]\n"
+                                           "mgun,weapon_mgun,100,1,0.1,2,0.5,20,3,1,2,desc_mgun,1\n"
+                                           "[armor]\n"
+                                           "light_armor,armor_light,50,10,desc_light_armor,1\n"
+                                           "[engines]\n"
+                                           "basic_engine,engine_basic,80,1,1,1,1,1,desc_basic_engine,1\n"
+                                           "[texts]\n"
+                                           "weapon_mgun,Machine gun\n"
+                                           "armor_light,Light armour\n"
+                                           "engine_basic,Basic engine\n"
+                                           "[presets]\n"
+                                           "mgun,,,,,,basic_engine,light_armor,,0,\n"
+                                           "[records]\n"
+                                           "1,Fixture,1,30,0\n" });
+    return files;
+}
+
+// Writes the folder under root (made as needed); false when a file could
+// not be written.
+inline bool WriteLevelFiles(const std::string& root, const Options& options = Options())
+{
+    for (const auto& file : LevelFiles(options)) {
+        const std::filesystem::path path = std::filesystem::path(root) / file.first;
+        std::error_code error;
+        std::filesystem::create_directories(path.parent_path(), error);
+        std::ofstream out(path, std::ios::binary);
+        out << file.second;
+        if (!out)
+            return false;
+    }
+    return true;
+}
+}

@@ -1,0 +1,335 @@
+// Loading levels: the fixture level through the headless host's global
+// objects, the name and mode rules, and files that are cut short, hostile or
+// missing what a level normally has.
+#include "Core/PGlobals.h"
+#include "Host/PGameHost.h"
+#include "LevelFixture.h"
+#include "Race/PAIVehicle.h"
+#include "Race/PCamera.h"
+#include "Race/PGameData.h"
+#include "Race/PLevel.h"
+#include "Race/PLevelBranch.h"
+#include "Race/PLevelFile.h"
+#include "Race/PSpline.h"
+#include "Render/PRenderObject.h"
+#include "ScratchRoot.h"
+#include "Startup/PConfigVars.h"
+#include "Vehicles/PPhysicManager.h"
+#include "Vehicles/PPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace
+{
+void ExpectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected, float tolerance = 1e-3f)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// A level file from object records and raw path bytes.
+std::string LevelBytes(const std::vector<std::pair<std::string, D3DXVECTOR3>>& objects,
+                       const std::vector<std::string>& paths)
+{
+    scene::Bytes out;
+    out.Floats({ 0, 0, 0, 0 }).Int(0).Int(static_cast<int32_t>(objects.size()));
+    for (const auto& object : objects)
+        level::AppendObject(out, object.first, object.second);
+    out.Int(static_cast<int32_t>(paths.size()));
+    for (const std::string& path : paths)
+        out.Raw(path);
+    return out.Str();
+}
+
+class LevelLoad : public ::testing::Test
+{
+protected:
+    LevelLoad()
+    {
+        level::WriteLevelFiles(m_root.Path());
+        m_host = std::make_unique<CPGameHost>(m_root.Path());
+        GetGameData()->m_playerName = level::kPlayerModel;
+    }
+
+    ~LevelLoad() override
+    {
+        m_level.reset();
+        m_host.reset();
+        g_CfgPlane = 0.5f;
+        g_CfgQuadLevels = 0;
+        g_CfgRolling = 0;
+    }
+
+    // A new level loaded from the name.
+    bool Load(const std::string& name = level::kName, bool single = false, bool time = false)
+    {
+        m_level.reset();
+        m_level = std::make_unique<CPLevel>();
+        return m_level->Load(name, single, time);
+    }
+
+    void WriteLevel(const std::string& name, const std::string& bytes)
+    {
+        m_root.MakeFile("Data/Levels/" + name + ".lvl", bytes);
+    }
+
+    ScratchRoot m_root;
+    std::unique_ptr<CPGameHost> m_host;
+    std::unique_ptr<CPLevel> m_level;
+};
+
+TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
+{
+    ASSERT_TRUE(Load());
+    const CPLevel& lvl = *m_level;
+    EXPECT_EQ(lvl.levelIndex, 1);
+    EXPECT_EQ(lvl.worldWidth, 1000.0f);
+    EXPECT_EQ(lvl.worldDepth, 1000.0f);
+    EXPECT_EQ(lvl.gridCellsX, 100);
+    EXPECT_EQ(lvl.gridCellsY, 100);
+    EXPECT_EQ(lvl.grid.size(), 10000u);
+
+    // Placed objects: the gates, the posts and the crates; the start posts,
+    // checkpoints and sources make none.
+    const level::Options options;
+    EXPECT_EQ(lvl.objects.size(), static_cast<size_t>(level::kGates + level::kPosts + options.crates));
+    ASSERT_EQ(lvl.gates.size(), 2u);
+    EXPECT_EQ(lvl.gates[0].time, 35.0f);
+    EXPECT_EQ(lvl.gates[1].time, 20.0f);
+    EXPECT_EQ(lvl.gateCountdown, 0.0f);
+    EXPECT_EQ(lvl.currentGate, -1);
+    EXPECT_EQ(lvl.checkpoints.size(), static_cast<size_t>(level::kCheckpoints));
+    ASSERT_EQ(lvl.enemySources.size(), 2u);
+    ExpectNear(lvl.enemySources.at("north"), level::RingPoint(level::kRadius + 15.0f, 0.5f * level::kPi));
+    ExpectNear(lvl.startLineCentre, level::RingPoint(level::kRadius, level::StartLineAngle()));
+
+    // Placed objects: static, with collision, no shadow; crates scaled by
+    // their records, posts (physics data) not.
+    for (const CPSmartPtr<CPGameObject>& object : lvl.objects) {
+        EXPECT_TRUE(object->IsStatic());
+        EXPECT_TRUE(object->HasCollision());
+        EXPECT_FALSE(object->HasShadow());
+        EXPECT_TRUE(object->IsActive());
+    }
+
+    // Paths, hints and the tree.
+    ASSERT_TRUE(lvl.centrePath && lvl.leftPath && lvl.rightPath);
+    EXPECT_EQ(lvl.centrePath->GetName(), "c_path");
+    EXPECT_EQ(lvl.leftPath->GetName(), "left");
+    EXPECT_EQ(lvl.rightPath->GetName(), "right");
+    EXPECT_FALSE(lvl.centrePath->GetLines().empty());
+    EXPECT_EQ(lvl.centreLineHint, lvl.centrePath->GetCurrentLine());
+    EXPECT_EQ(lvl.leftLineHint, lvl.leftPath->GetCurrentLine());
+    ASSERT_TRUE(lvl.tree);
+    EXPECT_FALSE(lvl.tree->GetObjects().empty() && !lvl.tree->GetUpper());
+    EXPECT_EQ(lvl.camera->levelTree, lvl.tree);
+    EXPECT_TRUE(lvl.sceneObject);
+
+    // Terrain, road collision and world.
+    ASSERT_TRUE(lvl.ground);
+    auto* terrain = dynamic_cast<CPRenderObject*>(lvl.ground->GetBody().Get());
+    ASSERT_NE(terrain, nullptr);
+    ASSERT_EQ(terrain->GetLocalVertices().size(), 4u);
+    EXPECT_EQ(terrain->GetLocalVertices()[2].position, D3DXVECTOR3(500.0f, 500.0f, -0.6f));
+    EXPECT_EQ(terrain->GetLocalVertices()[2].u2, 200.0f);
+    EXPECT_EQ(terrain->GetIndices(), (std::vector<uint16_t>{ 0, 1, 2, 0, 2, 3 }));
+    ASSERT_TRUE(lvl.roadPhysics);
+    CPPhysicManager* physics = GetPhysicManager();
+    EXPECT_EQ(physics->GetCollisionGrid().GetBuildCount(), 1);
+    EXPECT_NE(physics->GetWorld(), nullptr);
+    EXPECT_EQ(physics->GetGroundBodies().size(), 1u);
+
+    // Opponents: level 1's model, numbered, 2.0 above their records, driven
+    // along the three paths.
+    ASSERT_EQ(lvl.vehicles.size(), 3u);
+    EXPECT_EQ(lvl.vehicleModels, (std::vector<std::string>{ "rallye1", "rallye2", "rallye3" }));
+    CPAIVehicleManager* ai = GetAIVehicleManager();
+    ASSERT_EQ(ai->racers.size(), 12u);
+    for (int i = 0; i < 3; ++i) {
+        const CPPlayer& vehicle = *lvl.vehicles[static_cast<size_t>(i)];
+        EXPECT_EQ(vehicle.GetModelName(), "rallye" + std::to_string(i + 1));
+        ExpectNear(vehicle.GetPosition(), level::OpponentStart(i) + D3DXVECTOR3(0, 0, 2));
+        EXPECT_NE(vehicle.GetCarPtr(), nullptr);
+        EXPECT_TRUE(physics->IsActiveObject(&vehicle));
+        EXPECT_EQ(vehicle.limitMin, 20);
+        EXPECT_EQ(vehicle.limitMax, 30);
+        EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->centreLine, lvl.centrePath->GetCurrentLine());
+        EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->leftLine, lvl.leftPath->GetCurrentLine());
+        EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->rightLine, lvl.rightPath->GetCurrentLine());
+    }
+    EXPECT_EQ(ai->racers[3]->centreLine, nullptr);
+    EXPECT_NE(ai->racers[CPAIVehicleManager::kPlayerSlot]->centreLine, nullptr);
+
+    // The player: at its record exactly, followed, with its car and cameras.
+    ASSERT_TRUE(lvl.player);
+    EXPECT_EQ(lvl.followedVehicle, lvl.player.Get());
+    EXPECT_EQ(lvl.player->GetModelName(), "buggy");
+    EXPECT_EQ(lvl.recordModel, "buggy");
+    ExpectNear(lvl.player->GetPosition(), level::PlayerStart());
+    EXPECT_NE(lvl.player->GetCarPtr(), nullptr);
+    EXPECT_EQ(lvl.player->m_pathLine, lvl.centrePath->GetCurrentLine());
+    EXPECT_EQ(lvl.player->m_pathFlag, 1);
+    EXPECT_EQ(lvl.camera1Distance, 8.0f);
+    EXPECT_EQ(lvl.camera1AngleDiv, 4.0f);
+    EXPECT_EQ(lvl.fov1, 60.0f);
+    // The player's "camera2" wins over the opponents' "camera".
+    EXPECT_EQ(lvl.camera2Distance, 11.0f);
+    EXPECT_EQ(lvl.camera2Height, 4.0f);
+    EXPECT_EQ(lvl.fov2, 55.0f);
+    EXPECT_EQ(lvl.camera3Blur, 0.1f);
+    EXPECT_EQ(lvl.cameraDistance, 8.0f);
+    EXPECT_NEAR(lvl.camera->pitchAngle, 18.0f * 0.017453292f, 1e-6f);
+    EXPECT_EQ(GetGameData()->m_currentLap, 1);
+}
+
+TEST_F(LevelLoad, ModesAndNamesChooseWhatIsLoaded)
+{
+    // Single mode: no gates, opponents of the player's model.
+    ASSERT_TRUE(Load(level::kName, true, false));
+    EXPECT_TRUE(m_level->gates.empty());
+    EXPECT_EQ(m_level->vehicleModels, (std::vector<std::string>{ "buggy1", "buggy2", "buggy3" }));
+
+    // Time mode: no opponents.
+    ASSERT_TRUE(Load(level::kName, false, true));
+    EXPECT_TRUE(m_level->vehicles.empty());
+    EXPECT_EQ(m_level->gates.size(), 2u);
+
+    // Another name: index 0, the default world and no road collision.
+    m_root.MakeFile("Data/Levels/track.lvl", m_root.ReadFile("Data/Levels/level1.lvl"));
+    ASSERT_TRUE(Load("track"));
+    EXPECT_EQ(m_level->levelIndex, 0);
+    EXPECT_EQ(m_level->worldWidth, 1000.0f);
+    // Opponents of no model are named by their number alone.
+    EXPECT_EQ(m_level->vehicleModels, (std::vector<std::string>{ "1", "2", "3" }));
+    EXPECT_FALSE(m_level->roadPhysics && m_level->roadPhysics->GetBody());
+
+    // Attract mode: the player drives like an opponent, last of the vehicles.
+    g_CfgRolling = 1;
+    ASSERT_TRUE(Load());
+    ASSERT_EQ(m_level->vehicles.size(), 4u);
+    EXPECT_EQ(m_level->vehicles.back(), m_level->player);
+    EXPECT_EQ(m_level->vehicleModels.back(), "buggy");
+
+    // Without the plane there is no terrain.
+    g_CfgRolling = 0;
+    g_CfgPlane = 0.0f;
+    ASSERT_TRUE(Load());
+    EXPECT_FALSE(m_level->ground);
+}
+
+TEST_F(LevelLoad, ObjectNamesAreClassifiedByTheirBaseName)
+{
+    struct Case
+    {
+        const char* name;
+        CPLevelObjectKind kind;
+        const char* base;
+    };
+    const Case cases[] = {
+        { "player", CPLevelObjectKind::Player, "player" },
+        { "player12", CPLevelObjectKind::Player, "player" },
+        { "player_2", CPLevelObjectKind::Scene, "player_" },
+        { "enemy", CPLevelObjectKind::Opponent, "enemy" },
+        { "enemy_fast7", CPLevelObjectKind::Opponent, "enemy_fast" },
+        { "checkpoint3,20", CPLevelObjectKind::Gate, "checkpoint3," },
+        { "chk1_flag", CPLevelObjectKind::Checkpoint, "chk1_flag" },
+        { "src", CPLevelObjectKind::EnemySource, "src" },
+        { "1234", CPLevelObjectKind::Scene, "" },
+        { "crate9", CPLevelObjectKind::Scene, "crate" },
+    };
+    for (const Case& c : cases) {
+        const std::string base = StripTrailingDigits(c.name);
+        EXPECT_EQ(base, c.base) << c.name;
+        EXPECT_EQ(ClassifyLevelObject(base), c.kind) << c.name;
+    }
+    EXPECT_EQ(GateBaseName("checkpoint_a12,5"), "checkpoint_a");
+    EXPECT_EQ(GateTime("checkpoint_a12,5"), 20.0f);
+    EXPECT_EQ(GateTime("checkpoint7"), 15.0f);
+}
+
+TEST_F(LevelLoad, SourcesKeyedFromTheFifthCharacterAndLaterOnesWin)
+{
+    WriteLevel("sources", LevelBytes({ { "src", D3DXVECTOR3(1, 0, 0) },
+                                       { "src_a", D3DXVECTOR3(2, 0, 0) },
+                                       { "src_a1", D3DXVECTOR3(3, 0, 0) },
+                                       { "srcX", D3DXVECTOR3(4, 0, 0) } },
+                                     {}));
+    ASSERT_TRUE(Load("sources"));
+    ASSERT_EQ(m_level->enemySources.size(), 2u);
+    EXPECT_EQ(m_level->enemySources.at("").x, 4.0f);
+    EXPECT_EQ(m_level->enemySources.at("a").x, 3.0f);
+}
+
+TEST_F(LevelLoad, MissingPartsAreSkippedSafely)
+{
+    // No paths, no player record, no start posts: the player stands at the
+    // origin unturned, nothing follows a path and nothing is dropped.
+    WriteLevel("bare", LevelBytes({ { "enemy1", D3DXVECTOR3(5, 5, 0) }, { "crate1", D3DXVECTOR3(1, 2, 0) } }, {}));
+    ASSERT_TRUE(Load("bare"));
+    EXPECT_FALSE(m_level->centrePath);
+    EXPECT_EQ(m_level->centreLineHint, nullptr);
+    EXPECT_EQ(m_level->player->m_pathLine, nullptr);
+    EXPECT_EQ(m_level->player->GetPosition(), D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(m_level->player->GetRotation(), D3DXQUATERNION(0, 0, 0, 1));
+    EXPECT_EQ(GetAIVehicleManager()->racers[0]->centreLine, nullptr);
+    // "bare" has no index: no road collision, but the world is made.
+    EXPECT_EQ(GetPhysicManager()->GetCollisionGrid().GetBuildCount(), 0);
+    EXPECT_NE(GetPhysicManager()->GetWorld(), nullptr);
+    EXPECT_EQ(m_level->objects.size(), 1u);
+}
+
+TEST_F(LevelLoad, OpponentStartsBeyondElevenAreIgnored)
+{
+    std::vector<std::pair<std::string, D3DXVECTOR3>> objects;
+    for (int i = 0; i < 14; ++i)
+        objects.push_back({ "enemy" + std::to_string(i + 1), D3DXVECTOR3(static_cast<float>(i) * 5, 0, 0) });
+    WriteLevel("level1", LevelBytes(objects, { level::RingPath("c_path", 60.0f) }));
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(m_level->vehicles.size(), 11u);
+    EXPECT_EQ(m_level->vehicleModels.back(), "rallye11");
+    // The player's own slot keeps its paths.
+    EXPECT_EQ(GetAIVehicleManager()->racers[CPAIVehicleManager::kPlayerSlot]->centreLine,
+              m_level->centrePath->GetCurrentLine());
+}
+
+TEST_F(LevelLoad, UnreadableFilesAndUnbuildablePlayersFail)
+{
+    EXPECT_FALSE(Load("nowhere"));
+
+    // Without the fallback description the player cannot be built.
+    std::filesystem::remove(m_root.Host("Data/Meshes/wrong.rdf"));
+    GetGameData()->m_playerName = "missing";
+    EXPECT_FALSE(Load());
+}
+
+TEST_F(LevelLoad, TruncatedAndHostileFilesLoadWhatTheyHold)
+{
+    const std::string whole = level::LevelFile();
+    // Cut at every 97th byte: never a crash, always the player.
+    for (size_t cut = 0; cut < whole.size(); cut += 97) {
+        WriteLevel("level1", whole.substr(0, cut));
+        EXPECT_TRUE(Load()) << cut;
+        EXPECT_TRUE(m_level->player) << cut;
+    }
+
+    // Huge counts are bounded by the bytes the file holds.
+    scene::Bytes hostile;
+    hostile.Floats({ 0, 0, 0, 0 }).Int(0x7fffffff).Raw(std::string(52, '\0'));
+    WriteLevel("level1", hostile.Str());
+    EXPECT_TRUE(Load());
+
+    scene::Bytes objects;
+    objects.Floats({ 0, 0, 0, 0 }).Int(-5).Int(0x7fffffff);
+    level::AppendObject(objects, "crate1", D3DXVECTOR3(1, 1, 0));
+    objects.Int(0x7fffffff).Raw(level::RingPath("c_path", 60.0f)).Int(-1).Int(0x7fffffff);
+    WriteLevel("level1", objects.Str());
+    EXPECT_TRUE(Load());
+    EXPECT_EQ(m_level->objects.size(), 1u);
+    EXPECT_FALSE(m_level->centrePath);
+}
+}
