@@ -11,6 +11,7 @@ CPCommandTarget::~CPCommandTarget() = default;
 
 void CPCommandTarget::AddCommand(CPCommand command)
 {
+    OnCommandAdded(command);
     m_commands.push_front(std::move(command));
 }
 

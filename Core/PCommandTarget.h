@@ -42,6 +42,9 @@ public:
     size_t GetCommandCount() const { return m_commands.size(); }
 
 protected:
+    // Told of every command as it is queued; nothing by default.
+    virtual void OnCommandAdded(const CPCommand&) {}
+
     std::string m_name;
     std::deque<CPCommand> m_commands;
     CPCommand* m_current = nullptr; // the back of the queue, or null

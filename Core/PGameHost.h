@@ -26,3 +26,5 @@ extern float g_FrameTime;
 extern double g_FullTime;
 // Frames run so far.
 extern uint32_t g_FrameCounter;
+// Seconds the host adds each frame to the race camera's orbit angle.
+extern float g_SecondTimeStep;

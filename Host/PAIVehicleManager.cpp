@@ -1,7 +1,105 @@
 // The host's part of the AI vehicle manager: its life and its task
-// operations. The headless host drives no vehicle: its update leaves the
-// slots as the race update filled them.
+// operations, and the opponent driver. Each frame, before the race update,
+// every slot holding a race vehicle is driven along the level's centre path
+// from what the last race update left in the slot (position, flattened
+// forward direction, speed, current line, limits): it steers toward a point
+// on the path a few lines ahead, sets the throttle toward a target speed
+// between the vehicle's two limits (lower the sharper the road ahead turns)
+// and brakes when it comes into a sharp turn too fast. The controls go to
+// the vehicle through CPPlayer::SetCarParams; its own update hands them to
+// the car. Driving is a pure function of the slot and the path, so a race
+// runs the same way every time.
 #include "Race/PAIVehicle.h"
+
+#include "Race/PSpline.h"
+#include "Vehicles/PPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// The search window for the vehicle's nearest line.
+constexpr float kLineSearchRadius = 40.0f;
+// Lines looked ahead for the steering target: a base and one more per this
+// much speed.
+constexpr int32_t kBaseLookAhead = 2;
+constexpr float kSpeedPerLookAheadLine = 10.0f;
+// Lines beyond the steering target over which the turn ahead is measured.
+constexpr int32_t kTurnSpan = 3;
+// Target speed when the vehicle's description gives no upper limit.
+constexpr float kDefaultTopSpeed = 20.0f;
+constexpr float kDefaultLowSpeed = 8.0f;
+// A turn of this many radians ahead slows to the lower limit.
+constexpr float kSharpTurn = 1.0f;
+// Throttle per unit of speed short of the target.
+constexpr float kThrottleGain = 0.25f;
+// Steering per radian off the target direction; the car steers clockwise
+// for positive values.
+constexpr float kSteeringGain = -2.0f;
+// Over the target speed by this factor in a sharp turn: brake.
+constexpr float kBrakeMargin = 1.2f;
+constexpr float kBrakeThrottle = -0.5f;
+
+CPLine* Ahead(CPLine* line, bool reversed, int32_t steps)
+{
+    for (int32_t i = 0; i < steps && line; ++i)
+        line = reversed ? line->next : line->previous;
+    return line;
+}
+
+// Signed angle from a to b in the ground plane, counterclockwise positive.
+float TurnAngle(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+{
+    const float cross = a.x * b.y - a.y * b.x;
+    const float dot = a.x * b.x + a.y * b.y;
+    return std::atan2(cross, dot);
+}
+
+D3DXVECTOR3 Way(const CPLine& line, bool reversed)
+{
+    // The ring is driven along the previous links, from each line's end to
+    // its start; reversed the other way.
+    return reversed ? line.end - line.start : line.start - line.end;
+}
+
+void Drive(AI_Vehicle& slot)
+{
+    auto* vehicle = dynamic_cast<CPPlayer*>(slot.vehicle.Get());
+    if (!vehicle)
+        return;
+    CPSpline* path = slot.centreSpline;
+    if (!path || !path->GetFirstLine()) {
+        vehicle->SetCarParams(0.0f, 0.0f);
+        return;
+    }
+    float offset = kLineSearchRadius;
+    path->FindNearestLine(slot.position, offset, 0, slot.centreLine);
+    CPLine* current = slot.centreLine;
+    if (!current)
+        return;
+    const bool reversed = slot.reversed != 0;
+    const int32_t lookAhead = kBaseLookAhead + static_cast<int32_t>(slot.speed / kSpeedPerLookAheadLine);
+    CPLine* target = Ahead(current, reversed, lookAhead);
+    CPLine* beyond = Ahead(target, reversed, kTurnSpan);
+    if (!target || !beyond)
+        return;
+
+    const float turn = std::fabs(TurnAngle(Way(*current, reversed), Way(*beyond, reversed)));
+    const float top = slot.limitMax > 0 ? static_cast<float>(slot.limitMax) : kDefaultTopSpeed;
+    const float low = std::min(top, slot.limitMin > 0 ? static_cast<float>(slot.limitMin) : kDefaultLowSpeed);
+    const float sharpness = std::min(1.0f, turn / kSharpTurn);
+    const float targetSpeed = top - (top - low) * sharpness;
+    float throttle = std::max(-1.0f, std::min(1.0f, (targetSpeed - slot.speed) * kThrottleGain));
+    if (sharpness >= 1.0f && slot.speed > targetSpeed * kBrakeMargin)
+        throttle = kBrakeThrottle;
+
+    const D3DXVECTOR3 toTarget(target->centre.x - slot.position.x, target->centre.y - slot.position.y, 0.0f);
+    const float offCourse = TurnAngle(slot.direction, toTarget);
+    const float steering = std::max(-1.0f, std::min(1.0f, offCourse * kSteeringGain));
+    vehicle->SetCarParams(throttle, steering);
+}
+}
 
 CPAIVehicleManager::CPAIVehicleManager()
 {
@@ -23,7 +121,19 @@ std::string CPAIVehicleManager::GetTypeName() const
     return "CPAIVehicleManager";
 }
 
-void CPAIVehicleManager::Update() {}
+void CPAIVehicleManager::Update()
+{
+    for (const CPSmartPtr<AI_Vehicle>& slot : racers) {
+        if (slot)
+            Drive(*slot);
+    }
+    if (!trafficEnabled)
+        return;
+    for (const CPSmartPtr<AI_Vehicle>& slot : traffic) {
+        if (slot)
+            Drive(*slot);
+    }
+}
 
 int32_t CPAIVehicleManager::QueryFlag()
 {

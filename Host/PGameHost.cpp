@@ -6,11 +6,13 @@
 #include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostEmitters.h"
 #include "Host/PHostFonts.h"
 #include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
 #include "Host/PHostRace.h"
+#include "Host/PHostShots.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
 #include "Host/PScriptObject.h"
@@ -115,6 +117,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     CreateHostVideo();
     m_particleManager = std::make_unique<CPParticleManager>();
     g_ParticleManager = m_particleManager.get();
+    CreateHostEmitters(*m_particleManager);
     m_actionMap = std::make_unique<CPActionMap>();
     g_ActionMap = m_actionMap.get();
     ResetHostInput();
@@ -131,6 +134,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     m_physicManager->SetParkingDepth(CPPhysicManager::kParkingRestart);
     g_PhysicManager = m_physicManager.get();
     CreateHostRace();
+    CreateHostShots();
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);
@@ -163,6 +167,7 @@ CPGameHost::~CPGameHost()
     }
     m_scriptObjects.clear();
 
+    DestroyHostShots();
     DestroyHostRace();
     g_RenderObjectManager = nullptr;
     m_renderObjectManager.reset();
@@ -176,6 +181,7 @@ CPGameHost::~CPGameHost()
     g_ActionMap = nullptr;
     m_actionMap.reset();
     g_ParticleManager = nullptr;
+    DestroyHostEmitters(*m_particleManager);
     m_particleManager.reset();
     DestroyHostVideo(); // before the device its textures came from
     DestroyHostRender();

@@ -43,7 +43,8 @@ public:
     // root's "config.cfg", the silent sound device with the sound manager and
     // the music task, the recording render device with the render system, the
     // two video players, particle manager, action map, text manager with the
-    // fonts of the fonts file, the physics manager with the host's stepper);
+    // fonts of the fonts file, the physics manager with the host's stepper,
+    // the shot manager with its templates);
     // one host at a time.
     explicit CPGameHost(const std::string& dataDirectory);
     // Closes the Lua state, then destroys the game objects it made, the

@@ -1,5 +1,6 @@
 #include "Host/PHostLibrary.h"
 
+#include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
 #include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
@@ -8,12 +9,14 @@
 #include "Host/PHostEnemies.h"
 #include "Host/PHostFrame.h"
 #include "Host/PHostInput.h"
+#include "Host/PHostRaceState.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
 #include "Platform/Clock.h"
 #include "Platform/GamePath.h"
 #include "Platform/Shell.h"
 #include "Script/ScriptBinding.h"
+#include "Vehicles/PPlayer.h"
 
 #include <cstdio>
 #include <cstring>
@@ -321,6 +324,53 @@ int Dump(lua_State* L)
     return 1;
 }
 
+// The commands the named script object received since the last call, oldest
+// first: a list of records {command, parameter 1, parameter 2, ...}; nil
+// when no script object has the name.
+int Commands(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    CPCommandDispatcher* dispatcher = GetCommandDispatcher();
+    auto* object = dispatcher ? dynamic_cast<CPScriptObject*>(dispatcher->FindObject(name).Get()) : nullptr;
+    if (!object) {
+        lua_pushnil(L);
+        return 1;
+    }
+    const std::vector<CPCommand> received = object->TakeReceived();
+    lua_createtable(L, static_cast<int>(received.size()), 0);
+    for (size_t i = 0; i < received.size(); ++i) {
+        const CPCommand& command = received[i];
+        lua_createtable(L, static_cast<int>(command.params.size()) + 1, 0);
+        lua_pushlstring(L, command.name.data(), command.name.size());
+        lua_rawseti(L, -2, 1);
+        for (size_t p = 0; p < command.params.size(); ++p) {
+            lua_pushlstring(L, command.params[p].data(), command.params[p].size());
+            lua_rawseti(L, -2, static_cast<int>(p + 2));
+        }
+        lua_rawseti(L, -2, static_cast<int>(i + 1));
+    }
+    return 1;
+}
+
+// Throttle and steering for a race vehicle; false for anything else.
+int SetControls(lua_State* L)
+{
+    const float throttle = static_cast<float>(luaL_checknumber(L, 2));
+    const float steering = static_cast<float>(luaL_checknumber(L, 3));
+    CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1);
+    if (vehicle)
+        vehicle->SetCarParams(throttle, steering);
+    lua_pushboolean(L, vehicle != nullptr);
+    return 1;
+}
+
+int StateHash(lua_State* L)
+{
+    const std::string text = RaceStateHashText();
+    lua_pushlstring(L, text.data(), text.size());
+    return 1;
+}
+
 const luaL_reg kHostFunctions[] = {
     { "frame", ScriptGuard<Frame> },
     { "set_time_ms", ScriptGuard<SetTimeMs> },
@@ -340,6 +390,9 @@ const luaL_reg kHostFunctions[] = {
     { "key_down", ScriptGuard<KeyDown> },
     { "type", ScriptGuard<Type> },
     { "typed", ScriptGuard<Typed> },
+    { "commands", ScriptGuard<Commands> },
+    { "set_controls", ScriptGuard<SetControls> },
+    { "state_hash", ScriptGuard<StateHash> },
     { "attach_enemy", ScriptGuard<AttachEnemy> },
     { nullptr, nullptr },
 };

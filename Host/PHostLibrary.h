@@ -54,6 +54,17 @@
 //   HOST.type(text)             queues the text's bytes as typed characters.
 //   HOST.typed()                the typed character codes since the last
 //                               call, a list of numbers.
+//   HOST.commands(name)         the commands the script object of that name
+//                               received since the last call, oldest first:
+//                               a list of records {command, parameter 1,
+//                               ...}; nil when no script object has the name.
+//   HOST.set_controls(vehicle, throttle, steering)
+//                               throttle and steering for a race vehicle, as
+//                               its driver sets them; false for a handle that
+//                               is not a race vehicle.
+//   HOST.state_hash()           16 hexadecimal digits fingerprinting the race:
+//                               every vehicle's pose and the race state (see
+//                               PHostRaceState.h for what it covers).
 //   HOST.attach_enemy(object, type)
 //                               hangs an enemy controller of that type
 //                               ("melee", "explosion", "hmgun", "rocket",

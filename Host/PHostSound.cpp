@@ -9,6 +9,9 @@
 #include "Sound/PSoundCache.h"
 #include "Startup/PConfigVars.h"
 
+#include <string>
+#include <vector>
+
 namespace
 {
 const char* const kSource = "Host/PHostSound";
@@ -21,9 +24,27 @@ struct HostSound
     CPSoundCache* cache = nullptr;
     CNSoundManager* manager = nullptr;
     CPHostMusic* music = nullptr;
+    // The sounds registered under names, owned here.
+    std::vector<CNSound*> named;
 };
 
 HostSound g_HostSound;
+
+// The sounds race vehicles play by name, each from "<name>.wav" under the
+// sound directory; a missing file leaves its name without a sound.
+const char* const kVehicleSounds[] = {
+    "chik", "bonus_fast", "bonus_slow", "bonus_minus", "bonus_plus", "enter_sumrak", "undo_weapon", "change_weapon",
+};
+
+void RegisterVehicleSounds(HostSound& host)
+{
+    for (const char* name : kVehicleSounds) {
+        if (const CPSmartPtr<CNSound> sound = host.manager->LoadSound(std::string(name) + ".wav", 1, false)) {
+            host.manager->RegisterSound(name, sound.Get());
+            host.named.push_back(sound.Get());
+        }
+    }
+}
 
 
 // The primary buffer carries the listener; its format is the mix format.
@@ -75,6 +96,7 @@ bool CreateHostSound(HWND window)
     sound.manager = new CNSoundManager(sound.cache, sound.listener);
     g_SoundManager = sound.manager;
     sound.manager->SetSoundVolume(g_CfgSoundVolume);
+    RegisterVehicleSounds(sound);
 
     sound.music = new CPHostMusic;
     sound.music->SetVolume(g_CfgMusicVolume);
@@ -94,6 +116,8 @@ void DestroyHostSound()
     if (g_SoundManager == sound.manager)
         g_SoundManager = nullptr;
     delete sound.manager;
+    for (CNSound* named : sound.named)
+        delete named;
     delete sound.cache;
     SafeRelease(sound.listener);
     SafeRelease(sound.primary);

@@ -37,3 +37,18 @@ void CPScriptObject::Register(CPCommandDispatcher& dispatcher)
     for (const std::string& category : m_categories)
         dispatcher.RegisterCategory(category, this);
 }
+
+std::vector<CPCommand> CPScriptObject::TakeReceived()
+{
+    std::vector<CPCommand> received;
+    received.swap(m_received);
+    return received;
+}
+
+void CPScriptObject::OnCommandAdded(const CPCommand& command)
+{
+    // A log nobody reads keeps only its newest entries.
+    if (m_received.size() >= kReceivedLimit)
+        m_received.erase(m_received.begin());
+    m_received.push_back(command);
+}

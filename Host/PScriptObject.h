@@ -1,11 +1,13 @@
 // The host's script objects: the targets of the engine's commands. Each has
 // a name and the categories it belongs to, is registered with the command
 // dispatcher under them, and takes commands while its task runs; scripts
-// read its queue through the script API.
+// read its queue through the script API. Each also keeps a log of the
+// commands it received, which the host hands to scripts.
 #pragma once
 
 #include "Core/PCommandTarget.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,6 +32,18 @@ public:
     // Registers the object under its name and each of its categories.
     void Register(CPCommandDispatcher& dispatcher);
 
+    // Commands the log keeps at most.
+    static constexpr size_t kReceivedLimit = 4096;
+
+    // Every command queued since the last call (at most the newest
+    // kReceivedLimit), oldest first; the log is emptied. Handling commands
+    // does not touch the log.
+    std::vector<CPCommand> TakeReceived();
+
+protected:
+    void OnCommandAdded(const CPCommand& command) override;
+
 private:
     std::vector<std::string> m_categories;
+    std::vector<CPCommand> m_received;
 };

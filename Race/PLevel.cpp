@@ -147,3 +147,9 @@ float VehicleHeading(const CPGameObject& vehicle)
     const float heading = std::acos(std::min(1.0f, std::max(-1.0f, forward.x)));
     return forward.y < 0.0f ? -heading : heading;
 }
+
+void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
+{
+    if (player)
+        player->UpdateWeapon(position, object);
+}

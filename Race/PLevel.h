@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -106,9 +107,47 @@ public:
     bool IsPlayerMovingBackwards() const;
     // Ends the race and takes the level apart, leaving an empty level.
     void Stop();
-    // Hands the aim point and the target to the player's weapon routine;
+    // The player's weapon step toward the point (and the object aimed at);
     // nothing without a player.
-    void SetPlayerWeaponPos(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGameObject>& target);
+    void SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object);
+
+    // --- Starting the race and showing checkpoints -------------------------
+
+    // Resets the race state and puts the computer vehicles, the physics and
+    // the race update to work (orders 100, 400 and 500); safe on a stopped
+    // level.
+    void StartLevelTasks();
+    // Shows the checkpoint at the cursor and points the minimap at it, or
+    // clears the minimap's target when the level has no checkpoints. Nothing
+    // before the level has been started.
+    void ShowCheckPoint();
+
+    // --- Race update ---------------------------------------------------------
+
+    // One frame of the race: result and places, gate countdown, attract-mode
+    // cuts, clocks and time limit, the player's fixed steps, camera and
+    // listener, the other vehicles, road edge, gates, minimap, ghost and the
+    // render queue. Reports through commands only.
+    void Update();
+    // levelIndex; the argument is not used.
+    int32_t GetLevelIndex(int32_t unused) const;
+    // Builds the ring of centre lines and every vehicle's starting line.
+    void InitTrackProgress();
+    // UpdateLaps, then the lap and race clocks while the race runs.
+    void UpdateRaceClock();
+    // Follows every counted vehicle along the ring: progress, laps, places
+    // and the lap messages.
+    void UpdateLaps();
+    // The index in centreLines of the line whose centre is nearest the
+    // point in the ground plane (the later one on a tie), -1 when none lies
+    // within about 316 units.
+    int32_t FindNearestCentreLine(const D3DXVECTOR3& position) const;
+    // The signed line steps from one ring index to another: a jump of 15 or
+    // more either way is taken as crossing the seam.
+    int32_t ProgressStep(int32_t from, int32_t to) const;
+    // Whether place slot 0, 1 or 2 was taken by the followed vehicle (the
+    // slot then holds 10, which an opponent's index may also be).
+    bool IsPlayerPlace(int32_t slot) const;
 
 private:
     bool CrossSegment(CPRayQuery& query, bool pickPlayer);
@@ -218,6 +257,13 @@ public:
     uint8_t paused = 0;
     float respawnTimer = 0.0f;
     float stepAccumulator = 0.0f;
+    // Per place slot: set when the followed vehicle took it.
+    uint8_t playerPlaces[3] = {};
+
+    // Every race-update task the level has made, the current one included;
+    // they live as long as the level, so a stopped task can still leave the
+    // task list on its own.
+    std::vector<std::unique_ptr<CPObjUpdater>> updaters;
 };
 
 // Transforms the vertices (positions and normals) of a render object's body,

@@ -325,9 +325,3 @@ void BakeObjectTransform(CPSmartPtr<CPGameObject> object, const D3DXMATRIX& matr
     for (const CPSmartPtr<CPGameObject>& child : object->GetChildren())
         BakeObjectTransform(child, matrix);
 }
-
-void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGameObject>& target)
-{
-    if (player)
-        player->UpdateWeapon(aimPoint, target);
-}

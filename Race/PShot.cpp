@@ -21,19 +21,6 @@ const char kShotObjectName[] = "CPShot";
 const char kNoSound[] = "none";
 const char kSound2D[] = "2d";
 
-// The record's entry, or "" past its end.
-const std::string& Entry(const CPShotRecord& record, size_t index)
-{
-    static const std::string kEmpty;
-    return index < record.size() ? record[index] : kEmpty;
-}
-
-// Decimal text as a number; text that does not start with one reads as 0.
-float EntryFloat(const CPShotRecord& record, size_t index)
-{
-    return static_cast<float>(std::atof(Entry(record, index).c_str()));
-}
-
 // The ribbon's corners in order, with their first texture coordinates.
 const float kRibbonUV[4][2] = { { 0.0f, 0.0f }, { 1.0f, 0.0f }, { 1.0f, 1.0f }, { 0.0f, 1.0f } };
 const uint16_t kRibbonIndices[6] = { 0, 1, 2, 0, 2, 3 };
@@ -42,12 +29,24 @@ const uint16_t kRibbonIndices[6] = { 0, 1, 2, 0, 2, 3 };
 const float kLightingSpeed = 10.0f;
 const CPShotRecord& LightingRecord()
 {
-    static const CPShotRecord kRecord = { "enemy",  "10",     "1.5",           "1.5",   "razlom.dds",
-                                          "light_nofog.fx", "103", "sparks", "lightning.wav,3d" };
+    static const CPShotRecord kRecord = { "enemy", "10",         "1.5",
+                                          "1.5",   "razlom.dds", "light_nofog.fx",
+                                          "103",   "sparks",     "lightning.wav,3d" };
     return kRecord;
 }
 
 } // namespace
+
+const std::string& ShotRecordEntry(const CPShotRecord& record, size_t index)
+{
+    static const std::string kEmpty;
+    return index < record.size() ? record[index] : kEmpty;
+}
+
+float ShotRecordFloat(const CPShotRecord& record, size_t index)
+{
+    return static_cast<float>(std::atof(ShotRecordEntry(record, index).c_str()));
+}
 
 // --- CPShot ----------------------------------------------------------------
 
@@ -147,12 +146,12 @@ bool CPBoltShot::IsAlive()
 
 bool CPBoltShot::Init(const CPShotRecord& record)
 {
-    m_growthRate = EntryFloat(record, 1);
-    m_halfWidth = EntryFloat(record, 3);
-    m_texture = Entry(record, 4);
-    m_effect = Entry(record, 5);
-    m_layer = StringToInt(Entry(record, 6).c_str());
-    m_followUpType = Entry(record, 7);
+    m_growthRate = ShotRecordFloat(record, 1);
+    m_halfWidth = ShotRecordFloat(record, 3);
+    m_texture = ShotRecordEntry(record, 4);
+    m_effect = ShotRecordEntry(record, 5);
+    m_layer = StringToInt(ShotRecordEntry(record, 6).c_str());
+    m_followUpType = ShotRecordEntry(record, 7);
 
     CPRenderObject* ribbon = MakeBody();
     m_ribbon = ribbon;

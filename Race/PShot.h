@@ -25,6 +25,11 @@ class CPRenderObject;
 // name means no sound).
 using CPShotRecord = std::vector<std::string>;
 
+// A short record reads its missing entries as "" and 0; text that does not
+// start with a number reads as 0.
+const std::string& ShotRecordEntry(const CPShotRecord& record, size_t index);
+float ShotRecordFloat(const CPShotRecord& record, size_t index);
+
 class CPShot : public CPGameObject
 {
 public:
@@ -139,9 +144,9 @@ public:
     using ShotList = std::vector<CPSmartPtr<CPShot>>;
     // Called at the start of every Fire with its arguments, fired or not;
     // tests record firings with it.
-    using FireObserver = std::function<void(const std::string& typeName, const D3DXVECTOR3& position,
-                                            const D3DXVECTOR3& direction, float value,
-                                            const CPSmartPtr<CPGameObject>& owner, const float* carSpeed)>;
+    using FireObserver =
+        std::function<void(const std::string& typeName, const D3DXVECTOR3& position, const D3DXVECTOR3& direction,
+                           float value, const CPSmartPtr<CPGameObject>& owner, const float* carSpeed)>;
 
     CPShotManager();
     // Destroys every shot it owns.
@@ -153,8 +158,8 @@ public:
     // holds only it, else the pool's last idle shot; launches it and appends
     // it to the active list. A type without a pool gets an empty one and
     // nothing is fired. 1 when a shot was fired, else 0.
-    int32_t Fire(const std::string& typeName, const D3DXVECTOR3& position, const D3DXVECTOR3& direction,
-                 float value, const CPSmartPtr<CPGameObject>& owner, const float* carSpeed = nullptr);
+    int32_t Fire(const std::string& typeName, const D3DXVECTOR3& position, const D3DXVECTOR3& direction, float value,
+                 const CPSmartPtr<CPGameObject>& owner, const float* carSpeed = nullptr);
 
     // Takes ownership of an initialised template and files it as the first
     // entry of its type's pool. False (the shot destroyed) when the type

@@ -2,6 +2,7 @@
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptCombatBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
+#include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
@@ -74,6 +75,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
     { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
+    { "ShowCheckPoint", ScriptGuard<ScriptApi::ShowCheckPoint> },
     { "KillPlayer", ScriptGuard<ScriptApi::KillPlayer> },
     { "DamagePlayer", ScriptGuard<ScriptApi::DamagePlayer> },
     { "SetShot", ScriptGuard<ScriptApi::SetShot> },

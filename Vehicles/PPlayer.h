@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 class CPCamera;
+class CPLevel;
 class CPLine;
 class CPRenderQueue;
 
@@ -55,6 +56,9 @@ public:
     static constexpr float kCriticalHealth = 20.0f;
     static constexpr int32_t kWeaponSlots = 3;
     static constexpr int32_t kMuzzleFlashes = 4;
+    // Value 4 of a flame emission: the flame emitter traces its particles
+    // with TraceShot on the emission's object.
+    static constexpr int32_t kFlameTraceValue = 1;
 
     // Side flags.
     static constexpr uint32_t kLightSide = 1;
@@ -132,6 +136,9 @@ public:
     // touches into the vehicle's flame hits.
     static void TraceShot(CPPlayer* vehicle, CPFlameParticle& particle);
     void SpawnShellCasing(CPGameObject* weapon);
+    // Ammunition one trigger of the current weapon uses: shot count over
+    // capacity; infinite without capacity.
+    float ShotCost() const;
 
     // --- Respawn, shadow and drawing -----------------------------------------
 
@@ -144,6 +151,21 @@ public:
     // respawn fade.
     void Draw(CPRenderQueue& queue, const CPSmartPtr<CPCamera>& camera);
 
+private:
+    // Bonus effects of UpdateBonuses.
+    void EnterGloomWorld(CPLevel& level);
+    void PushFromSphere(const CPGameObject& sphere);
+    void PushFromHalo(const CPGameObject& halo, const D3DXVECTOR3& centre);
+    // Race-step helpers of Update.
+    // Sets the car's brake and hides both rear flares when the left one is
+    // hidden (or missing), which leftHidden reports.
+    void ShowBrakeFlares(bool& leftHidden);
+    // -1, 0 or 1: how the track four lines ahead turns from the level's
+    // direction.
+    int32_t ArrowValue(const CPLevel& level) const;
+    void EmitGloomSparks(int32_t count);
+
+public:
     // Fields in the order of the vehicle's state.
     D3DXVECTOR3 m_lastStuckPosition;
     CPSmartPtr<CPGameObject> m_shadow;
@@ -175,7 +197,7 @@ public:
     float m_heatRate = 0.0f;
     float m_coolRate = 0.0f;
     float m_health = kStartHealth;
-    std::unordered_map<CPGameObject*, float> m_flameHits;
+    std::unordered_map<CPGameObject*, CPSmartPtr<CPGameObject>> m_flameHits;
     float m_ammunitionFactor = 1.0f;
     float m_rateFactor = 1.0f;
     uint8_t m_deathReported = 0;
