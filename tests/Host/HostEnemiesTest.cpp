@@ -38,8 +38,8 @@ protected:
     void SetUp() override
     {
         HostRaceFixture::SetUp();
-        g_ShotManager = &m_shots;
-        m_shots.SetFireObserver([this](const std::string& type, const D3DXVECTOR3& position,
+        // The host's shot manager tells of every shot fired.
+        GetShotManager()->SetFireObserver([this](const std::string& type, const D3DXVECTOR3& position,
                                        const D3DXVECTOR3& direction, float value,
                                        const CPSmartPtr<CPGameObject>& owner, const float*) {
             m_fired.push_back({ type, position, direction, value, owner.Get() != nullptr });
@@ -77,7 +77,6 @@ protected:
         m_bodyOwner.reset();
         m_clips.clear();
         HostRaceFixture::TearDown();
-        g_ShotManager = nullptr;
     }
 
     CPEnemyController& Attach(const char* type)
@@ -114,7 +113,6 @@ protected:
 
     D3DXVECTOR4 CarVelocity() const { return BodyVelocity(*m_car); }
 
-    CPShotManager m_shots;
     std::vector<FiredShot> m_fired;
     CPScriptObject* m_playerScript = nullptr;
     CPGameObject* m_enemy = nullptr;
