@@ -5,6 +5,7 @@
 // missing-level cases.
 #include "Core/PGameHost.h"
 #include "HostRaceFixture.h"
+#include "Race/PGameData.h"
 #include "Race/PShot.h"
 #include "Render/PRender.h"
 #include "Vehicles/PCar.h"
@@ -197,4 +198,33 @@ TEST_F(CombatBindings, DarkSideVehiclesInTheCircleArePushedBack)
     EXPECT_FLOAT_EQ(BodyVelocity(standing).x, 0.0f);
     EXPECT_FLOAT_EQ(BodyVelocity(standing).y, 0.0f);
     m_level->vehicles.clear();
+}
+
+TEST_F(CombatBindings, WeaponSwitchingSkipsEmptySlotsBothWays)
+{
+    CPPlayer& vehicle = *m_car->Player();
+    const struct
+    {
+        const char* slots[3];
+        int32_t from;
+        const char* call;
+        int32_t to;
+    } cases[] = {
+        { { "lgun", "", "plasma" }, 0, "SetNextWeapon(p)", 2 },
+        { { "lgun", "", "plasma" }, 2, "SetNextWeapon(p)", 0 },
+        { { "lgun", "", "plasma" }, 0, "SetPrevWeapon(p)", 2 },
+        { { "lgun", "", "plasma" }, -1, "SetPrevWeapon(p)", 2 },
+        { { "lgun", "", "plasma" }, -1, "SetNextWeapon(p)", 0 },
+        { { "", "", "gauss" }, 2, "SetNextWeapon(p)", 2 },
+        { { "", "", "gauss" }, 2, "SetPrevWeapon(p)", 2 },
+        { { "", "", "" }, 1, "SetNextWeapon(p)", -1 },
+        { { "lgun", "", "plasma" }, 0, "SetNextWeapon(nil) SetPrevWeapon(nil)", 0 },
+    };
+    for (const auto& c : cases) {
+        for (int i = 0; i < 3; ++i)
+            g_GameData->m_activeCar.weapons[i] = c.slots[i];
+        vehicle.m_currentSlot = c.from;
+        Run(c.call);
+        EXPECT_EQ(vehicle.m_currentSlot, c.to) << c.call << " from " << c.from;
+    }
 }
