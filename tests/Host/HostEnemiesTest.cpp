@@ -6,13 +6,16 @@
 
 #include "Core/PGameHost.h"
 #include "HostRaceFixture.h"
+#include "LevelFixture.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
 #include "Race/PGameData.h"
 #include "Race/PShot.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
+#include "Render/PMaterial.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -299,19 +302,22 @@ TEST_F(HostEnemies, ExplosionBlowsUpOnItsFirstBlowEvenWhenItMisses)
     EXPECT_TRUE(Received(*m_playerScript, "damage").empty());
 }
 
-TEST_F(HostEnemies, OneVolleyPerAnimationPass)
+TEST_F(HostEnemies, FireRepeatsOneVolleyPerDrawnPass)
 {
     CPEnemyController& controller = Attach("mgun");
-    controller.PlayAnimation("fire", true, true, 2);
+    controller.PlayAnimation("fire_in", true, true, -1);
     CPVertex vertices[1];
     uint16_t indices[1];
-    // One pass of the clip, drawn five times a frame: the report frame comes
-    // once.
-    for (int i = 0; i < kClipFrames * 5 - 1; ++i) {
-        g_FullTime += kClipFrameTime / 5.0f;
+    // "fire_in" (0.8 s), then "fire" twice with its report at 0.2 s, each
+    // pass drawn many times: one volley per pass.
+    const double start = g_FullTime;
+    while (g_FullTime < start + 2.3) {
+        g_FullTime += 0.02;
         m_body->FillBuffers(vertices, indices, 0, 0);
     }
-    EXPECT_EQ(m_fired.size(), 1u);
+    EXPECT_EQ(m_fired.size(), 2u);
+    EXPECT_EQ(controller.m_firing, 1);
+    EXPECT_EQ(m_body->GetClipName(), "fire");
 }
 
 TEST_F(HostEnemies, AScriptAttachesAnEnemyThatWalksUpAndFights)
@@ -345,4 +351,72 @@ HOST.frame(0.1, 40)
     ASSERT_TRUE(m_host->RunString("HOST.frame(0.1, 20)", "chase", error)) << error;
     EXPECT_EQ(enemy.behaviour.m_state, CPHostEnemyBehaviour::kWalk);
     EXPECT_LT(enemy.mover.m_position.y, -8.0f);
+}
+
+// The fixture level loaded by a script, with a gunner placed beside the
+// player's car: the script attaches it and runs frames, the gunner turns to
+// the car and starts firing; its drawn "fire" clip fires at the car.
+TEST(HostEnemyOnFixtureLevel, AGunnerFiresAtThePlayersCarFromAScript)
+{
+    ScratchRoot root;
+    ASSERT_TRUE(level::WriteLevelFiles(root.Path()));
+    CPGameHost host(root.Path());
+    GetGameData()->m_playerName = level::kPlayerModel;
+    std::vector<FiredShot> fired;
+    GetShotManager()->SetFireObserver([&fired](const std::string& type, const D3DXVECTOR3& position,
+                                               const D3DXVECTOR3& direction, float value,
+                                               const CPSmartPtr<CPGameObject>& owner, const float*) {
+        fired.push_back({ type, position, direction, value, owner.Get() != nullptr });
+    });
+    std::string error;
+    ASSERT_TRUE(host.RunString("InitLevel('level1') StartLevel()", "load", error)) << error;
+    CPLevel* level = GetLevel();
+    ASSERT_NE(level, nullptr);
+    ASSERT_NE(level->followedVehicle, nullptr);
+
+    CPGameObject* gunner = host.NewObject("gunner");
+    gunner->SetPosition(level->followedVehicle->GetPosition() + D3DXVECTOR3(15.0f, 0.0f, 0.0f));
+    gunner->UpdateTransform();
+    // The clips outlive the body that refers to them.
+    std::vector<std::unique_ptr<CPAnimation>> clips;
+    CPAnimatedObject body;
+    body.SetOwner(gunner);
+    for (const char* clip : { "idle", "walk", "fire_in", "fire", "fire_out", "death1" }) {
+        clips.push_back(std::make_unique<CPAnimation>(clip));
+        CPAnimation& animation = *clips.back();
+        animation.m_frameTime = kClipFrameTime;
+        animation.m_frameCount = kClipFrames;
+        animation.m_frames.resize(kClipFrames);
+        for (int i = 0; i < kClipFrames; ++i)
+            animation.m_frames[i].index = i;
+        body.GetClips()[clip] = clips.back().get();
+    }
+    gunner->SetBody(&body, kBodyAnimatedObject);
+    ScriptPushObject(host.GetLuaState(), gunner);
+    lua_setglobal(host.GetLuaState(), "gunner");
+
+    ASSERT_TRUE(host.RunString("assert(HOST.attach_enemy(gunner, 'mgun')) HOST.frame(0.05, 4)", "fight", error))
+        << error;
+    const CPHostEnemy& enemy = *GetHostEnemies()->GetEnemies().back();
+    EXPECT_EQ(enemy.behaviour.m_state, CPHostEnemyBehaviour::kAttack);
+    EXPECT_EQ(enemy.controller->GetCurrentAnimation().name, "fire_in");
+    // Facing the car: the heading points back along -x.
+    EXPECT_NEAR(enemy.mover.m_heading.x, -1.0f, 1e-3f);
+
+    // Its drawing, frame by frame, through "fire_in" into the first "fire".
+    fired.clear();
+    CPVertex vertex;
+    uint16_t index = 0;
+    const double start = g_FullTime;
+    while (g_FullTime < start + 1.2) {
+        g_FullTime += 0.05;
+        body.FillBuffers(&vertex, &index, 0, 0);
+    }
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].type, "trasser21");
+    D3DXVECTOR3 toCar = level->followedVehicle->GetPosition() + D3DXVECTOR3(0.0f, 0.0f, 0.3f) - fired[0].position;
+    D3DXVec3Normalize(&toCar, &toCar);
+    EXPECT_LT(AngleBetween(fired[0].direction, toCar), 1e-3f);
+
+    gunner->SetBody(nullptr, kBodyGroup);
 }
