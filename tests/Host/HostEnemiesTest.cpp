@@ -9,11 +9,13 @@
 #include "LevelFixture.h"
 #include "Host/PScriptObject.h"
 #include "Platform/CRand.h"
+#include "Platform/Clock.h"
 #include "Race/PGameData.h"
 #include "Race/PShot.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
-#include "Render/PMaterial.h"
+#include "Sound/NSound.h"
+#include "Sound/NSoundManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,6 +142,11 @@ float AngleBetween(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 TEST_F(HostEnemies, MeleeBlowsPushAndDamageTheCarInReach)
 {
     CPEnemyController& controller = Attach("melee");
+    // The first blow's sound, on a clock that stands still.
+    PlatformClock::SetTime(1000);
+    CPSmartPtr<CNSound> hitSound = GetSoundManager()->LoadSound("slam.wav", 0, false);
+    ASSERT_TRUE(hitSound);
+    GetSoundManager()->RegisterSound("enemy_hit1", hitSound.Get());
     const struct
     {
         const char* animation;
@@ -164,8 +171,12 @@ TEST_F(HostEnemies, MeleeBlowsPushAndDamageTheCarInReach)
             EXPECT_EQ(damage, std::vector<std::string>{ c.damage }) << c.animation;
         else
             EXPECT_TRUE(damage.empty());
+        EXPECT_EQ(hitSound->IsPlaying(), c.damage && c.animation == std::string("melee1")) << c.animation;
+        hitSound->Stop();
     }
     EXPECT_TRUE(m_fired.empty());
+    hitSound = nullptr;
+    PlatformClock::UseRealClocks();
 }
 
 TEST_F(HostEnemies, ConeDrawsKeepToTheirAngle)
