@@ -3,6 +3,9 @@
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptProfileBindings.h"
+#include "Script/ScriptRecordBindings.h"
+#include "Script/ScriptShopBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 
@@ -59,6 +62,7 @@ int SetObjectVisible(lua_State* L)
 
 const luaL_reg g_ScriptRaceTable[] = {
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
+    { "GetScore", ScriptGuard<ScriptApi::GetScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
@@ -73,10 +77,13 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
+    { "SetDifficult", ScriptGuard<ScriptApi::SetDifficult> },
+    { "GetDifficulty", ScriptGuard<ScriptApi::GetDifficulty> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { nullptr, nullptr },
 };
