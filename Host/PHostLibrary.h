@@ -65,6 +65,8 @@
 //   HOST.state_hash()           16 hexadecimal digits fingerprinting the race:
 //                               every vehicle's pose and the race state (see
 //                               PHostRaceState.h for what it covers).
+//   HOST.player()               the handle of the level's player vehicle; nil
+//                               without a level or a player.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
 // The interface only grows: later additions keep these functions as they are.
