@@ -2,6 +2,7 @@
 
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
+#include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
@@ -15,6 +16,7 @@
 #include "Platform/Clock.h"
 #include "Platform/GamePath.h"
 #include "Platform/Shell.h"
+#include "Race/PLevel.h"
 #include "Script/ScriptBinding.h"
 #include "Vehicles/PPlayer.h"
 
@@ -364,6 +366,16 @@ int SetControls(lua_State* L)
     return 1;
 }
 
+// The level's player vehicle; nil without a level or a player.
+int Player(lua_State* L)
+{
+    const CPLevel* level = GetLevel();
+    if (!level || !level->player)
+        return 0;
+    ScriptPushObject(L, level->player.Get());
+    return 1;
+}
+
 int StateHash(lua_State* L)
 {
     const std::string text = RaceStateHashText();
@@ -393,6 +405,7 @@ const luaL_reg kHostFunctions[] = {
     { "commands", ScriptGuard<Commands> },
     { "set_controls", ScriptGuard<SetControls> },
     { "state_hash", ScriptGuard<StateHash> },
+    { "player", ScriptGuard<Player> },
     { "attach_enemy", ScriptGuard<AttachEnemy> },
     { nullptr, nullptr },
 };

@@ -65,6 +65,8 @@
 //   HOST.state_hash()           16 hexadecimal digits fingerprinting the race:
 //                               every vehicle's pose and the race state (see
 //                               PHostRaceState.h for what it covers).
+//   HOST.player()               the handle of the level's player vehicle; nil
+//                               without a level or a player.
 //   HOST.attach_enemy(object, type)
 //                               hangs an enemy controller of that type
 //                               ("melee", "explosion", "hmgun", "rocket",

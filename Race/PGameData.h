@@ -194,6 +194,45 @@ public:
     void SetCurrentLap(int32_t lap) { m_currentLap = lap; }
     void ResetRaceTime() { m_raceTime = 0.0f; }
 
+    // The stored time of the lap index (from 0); 0 for a lap without one.
+    float GetLapTime(int32_t index) const
+    {
+        return index >= 0 && static_cast<size_t>(index) < m_lapTimes.size() ? m_lapTimes[static_cast<size_t>(index)]
+                                                                            : 0.0f;
+    }
+
+    // Money, then "change_money" with the amount as "%.2f" to "gamemenu".
+    void SetMoney(float money);
+    // Appends the object (a counted reference, may be null) with its value.
+    void AddBonus(CPGameObject* object, int32_t value);
+    // Drops the first entry holding this object; nothing when none does.
+    void EraseBonus(CPGameObject* object);
+
+    // Enters the entry into the best-lap table of the level number (from 1);
+    // true when it was entered.
+    bool CheckPlayerRecords(int32_t level, const CPRecordEntry& entry);
+    // Writes every best-lap table to "Data\scores.dat".
+    void SaveScore();
+    // No score lines are kept: every index gives "".
+    std::string GetScoreLine(int32_t index) const;
+
+    // Saves the profile: into its own slot when it has one, else into the
+    // first free slot, else over the oldest save.
+    void SaveGame();
+    // Writes the profile to the save file of that name, stamped with the
+    // local time. E_FAIL, with any earlier file left whole, when it cannot.
+    HRESULT WriteSave(const std::string& name);
+    // Starts a profile of that name: no slot, mission 1, no points, and
+    // every level record cleared, ghost included. Races passed stay.
+    void ResetForLoad(const std::string& profileName);
+    // Loads the save file of that name; false, with nothing changed, when
+    // the name is refused or the file is missing, empty or inconsistent.
+    bool LoadGame(const std::string& name);
+    // Empties the save file of that name, which frees its slot.
+    void DeleteSave(const std::string& name);
+    // The profile names of the six slots; "" for a free slot.
+    std::vector<std::string> GetSaves() const;
+
     int32_t m_trafficCount = 0;
     std::list<CPBonusEntry> m_bonuses;
     std::vector<std::vector<CPRecordEntry>> m_recordTables;

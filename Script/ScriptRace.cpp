@@ -4,6 +4,9 @@
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
+#include "Script/ScriptProfileBindings.h"
+#include "Script/ScriptRecordBindings.h"
+#include "Script/ScriptShopBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
 #include "Script/ScriptVehicleBindings.h"
@@ -63,6 +66,7 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "SetBrake", ScriptGuard<ScriptApi::SetBrake> },
     { "SetStop", ScriptGuard<ScriptApi::SetStop> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
+    { "GetScore", ScriptGuard<ScriptApi::GetScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
@@ -86,10 +90,13 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "SetCurrentWeapon", ScriptGuard<ScriptApi::SetCurrentWeapon> },
     { "SetPrevWeapon", ScriptGuard<ScriptApi::SetPrevWeapon> },
     { "SetNextWeapon", ScriptGuard<ScriptApi::SetNextWeapon> },
+    { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
+    { "SetDifficult", ScriptGuard<ScriptApi::SetDifficult> },
+    { "GetDifficulty", ScriptGuard<ScriptApi::GetDifficulty> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
     { "ActivateAbilitiesAI", ScriptGuard<ScriptApi::ActivateAbilitiesAI> },
     { "GetPlayerSpeedAI", ScriptGuard<ScriptApi::GetPlayerSpeedAI> },

@@ -13,6 +13,7 @@
 #include "Platform/GamePath.h"
 #include "Platform/Shell.h"
 #include "Race/PCamera.h"
+#include "Race/PGameData.h"
 #include "Render/PRender.h"
 
 #include <cstdio>
@@ -227,8 +228,10 @@ int SetScoreLine(lua_State* L)
 // No score lines are kept: every index gives an empty name and 0.
 int GetScoreLine(lua_State* L)
 {
-    ScriptReadInt(L, 1);
-    lua_pushstring(L, "");
+    const int32_t index = ScriptReadInt(L, 1);
+    const CPGameData* data = GetGameData();
+    const std::string line = data ? data->GetScoreLine(index) : std::string();
+    lua_pushlstring(L, line.data(), line.size());
     lua_pushnumber(L, 0);
     return 2;
 }

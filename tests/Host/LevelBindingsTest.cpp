@@ -11,8 +11,10 @@
 #include "Race/PAIVehicle.h"
 #include "Race/PEnemyRegistry.h"
 #include "Race/PGameData.h"
+#include "Race/PShot.h"
 #include "Race/PLevel.h"
 #include "Race/PSpline.h"
+#include "Platform/CRand.h"
 #include "Script/ScriptBinding.h"
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PPhysicManager.h"
@@ -361,4 +363,70 @@ StartLevel() StopLevel() ShowCheckPoint() ChangeCheckpointPosition(1, 2) SetLeve
 SetReversed(true) SetUpdateTime(true) ClearLevelTimers()
 )");
     EXPECT_EQ(GetLevel(), nullptr);
+}
+
+namespace
+{
+// A millisecond time whose seed makes the generator's first value modulo
+// 100 equal `first`; `second` receives the next value modulo 100.
+uint32_t TimeForFirstRoll(int first, int& second)
+{
+    for (uint32_t time = 1;; ++time) {
+        crt::srand(time);
+        if (crt::rand() % 100 == first) {
+            second = crt::rand() % 100;
+            return time;
+        }
+    }
+}
+}
+
+TEST_F(LevelBindings, BonusDropsAndTheSuperWeaponFireShots)
+{
+    struct Firing
+    {
+        std::string type;
+        D3DXVECTOR3 position;
+        D3DXVECTOR3 direction;
+        float value;
+        bool owned;
+    };
+    std::vector<Firing> fired;
+    GetShotManager()->SetFireObserver([&fired](const std::string& type, const D3DXVECTOR3& position,
+                                               const D3DXVECTOR3& direction, float value,
+                                               const CPSmartPtr<CPGameObject>& owner, const float*) {
+        fired.push_back({ type, position, direction, value, owner.Get() != nullptr });
+    });
+    CPGameData& data = *GetGameData();
+    // A chance of 0 still drops on a roll of 0, never on a roll of 1.
+    data.m_checkpoints[0].bonusChance = 0;
+    data.m_checkpoints[0].bonusTypes = ParseWeightedList("health,50;ammo,50");
+    int kind = 0;
+    const uint32_t dropTime = TimeForFirstRoll(0, kind);
+    int ignored = 0;
+    const uint32_t missTime = TimeForFirstRoll(1, ignored);
+    Run("HOST.set_time_ms(" + std::to_string(dropTime) + ") SetBonus(3, -4, 0) SetBonus(3, -4, 1) SetBonus(3, -4, -1) "
+        "HOST.set_time_ms(" + std::to_string(missTime) + ") SetBonus(3, -4, 0.9)");
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].type, kind < 50 ? "health" : "ammo");
+    EXPECT_EQ(fired[0].position, D3DXVECTOR3(3.0f, -4.0f, 0.0f));
+    EXPECT_EQ(fired[0].direction, D3DXVECTOR3(3.0f, -4.0f, 0.0f));
+    EXPECT_EQ(fired[0].value, -1.0f);
+    EXPECT_FALSE(fired[0].owned);
+
+    // One charge: one super shot and one display update, then nothing.
+    fired.clear();
+    data.m_activeCar.superWeaponCount = 1;
+    Run(R"(
+commands("gamemenu")
+SmartBomb()
+SmartBomb()
+check("display update", function() return commands("gamemenu") end, "update_game_interface")
+)");
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0].type, "super");
+    EXPECT_EQ(fired[0].position, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(fired[0].direction, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(data.m_activeCar.superWeaponCount, 0);
+    GetShotManager()->SetFireObserver(nullptr);
 }
