@@ -48,8 +48,10 @@ struct Options
     // Crates beside the road; the placed objects are these, the posts and
     // the gates.
     int crates = 8;
-    // Road and collision ring segments, two triangles each (at most 32767).
+    // Road and collision rings: steps round and strips across, two
+    // triangles per quad; (strips + 1) x segments is at most 65536.
     int roadSegments = 96;
+    int roadStrips = 1;
 };
 
 // The point of the ring of radius r at angle a (anticlockwise from +x).
@@ -105,23 +107,29 @@ inline void AddBoxGeometry(scene::Node& node, float hx, float hy, float hz)
             node.indices.push_back(static_cast<uint16_t>(first + corner));
 }
 
-// A flat ring from radius inner to outer in `segments` quads.
-inline scene::Node RingNode(const std::string& name, float inner, float outer, int segments)
+// A flat ring from radius inner to outer: `segments` steps round and
+// `strips` across, two triangles per quad.
+inline scene::Node RingNode(const std::string& name, float inner, float outer, int segments, int strips)
 {
     scene::Node node;
     node.name = name;
+    const int row = strips + 1;
     for (int i = 0; i < segments; ++i) {
         const float a = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(segments);
-        const D3DXVECTOR3 in = RingPoint(inner, a);
-        const D3DXVECTOR3 out = RingPoint(outer, a);
-        node.vertices.push_back(scene::At(in.x, in.y, 0.0f, 0xffffffff));
-        node.vertices.push_back(scene::At(out.x, out.y, 0.0f, 0xffffffff));
+        for (int k = 0; k <= strips; ++k) {
+            const float r = inner + (outer - inner) * static_cast<float>(k) / static_cast<float>(strips);
+            const D3DXVECTOR3 point = RingPoint(r, a);
+            node.vertices.push_back(scene::At(point.x, point.y, 0.0f, 0xffffffff));
+        }
     }
     for (int i = 0; i < segments; ++i) {
-        const uint16_t a = static_cast<uint16_t>(2 * i);
-        const uint16_t b = static_cast<uint16_t>(2 * ((i + 1) % segments));
-        node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(a + 1), static_cast<uint16_t>(b + 1) });
-        node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(b + 1), b });
+        const int next = (i + 1) % segments;
+        for (int k = 0; k < strips; ++k) {
+            const uint16_t a = static_cast<uint16_t>(i * row + k);
+            const uint16_t b = static_cast<uint16_t>(next * row + k);
+            node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(a + 1), static_cast<uint16_t>(b + 1) });
+            node.indices.insert(node.indices.end(), { a, static_cast<uint16_t>(b + 1), b });
+        }
     }
     return node;
 }
@@ -270,11 +278,12 @@ inline Files LevelFiles(const Options& options = Options())
     // The road the level draws and the wider ring the vehicles drive on.
     files.push_back({ prefix + "road.msh",
                       MeshFile({ RingNode("road", kRadius - kRoadHalfWidth, kRadius + kRoadHalfWidth,
-                                          options.roadSegments) },
+                                          options.roadSegments, options.roadStrips) },
                                false) });
     files.push_back({ prefix + "road_phys.msh",
                       MeshFile({ RingNode("road_phys", kRadius - kCollisionHalfWidth,
-                                          kRadius + kCollisionHalfWidth, options.roadSegments) },
+                                          kRadius + kCollisionHalfWidth, options.roadSegments,
+                                          options.roadStrips) },
                                false) });
     files.push_back({ prefix + kName + ".rdf", "mesh = road.msh\n" });
     files.push_back({ prefix + "road_phys1.rdf", "mesh = road_phys.msh\n" });
@@ -345,5 +354,36 @@ inline bool WriteLevelFiles(const std::string& root, const Options& options = Op
             return false;
     }
     return true;
+}
+}
+
+namespace level
+{
+// Seeds of the level_file fuzz target: one byte of mode flags (bit 0 single
+// mode, bit 1 time mode), then the level file. The target loads them over
+// the folder LevelFiles(FuzzOptions()) writes.
+inline Options FuzzOptions()
+{
+    Options options;
+    options.crates = 2;
+    options.roadSegments = 24;
+    return options;
+}
+
+inline Files LevelFileSeeds()
+{
+    const std::string whole = LevelFile(FuzzOptions());
+    scene::Bytes bare;
+    bare.Floats({ 0, 0, 0, 0 }).Int(0).Int(3);
+    AppendObject(bare, "enemy", D3DXVECTOR3(1, 2, 0));
+    AppendObject(bare, "src_a", D3DXVECTOR3(3, 4, 0));
+    AppendObject(bare, "checkpoint_a1,5", D3DXVECTOR3(5, 6, 0));
+    bare.Int(1).Raw(RingPath("c_path", 20.0f));
+    return {
+        { "race.lvl", std::string(1, '\0') + whole },
+        { "single.lvl", std::string(1, '\1') + whole },
+        { "time.lvl", std::string(1, '\2') + bare.Str() },
+        { "cut.lvl", std::string(1, '\0') + whole.substr(0, 200) },
+    };
 }
 }

@@ -11,6 +11,7 @@
 #include "Race/PLevelBranch.h"
 #include "Race/PLevelFile.h"
 #include "Race/PSpline.h"
+#include "Render/PQuadNode.h"
 #include "Render/PRenderObject.h"
 #include "ScratchRoot.h"
 #include "Startup/PConfigVars.h"
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 namespace
@@ -220,6 +222,65 @@ TEST_F(LevelLoad, ModesAndNamesChooseWhatIsLoaded)
     g_CfgPlane = 0.0f;
     ASSERT_TRUE(Load());
     EXPECT_FALSE(m_level->ground);
+}
+
+TEST_F(LevelLoad, PlacementFollowsTheRecordKinds)
+{
+    ASSERT_TRUE(Load());
+    // Records in file order: the two gates, the two posts, then the crates.
+    auto objectAt = [this](size_t index) { return *std::next(m_level->objects.begin(), static_cast<long>(index)); };
+    const CPSmartPtr<CPGameObject> gate = objectAt(0);
+    EXPECT_EQ(m_level->gates[0].object, gate);
+    // Placed objects turn by the conjugate of their record's rotation.
+    const D3DXQUATERNION stored = level::FacingAlong(0.5f * level::kPi);
+    EXPECT_EQ(gate->GetRotation(), D3DXQUATERNION(-stored.x, -stored.y, -stored.z, stored.w));
+    ExpectNear(gate->GetPosition(), level::RingPoint(level::kRadius, 0.5f * level::kPi));
+
+    // Crates (no physics data) take their record's 1.5 scale into their
+    // vertices; posts (physics data) keep their size.
+    auto widest = [](const CPSmartPtr<CPGameObject>& object) {
+        float x = 0.0f;
+        for (const CPVertex& vertex : dynamic_cast<CPRenderObject*>(object->GetBody().Get())->GetLocalVertices())
+            x = std::max(x, vertex.position.x);
+        return x;
+    };
+    const CPSmartPtr<CPGameObject> post = objectAt(2);
+    ASSERT_TRUE(post->GetPhysicData());
+    EXPECT_NEAR(widest(post), 0.3f, 1e-5f);
+    const CPSmartPtr<CPGameObject> crate = objectAt(4);
+    ASSERT_FALSE(crate->GetPhysicData());
+    EXPECT_NEAR(widest(crate), 0.75f, 1e-5f);
+
+    // Vehicles keep their stored rotation.
+    EXPECT_EQ(m_level->player->GetRotation(), level::FacingAlong(level::PlayerAngle()));
+    EXPECT_EQ(m_level->vehicles[1]->GetRotation(), level::FacingAlong(level::OpponentAngle(1)));
+}
+
+TEST_F(LevelLoad, LaterPathsReplaceEarlierOnesAndQuadLevelsBuildAQuadtree)
+{
+    WriteLevel("level1", LevelBytes({ { "crate1", D3DXVECTOR3(3, 3, 0) } },
+                                    { level::RingPath("c_path", 30.0f), level::RingPath("other", 40.0f),
+                                      level::RingPath("c_path", 50.0f) }));
+    g_CfgQuadLevels = 1;
+    ASSERT_TRUE(Load());
+    ASSERT_TRUE(m_level->centrePath);
+    EXPECT_NEAR(m_level->centrePath->GetFirstLine()->start.x, 50.0f, 0.5f);
+    EXPECT_FALSE(m_level->leftPath);
+    EXPECT_FALSE(m_level->tree);
+    ASSERT_NE(m_level->quadTree, nullptr);
+    ASSERT_NE(m_level->quadTree->GetBounds(), nullptr);
+    EXPECT_EQ(m_level->quadTree->GetBounds()->m_max, D3DXVECTOR3(500.0f, 500.0f, 100.0f));
+}
+
+TEST_F(LevelLoad, TimeModeLoadsTheGhostOfIndexedLevelsOnly)
+{
+    GetGameData()->m_levelRecords[0].ghostModel = level::kPlayerModel;
+    ASSERT_TRUE(Load(level::kName, false, true));
+    EXPECT_TRUE(m_level->ghostObject);
+
+    m_root.MakeFile("Data/Levels/track.lvl", m_root.ReadFile("Data/Levels/level1.lvl"));
+    ASSERT_TRUE(Load("track", false, true));
+    EXPECT_FALSE(m_level->ghostObject);
 }
 
 TEST_F(LevelLoad, ObjectNamesAreClassifiedByTheirBaseName)

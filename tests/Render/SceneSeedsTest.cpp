@@ -1,5 +1,6 @@
-// The scene fuzz targets' seeds are the fixture writer's output. Run with
+// The scene and level fuzz targets' seeds are the fixture writers' output. Run with
 // VELTRIX_WRITE_SEEDS=1 to write them into the source tree after changing it.
+#include "LevelFixture.h"
 #include "SceneSeeds.h"
 
 #include <gtest/gtest.h>
@@ -34,4 +35,9 @@ TEST(SceneSeeds, FuzzCorporaMatchTheFixtureWriter)
 {
     CheckSeeds("mesh_file", scene::MeshFileSeeds());
     CheckSeeds("rdf_text", scene::RdfTextSeeds());
+}
+
+TEST(LevelSeeds, FuzzCorpusMatchesTheLevelWriter)
+{
+    CheckSeeds("level_file", level::LevelFileSeeds());
 }
