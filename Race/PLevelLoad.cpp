@@ -523,6 +523,7 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
         vehicle->Activate(kActivationOrder);
         RegisterCar(vehicle, 0);
         vehicle->SetVisible(true);
+        vehicle->CreateShadow();
         vehicles.push_back(vehicle);
         ReadOpponentCamera(*this, *vehicle);
         SetSlotPaths(*this, slot);
@@ -558,6 +559,7 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
     RegisterCar(player, 1);
     SetCameraView(0);
     camera->SetDistance(cameraDistance);
+    player->CreateShadow();
 
     // --- Common tail -----------------------------------------------------------
     followedVehicle = player.Get();

@@ -176,6 +176,7 @@ inline scene::Node VehicleNode()
 inline std::string VehicleXml(bool player, int speed)
 {
     std::string xml = fixture::CarXml();
+    xml += "<engine heat=\"0.05\" cool=\"0.1\"/>";
     const std::string limits = " min=\"" + std::to_string(speed) + "\" max=\"" + std::to_string(speed + 10) + "\"";
     if (player) {
         xml += "<camera distance=\"8\" height=\"3\" angle=\"12\" angle_div=\"4\" distance_div=\"5\" blur=\"0.2\""
@@ -300,6 +301,9 @@ inline Files LevelFiles(const Options& options = Options())
     files.push_back({ prefix + "checkpoint_a.rdf", "mesh = gate.msh\n" });
     files.push_back({ prefix + "flag.msh", MeshFile({ BoxMeshNode("flag", 0.2f, 0.2f, 2.0f) }, false) });
     files.push_back({ prefix + "flag.rdf", "mesh = flag.msh\n" });
+    scene::Node shadow = RingNode("shadow", 0.5f, 1.5f, 8, 1);
+    files.push_back({ prefix + "shadow.msh", MeshFile({ shadow }, false) });
+    files.push_back({ prefix + "shadow.rdf", "mesh = shadow.msh\n" });
 
     // Vehicles: one mesh, a description each.
     files.push_back({ prefix + "vehicle.p3d", MeshFile({ VehicleNode() }, true) });

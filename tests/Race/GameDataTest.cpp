@@ -193,6 +193,34 @@ TEST(GameData, ClearGameDataResetsTheRaceCounters)
     EXPECT_EQ(data.m_money, 12.0f);
 }
 
+TEST(GameData, SetLapTimeWritesTheCurrentLapOrAppends)
+{
+    struct Case
+    {
+        int32_t lap;
+        std::vector<float> before;
+        std::vector<float> after;
+    };
+    const Case cases[] = {
+        { 1, {}, { 9.0f } },
+        { 1, { 1.0f, 2.0f }, { 9.0f, 2.0f } },
+        { 2, { 1.0f, 2.0f }, { 1.0f, 9.0f } },
+        { 3, { 1.0f, 2.0f }, { 1.0f, 2.0f, 9.0f } },
+        { 7, { 1.0f }, { 1.0f, 9.0f } },
+        // A lap below 1 has no entry: never an index before the first.
+        { 0, { 1.0f }, { 1.0f, 9.0f } },
+        { -3, { 1.0f }, { 1.0f, 9.0f } },
+    };
+    for (const Case& c : cases) {
+        CPGameData data;
+        data.m_lapTimes = c.before;
+        data.SetCurrentLap(c.lap);
+        data.SetLapTime(9.0f);
+        EXPECT_EQ(data.m_lapTimes, c.after) << c.lap;
+        EXPECT_EQ(data.m_currentLap, c.lap);
+    }
+}
+
 TEST(GameData, SetCarInfoCopiesAndApplyCommits)
 {
     CPGameData data;

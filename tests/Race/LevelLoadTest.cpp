@@ -11,6 +11,7 @@
 #include "Race/PLevelBranch.h"
 #include "Race/PLevelFile.h"
 #include "Race/PSpline.h"
+#include "Render/PAnimatedObject.h"
 #include "Render/PQuadNode.h"
 #include "Render/PRenderObject.h"
 #include "ScratchRoot.h"
@@ -176,6 +177,8 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
     EXPECT_NE(lvl.player->GetCarPtr(), nullptr);
     EXPECT_EQ(lvl.player->m_pathLine, lvl.centrePath->GetCurrentLine());
     EXPECT_EQ(lvl.player->m_pathFlag, 1);
+    EXPECT_TRUE(lvl.player->m_shadow);
+    EXPECT_TRUE(lvl.vehicles[0]->m_shadow);
     EXPECT_EQ(lvl.camera1Distance, 8.0f);
     EXPECT_EQ(lvl.camera1AngleDiv, 4.0f);
     EXPECT_EQ(lvl.fov1, 60.0f);
@@ -281,6 +284,63 @@ TEST_F(LevelLoad, TimeModeLoadsTheGhostOfIndexedLevelsOnly)
     m_root.MakeFile("Data/Levels/track.lvl", m_root.ReadFile("Data/Levels/level1.lvl"));
     ASSERT_TRUE(Load("track", false, true));
     EXPECT_FALSE(m_level->ghostObject);
+}
+
+TEST_F(LevelLoad, LevelNamesGiveTheIndexWorldAndOpponentModel)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t index;
+        float world;
+        const char* firstOpponent;
+    };
+    const Case cases[] = {
+        { "level1", 1, 1000.0f, "rallye1" },    { "level2", 2, 1150.0f, "rallye1" },
+        { "level3", 3, 1200.0f, "rallye1" },    { "level4", 4, 3800.0f, "sprinter1" },
+        { "level5", 5, 1000.0f, "sprinter1" },  { "level7", 7, 1200.0f, "racer1" },
+        { "level9", 9, 1000.0f, "racer1" },     { "level10", 10, 1150.0f, "falcon1" },
+        { "level12", 12, 3800.0f, "falcon1" },  { "level13", 0, 1000.0f, "1" },
+        { "Level1", 0, 1000.0f, "1" },          { "level01", 0, 1000.0f, "1" },
+    };
+    for (const Case& c : cases) {
+        WriteLevel(c.name, LevelBytes({ { "enemy1", D3DXVECTOR3(0, 5, 0) } }, {}));
+        ASSERT_TRUE(Load(c.name)) << c.name;
+        EXPECT_EQ(m_level->levelIndex, c.index) << c.name;
+        EXPECT_EQ(m_level->worldWidth, c.world) << c.name;
+        EXPECT_EQ(m_level->worldDepth, c.world) << c.name;
+        ASSERT_EQ(m_level->vehicleModels.size(), 1u) << c.name;
+        EXPECT_EQ(m_level->vehicleModels[0], c.firstOpponent) << c.name;
+    }
+}
+
+TEST_F(LevelLoad, AnimatedObjectsWithPhysicsStartIdlingAtARandomRate)
+{
+    scene::Node node = scene::ThreeFrameNode("idler");
+    node.physics.mass = 5.0f;
+    m_root.MakeFile("Data/Meshes/idler.anm", scene::AnimationFile(node));
+    m_root.MakeFile("Data/Meshes/idler.rdf", "root = anim;idle,idler.anm;wave,idler.anm\n");
+    std::vector<std::pair<std::string, D3DXVECTOR3>> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back({ "idler" + std::to_string(i), D3DXVECTOR3(static_cast<float>(i), 0, 0) });
+    WriteLevel("idle", LevelBytes(records, {}));
+    ASSERT_TRUE(Load("idle"));
+    ASSERT_EQ(m_level->objects.size(), 6u);
+    bool ratesDiffer = false;
+    float firstRate = 0.0f;
+    for (const CPSmartPtr<CPGameObject>& object : m_level->objects) {
+        ASSERT_EQ(object->GetKind(), kBodyAnimatedObject);
+        ASSERT_TRUE(object->GetPhysicData());
+        const auto* body = dynamic_cast<const CPAnimatedObject*>(object->GetBody().Get());
+        ASSERT_NE(body, nullptr);
+        EXPECT_EQ(body->GetClipName(), "idle");
+        EXPECT_GE(body->GetSpeed(), 0.8f);
+        EXPECT_LE(body->GetSpeed(), 1.2f);
+        if (firstRate == 0.0f)
+            firstRate = body->GetSpeed();
+        ratesDiffer = ratesDiffer || body->GetSpeed() != firstRate;
+    }
+    EXPECT_TRUE(ratesDiffer);
 }
 
 TEST_F(LevelLoad, ObjectNamesAreClassifiedByTheirBaseName)
