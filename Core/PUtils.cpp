@@ -1,5 +1,7 @@
 #include "Core/PUtils.h"
 
+#include "Platform/CRand.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -138,4 +140,9 @@ int32_t StringToInt(const char* text)
     if (value < std::numeric_limits<int32_t>::min())
         return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(value);
+}
+
+float RandomUnit()
+{
+    return static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax);
 }

@@ -41,6 +41,8 @@ bool PointInTriangle3D(const float point[3], const float v0[3], const float v1[3
 // Arc cosine and arc sine of x clamped to [-1, 1], in radians.
 float SafeAcos(float x);
 float SafeAsin(float x);
+// The next value of the shared random generator over its range: 0 to 1.
+float RandomUnit();
 
 // A double truncated toward zero into 32 bits: 4.9 gives 4, -4.9 gives -4.
 // Values beyond the range give the nearest limit and NaN gives 0, where a

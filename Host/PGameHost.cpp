@@ -3,11 +3,13 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
+#include "Core/PGameHost.h"
 #include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostEmitters.h"
 #include "Host/PHostFonts.h"
+#include "Host/PHostFrame.h"
 #include "Host/PHostInput.h"
 #include "Host/PHostLibrary.h"
 #include "Host/PHostPhysics.h"
@@ -34,6 +36,14 @@
 
 namespace
 {
+// The race's work of a frame after the tasks: the shots in flight, then the
+// particles of the host's emitters.
+void StepRaceFrame()
+{
+    StepHostShots();
+    StepHostEmitters(g_FrameTime);
+}
+
 // Lua 5.1 wants its libraries opened by calling them from Lua.
 void OpenLibrary(lua_State* L, lua_CFunction open)
 {
@@ -135,6 +145,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     g_PhysicManager = m_physicManager.get();
     CreateHostRace();
     CreateHostShots();
+    g_HostFrameWork = StepRaceFrame;
 
     m_lua = luaL_newstate();
     OpenLibrary(m_lua, luaopen_base);

@@ -3,18 +3,16 @@
 #include "Core/PGameHost.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
-#include "Host/PHostEmitters.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
-#include "Host/PHostShots.h"
 #include "Render/PRender.h"
+
+void (*g_HostFrameWork)() = nullptr;
 
 void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
     g_FrameTime = frameTime;
-    // The race camera's orbit turns by one radian per second of game time.
-    g_SecondTimeStep = frameTime;
     ++g_FrameCounter;
     // Music and videos play on by the frame's length.
     PlatformMedia::AdvanceClock(frameTime);
@@ -49,8 +47,8 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
-    StepHostShots();
-    StepHostEmitters(frameTime);
+    if (g_HostFrameWork)
+        g_HostFrameWork();
     // Drawing follows the tasks; a lost device draws nothing.
     if (CPRender* render = GetRender()) {
         if (drawable)

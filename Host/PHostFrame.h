@@ -13,7 +13,12 @@ void AdvanceFrameClock(float frameTime);
 // and clears their running flag, so a dropped task can be added again.
 void RunTasks(CPTaskManager& tasks);
 
+// Work the host adds to each frame between the tasks and the drawing (the
+// stepping of the shots in flight); none while null. Reached through this
+// pointer so that a program that only runs frames does not link the race.
+extern void (*g_HostFrameWork)();
+
 // One frame: the host's render device restored after a loss, the clock, the
-// global task manager's tasks when it exists, then the drawing of the render
-// system (not while its device is lost).
+// global task manager's tasks when it exists, the host's frame work, then the
+// drawing of the render system (not while its device is lost).
 void RunFrame(float frameTime);

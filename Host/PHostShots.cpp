@@ -2,6 +2,7 @@
 
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
+#include "Host/PHostFrame.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
 #include "Render/PMaterial.h"
@@ -185,6 +186,7 @@ const std::vector<CPHostShotType>& GetHostShotTypes()
 void CreateHostShots()
 {
     g_ShotManager = new CPShotManager();
+    g_HostFrameWork = StepHostShots;
     for (const CPHostShotType& type : GetHostShotTypes()) {
         auto shot = std::make_unique<CPHostShot>(type.name);
         shot->Init(type.record);
@@ -194,6 +196,7 @@ void CreateHostShots()
 
 void DestroyHostShots()
 {
+    g_HostFrameWork = nullptr;
     delete g_ShotManager;
     g_ShotManager = nullptr;
 }

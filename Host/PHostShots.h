@@ -64,10 +64,11 @@ struct CPHostShotType
 // Every type name the game fires by itself, with its record.
 const std::vector<CPHostShotType>& GetHostShotTypes();
 
-// Creates the shot manager, publishes it in g_ShotManager and registers a
-// template for every type of GetHostShotTypes.
+// Creates the shot manager, publishes it in g_ShotManager, registers a
+// template for every type of GetHostShotTypes and makes StepHostShots the
+// host's frame work.
 void CreateHostShots();
-// Destroys the manager with all its shots and clears the pointer.
+// Destroys the manager with all its shots and clears both pointers.
 void DestroyHostShots();
 // Registers a template for each bonus kind that the game data's mission
 // names and that has none yet.

@@ -137,6 +137,12 @@ void CPLevel::SetCameraView(int32_t view)
         player->SetEngineVolume(g_CfgSoundVolume * preset.engineVolume);
 }
 
+void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
+{
+    if (player)
+        player->UpdateWeapon(position, object);
+}
+
 float VehicleHeading(const CPGameObject& vehicle)
 {
     D3DXMATRIX rotation;
@@ -146,10 +152,4 @@ float VehicleHeading(const CPGameObject& vehicle)
     D3DXVec3TransformNormal(&forward, &back, &rotation);
     const float heading = std::acos(std::min(1.0f, std::max(-1.0f, forward.x)));
     return forward.y < 0.0f ? -heading : heading;
-}
-
-void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
-{
-    if (player)
-        player->UpdateWeapon(position, object);
 }

@@ -165,8 +165,10 @@ void CPLevel::UpdateLaps()
             data->m_trackProgress += step;
             playerLine = line;
         }
-        // A vehicle out of reach of every line counts nothing.
-        if (line != -1 && line == startLine && playerProgress >= lines - kPlayerLapSlack) {
+        // A vehicle out of reach of every line counts nothing, and a lap
+        // needs some progress: on a ring shorter than the slack a vehicle
+        // standing on the start line would otherwise count a lap every frame.
+        if (line != -1 && line == startLine && playerProgress > 0 && playerProgress >= lines - kPlayerLapSlack) {
             D3DXVECTOR3 toStart = startLineCentre - position;
             toStart.z = 0.0f;
             D3DXVECTOR3 across;
@@ -211,7 +213,7 @@ void CPLevel::UpdateLaps()
             progress += step;
             lastLine = line;
         }
-        if (line == startLine && progress >= lines - kOpponentLapSlack) {
+        if (line == startLine && progress > 0 && progress >= lines - kOpponentLapSlack) {
             // Without its record the lap is not counted.
             auto found = data->m_opponentProgress.find(VehicleKey(index));
             if (found != data->m_opponentProgress.end()) {

@@ -41,7 +41,6 @@ constexpr float kMaxRespawnStep = 0.1f;
 constexpr float kRoadSearchRadius = 40.0f;
 constexpr int32_t kRacerSlots = 11;
 constexpr int32_t kPlayerSlot = 11;
-constexpr int32_t kPlayerPlace = 10;
 
 void Send(const char* target, const char* command, const std::string& params)
 {
@@ -322,9 +321,7 @@ void CPLevel::Update()
             camera->followSpeed = squared < 1e-6f ? 0.0f : std::sqrt(squared);
             camera->dirty = 1;
         }
-        frame.heading = ClampedAcos(forward.x);
-        if (forward.y < 0.0f)
-            frame.heading = -frame.heading;
+        frame.heading = VehicleHeading(*followed);
     }
 
     // 7. The sound listener at the eye of the last frame.
@@ -361,9 +358,9 @@ void CPLevel::Update()
     if (gameOver && followed)
         SetupDriver(kPlayerSlot, *followed);
 
-    // 11. Track direction and the distance beyond the road.
-    if (followed) {
-        const D3DXVECTOR3 at = followed->GetPosition();
+    // 11. Track direction and the player's distance beyond the road.
+    if (player) {
+        const D3DXVECTOR3 at = player->GetPosition();
         float centre = kRoadSearchRadius;
         float left = kRoadSearchRadius;
         float right = kRoadSearchRadius;
@@ -386,8 +383,8 @@ void CPLevel::Update()
     }
 
     // 12. Gates.
-    if (!singleMode && followed && !gameOver) {
-        const D3DXVECTOR3 at = followed->GetPosition();
+    if (!singleMode && player && !gameOver) {
+        const D3DXVECTOR3 at = player->GetPosition();
         for (size_t i = 0; i < gates.size(); ++i) {
             const CPLevelGate& gate = gates[i];
             const int32_t index = static_cast<int32_t>(i);
@@ -419,7 +416,7 @@ void CPLevel::Update()
         const D3DXVECTOR3 forward = Forward(*followed);
         if (camera && cameraMode != 0 && cameraMode != 1) {
             const D3DXVECTOR3 up = Rotate(followed->GetRotation(), D3DXVECTOR3(0.0f, 0.0f, 1.0f));
-            const D3DXVECTOR3 eye = followed->GetPosition() + forward * camera3Distance + up * camera3Height;
+            const D3DXVECTOR3 eye = frame.position + forward * camera3Distance + up * camera3Height;
             camera->SetFixedView(eye, eye + forward, up);
             camera->SetHeading(frame.heading);
         }

@@ -41,6 +41,8 @@ constexpr float kWreckedDamage = 100.0f;
 // The speed value of shots that scripts drop into the world.
 constexpr float kDroppedShotValue = -1.0f;
 const char* const kSuperShot = "super";
+const char* const kMenuObject = "gamemenu";
+const char* const kUpdateGameInterface = "update_game_interface";
 
 // The line GetPlayerSplineAngle starts its searches from, and the path it
 // belongs to (by id, never reused): a cache of another path, or of a path
@@ -170,8 +172,7 @@ int InitLevel(lua_State* L)
     const bool single = ScriptReadBool(L, 2);
     const bool time = lua_gettop(L) >= 3 && ScriptReadBool(L, 3);
     if (CPLevel* previous = GetLevel()) {
-        if (IsRunning(*previous))
-            previous->Stop();
+        previous->Stop();
         delete previous;
     }
     ClearPathCache();
@@ -566,7 +567,7 @@ int SmartBomb(lua_State*)
     shots->Fire(kSuperShot, zero, zero, kDroppedShotValue, nullptr);
     --data->m_activeCar.superWeaponCount;
     if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-        dispatcher->SendCommandByName("gamemenu", "update_game_interface", "");
+        dispatcher->SendCommandByName(kMenuObject, kUpdateGameInterface, "");
     return 0;
 }
 

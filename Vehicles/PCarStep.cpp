@@ -102,10 +102,6 @@ float LeadValue()
     return level ? level->roadEdgeDistance : 0.0f;
 }
 
-float RandomUnit()
-{
-    return static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax);
-}
 }
 
 D3DXQUATERNION QuaternionFromXZAngles(float xAngle, float zAngle)

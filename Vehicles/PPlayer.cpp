@@ -3,10 +3,13 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGlobals.h"
 #include "Race/PGameData.h"
+#include "Render/PParticleManager.h"
 #include "Sound/NSound.h"
+#include "Sound/NSoundManager.h"
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPhysicData.h"
 #include "Vehicles/PPhysicManager.h"
+#include "Vehicles/PPlayerEffects.h"
 
 namespace
 {
@@ -18,11 +21,37 @@ const char* const kMainCategory = "main";
 const char* const kGameMenu = "gamemenu";
 constexpr size_t kFlameHitBuckets = 100;
 
-void Send(const char* target, const char* command)
+void Send(const char* target, const char* command) { vehicle::Send(target, command, ""); }
+}
+
+void vehicle::Send(const char* target, const char* command, const std::string& params)
 {
     if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-        dispatcher->SendCommandByName(target, command, "");
+        dispatcher->SendCommandByName(target, command, params);
 }
+
+void vehicle::Emit(const CPParticleEmitDesc& record)
+{
+    if (CPParticleManager* manager = GetParticleManager())
+        manager->Emit(record);
+}
+
+bool vehicle::PlayNamed(const char* name, const D3DXVECTOR3* point)
+{
+    CNSoundManager* manager = GetSoundManager();
+    const CPSmartPtr<CNSound> sound = manager ? manager->GetSound(name) : CPSmartPtr<CNSound>();
+    if (!sound)
+        return false;
+    if (point) {
+        CNSoundManager::SetSoundPosition(sound, *point, D3DXVECTOR3());
+        CNSoundManager::SetSoundDistances(sound, 0.0f, 200.0f);
+    }
+    if (sound->IsPlaying()) {
+        sound->Stop();
+        sound->Rewind();
+    }
+    sound->Play(0, 0);
+    return true;
 }
 
 CPPlayer::CPPlayer()

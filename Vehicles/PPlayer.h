@@ -16,7 +16,6 @@
 
 class CPCamera;
 class CPLevel;
-class CPLine;
 class CPRenderQueue;
 
 // What the flame emitter hands the vehicle for one flame particle: the
@@ -37,6 +36,7 @@ struct CPFlameParticle
 void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& up, const D3DXVECTOR3& direction, int32_t count);
 // The live debris pieces, for the debris emitter.
 int32_t& DebrisLiveCount();
+class CPLine;
 
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord

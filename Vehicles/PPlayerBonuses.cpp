@@ -5,16 +5,15 @@
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
 #include "Core/PUtils.h"
-#include "Platform/CRand.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
 #include "Race/PShot.h"
 #include "Render/PParticleManager.h"
 #include "Render/PRender.h"
-#include "Sound/NSoundManager.h"
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPhysicBody.h"
 #include "Vehicles/PPhysicData.h"
+#include "Vehicles/PPlayerEffects.h"
 
 #include <cmath>
 
@@ -29,30 +28,6 @@ constexpr double kPushSeries = 1.0;
 constexpr double kHaloInterval = 0.2;
 constexpr float kHaloImpulseLimit = 400.0f;
 constexpr float kGloomBlur = 0.3f;
-
-void Send(const char* target, const char* command, const std::string& params)
-{
-    if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-        dispatcher->SendCommandByName(target, command, params);
-}
-
-// Plays the named sound at the point from its start; false when no sound is
-// registered under the name.
-bool PlayAt(const char* name, const D3DXVECTOR3& point)
-{
-    CNSoundManager* manager = GetSoundManager();
-    const CPSmartPtr<CNSound> sound = manager ? manager->GetSound(name) : CPSmartPtr<CNSound>();
-    if (!sound)
-        return false;
-    CNSoundManager::SetSoundPosition(sound, point, D3DXVECTOR3());
-    CNSoundManager::SetSoundDistances(sound, 0.0f, 200.0f);
-    if (sound->IsPlaying()) {
-        sound->Stop();
-        sound->Rewind();
-    }
-    sound->Play(0, 0);
-    return true;
-}
 
 void Recentre(CPBounds& bounds)
 {
@@ -166,7 +141,7 @@ void CPPlayer::UpdateBonuses()
             const D3DXVECTOR3 where = object->GetPosition();
             if (CPShotManager* shots = GetShotManager())
                 shots->Fire(row.shot, where, D3DXVECTOR3(0.0f, 0.0f, 1.0f), -1.0f, CPSmartPtr<CPGameObject>());
-            const bool sounded = PlayAt(row.sound, where);
+            const bool sounded = vehicle::PlayNamed(row.sound, &where);
             bool showMessage = playerSide;
             switch (pickup) {
             case Pickup::Repair:
@@ -202,13 +177,13 @@ void CPPlayer::UpdateBonuses()
             case Pickup::AbilityMinus:
                 if (m_abilityCount > 0) {
                     --m_abilityCount;
-                    Send("game_interface", "redraw_abilities", "");
+                    vehicle::Send("game_interface", "redraw_abilities", "");
                 }
                 break;
             case Pickup::AbilityPlus:
                 if (m_abilityCount < data->m_maxAbilities) {
                     ++m_abilityCount;
-                    Send("game_interface", "redraw_abilities", "");
+                    vehicle::Send("game_interface", "redraw_abilities", "");
                 }
                 break;
             case Pickup::Gloom:
@@ -217,12 +192,12 @@ void CPPlayer::UpdateBonuses()
                 break;
             }
             if (showMessage)
-                Send("game_interface", "show_message", row.message);
+                vehicle::Send("game_interface", "show_message", row.message);
             entry->object = nullptr;
             entry = data->m_bonuses.erase(entry);
             if (pickup == Pickup::Gloom)
                 EnterGloomWorld(*level);
-            Send("main", "update_bonus_list", row.report);
+            vehicle::Send("main", "update_bonus_list", row.report);
             continue;
         }
 
@@ -306,11 +281,10 @@ void CPPlayer::PushFromHalo(const CPGameObject& halo, const D3DXVECTOR3& centre)
     wall.position = position + n;
     wall.velocity = D3DXVECTOR3(std::sin(a), -std::cos(a), 0.0f);
     wall.scalar1 = 4.0f;
-    wall.scalar2 = 0.4f + 1.8f * (static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax));
+    wall.scalar2 = 0.4f + 1.8f * RandomUnit();
     wall.scalar3 = 0.5f;
     wall.flag1 = 1;
-    if (CPParticleManager* particles = GetParticleManager())
-        particles->Emit(wall);
+    vehicle::Emit(wall);
 
     D3DXVECTOR3 impulse = (position - centre) * 100.0f;
     if (D3DXVec3LengthSq(&impulse) > kHaloImpulseLimit * kHaloImpulseLimit) {

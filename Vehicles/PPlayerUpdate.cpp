@@ -5,7 +5,6 @@
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
 #include "Core/PUtils.h"
-#include "Platform/CRand.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
 #include "Race/PSpline.h"
@@ -14,6 +13,7 @@
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPhysicManager.h"
+#include "Vehicles/PPlayerEffects.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,19 +35,6 @@ constexpr float kHotEngine = 0.8f;
 constexpr float kRestoreSeconds = 4.0f;
 constexpr int32_t kHardDifficulty = 3;
 
-float Random01() { return static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax); }
-
-void Send(const char* target, const char* command, const std::string& params)
-{
-    if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-        dispatcher->SendCommandByName(target, command, params);
-}
-
-void Emit(const CPParticleEmitDesc& record)
-{
-    if (CPParticleManager* manager = GetParticleManager())
-        manager->Emit(record);
-}
 }
 
 void CPPlayer::ShowBrakeFlares(bool& leftHidden)
@@ -102,9 +89,9 @@ void CPPlayer::Update(float dt)
         if ((m_sideFlags & kTraffic) == 0) {
             m_smokeClock += dt;
             if (m_smokeClock >= kSmokeInterval) {
-                const float r1 = Random01();
-                const float r2 = Random01();
-                const float r3 = Random01();
+                const float r1 = RandomUnit();
+                const float r2 = RandomUnit();
+                const float r3 = RandomUnit();
                 CPParticleEmitDesc smoke;
                 smoke.name = "smoke3car";
                 smoke.position = GetPosition();
@@ -114,7 +101,7 @@ void CPPlayer::Update(float dt)
                 smoke.scalar2 = 1.0f;
                 smoke.scalar3 = 2.5f;
                 smoke.flag1 = 1;
-                Emit(smoke);
+                vehicle::Emit(smoke);
                 m_smokeClock = 0.0f;
             }
         }
@@ -124,13 +111,13 @@ void CPPlayer::Update(float dt)
     // 2. The player's defeat.
     if (m_damage >= kDeadDamage && playerSide) {
         if (!m_gameOver) {
-            Send("game_interface", "show_message", "proigrish!");
-            Send("jeep", "game_over", "");
+            vehicle::Send("game_interface", "show_message", "proigrish!");
+            vehicle::Send("jeep", "game_over", "");
             m_gameOver = 1;
         }
         m_defeatClock += dt;
         if (m_defeatClock >= kDefeatDelay && m_defeatClock <= kDefeatLimit) {
-            Send("main", "defeat", "");
+            vehicle::Send("main", "defeat", "");
             m_defeatClock = kDefeatSent;
         }
     }
@@ -151,11 +138,11 @@ void CPPlayer::Update(float dt)
                 const double tenths = static_cast<double>(static_cast<int32_t>(m_driftTime * 10.0f)) * 0.1;
                 char text[256];
                 std::snprintf(text, sizeof(text), "time,%s,%f", label.c_str(), tenths);
-                Send("game_interface", "bonus_points2", text);
+                vehicle::Send("game_interface", "bonus_points2", text);
             }
             m_driftTime = 0.0f;
         }
-        Send("game_interface", "update_arrows", std::to_string(arrow));
+        vehicle::Send("game_interface", "update_arrows", std::to_string(arrow));
     }
 
     // 5. Drive time.
@@ -171,8 +158,8 @@ void CPPlayer::Update(float dt)
         const D3DXVECTOR3 v(car->m_velocity.x, car->m_velocity.y, car->m_velocity.z);
         const float squared = D3DXVec3LengthSq(&v);
         const float s = squared < 0.000001f ? 0.0f : std::sqrt(squared);
-        const float r1 = Random01();
-        const float r2 = Random01();
+        const float r1 = RandomUnit();
+        const float r2 = RandomUnit();
         const D3DXVECTOR3& at = GetPosition();
         const D3DXVECTOR3 position(at.x + 2.0f * r1 - 1.0f, at.y + 2.0f * r2 - 1.0f, at.z);
         SpawnDebris(position, D3DXVECTOR3(0.0f, 0.0f, 1.0f), D3DXVECTOR3(v.x, v.y, std::fabs(v.z)),
@@ -241,9 +228,9 @@ void CPPlayer::Update(float dt)
     else
         m_engineTemperature = std::max(0.0f, m_engineTemperature - dt * m_coolRate);
     if (before >= kHotEngine && m_engineTemperature < kHotEngine)
-        Send("gamemenu", "engine_temp", "0");
+        vehicle::Send("gamemenu", "engine_temp", "0");
     else if (before < kHotEngine && m_engineTemperature >= kHotEngine)
-        Send("gamemenu", "engine_temp", "1");
+        vehicle::Send("gamemenu", "engine_temp", "1");
 
     // 13. Controls.
     if (CPPhysicManager* manager = GetPhysicManager())
@@ -276,10 +263,10 @@ void CPPlayer::EmitGloomSparks(int32_t count)
     const CPBoundingBox& box = GetBoundingBox();
     const D3DXVECTOR3* c = box.m_corners;
     for (int32_t i = 0; i < count; ++i) {
-        const float r1 = Random01();
-        const float r2 = Random01();
-        const float r3 = Random01();
-        const float r4 = Random01();
+        const float r1 = RandomUnit();
+        const float r2 = RandomUnit();
+        const float r3 = RandomUnit();
+        const float r4 = RandomUnit();
         const D3DXVECTOR3 a = c[6] + (c[2] - c[6]) * r1;
         const D3DXVECTOR3 b = c[7] + (c[3] - c[7]) * r2;
         CPParticleEmitDesc spark;
@@ -287,8 +274,8 @@ void CPPlayer::EmitGloomSparks(int32_t count)
         spark.position = a + (b - a) * r4 + (c[0] - c[3]) * (0.5f * r3);
         spark.scalar1 = 0.2f;
         spark.scalar2 = 0.5f;
-        spark.scalar3 = 0.1f + 0.5f * Random01();
+        spark.scalar3 = 0.1f + 0.5f * RandomUnit();
         spark.flag1 = 1;
-        Emit(spark);
+        vehicle::Emit(spark);
     }
 }

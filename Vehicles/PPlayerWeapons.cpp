@@ -1,6 +1,5 @@
 #include "Vehicles/PPlayer.h"
 
-#include "Core/PCommandDispatcher.h"
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
 #include "Core/PUtils.h"
@@ -9,9 +8,9 @@
 #include "Race/PLevel.h"
 #include "Race/PShot.h"
 #include "Render/PParticleManager.h"
-#include "Sound/NSoundManager.h"
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPhysicData.h"
+#include "Vehicles/PPlayerEffects.h"
 
 #include <cmath>
 #include <cstring>
@@ -52,8 +51,6 @@ constexpr WeaponKind kWeaponKinds[] = {
 };
 
 int32_t g_debrisLive = 0;
-
-float Random01() { return static_cast<float>(crt::rand()) / static_cast<float>(crt::kRandMax); }
 
 int32_t KindOf(const std::string& name)
 {
@@ -96,27 +93,6 @@ CPWeaponRecord MakeRecord(const std::string& name, const CPWeaponItem& item)
     record.effect = item.descriptionKey;
     record.last = item.level;
     return record;
-}
-
-void PlayFromStart(const char* name)
-{
-    CNSoundManager* manager = GetSoundManager();
-    if (!manager)
-        return;
-    const CPSmartPtr<CNSound> sound = manager->GetSound(name);
-    if (!sound)
-        return;
-    if (sound->IsPlaying()) {
-        sound->Stop();
-        sound->Rewind();
-    }
-    sound->Play(0, 0);
-}
-
-void Emit(const CPParticleEmitDesc& record)
-{
-    if (CPParticleManager* manager = GetParticleManager())
-        manager->Emit(record);
 }
 
 D3DXVECTOR3 WorldPosition(const CPGameObject& object)
@@ -165,26 +141,26 @@ void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& /*up*/, const D
         CPParticleEmitDesc piece;
         piece.name = "derbis";
         piece.position = position;
-        piece.scalar1 = 0.05f + 0.1f * Random01();
+        piece.scalar1 = 0.05f + 0.1f * RandomUnit();
         piece.scalar2 = 0.0f;
         piece.scalar3 = 1.0f;
-        const float pull = Random01();
+        const float pull = RandomUnit();
         piece.acceleration = D3DXVECTOR3(pull * direction.x, pull * direction.y, pull * direction.z - 9.8f);
-        const float u = 0.5f + 5.5f * Random01();
+        const float u = 0.5f + 5.5f * RandomUnit();
         piece.velocity = direction + spread * u;
-        Emit(piece);
+        vehicle::Emit(piece);
 
         if (i % 2 == 1) {
             CPParticleEmitDesc dust;
             dust.name = "pil_";
             dust.position = position;
-            const float e = 0.5f + 10.5f * Random01();
+            const float e = 0.5f + 10.5f * RandomUnit();
             dust.velocity = direction + spread * e;
-            dust.scalar1 = 1.0f + 0.4f * Random01();
+            dust.scalar1 = 1.0f + 0.4f * RandomUnit();
             dust.scalar2 = 0.5f;
             dust.scalar3 = 1.0f;
             dust.flag1 = 1;
-            Emit(dust);
+            vehicle::Emit(dust);
         }
     }
 }
@@ -201,7 +177,7 @@ void CPPlayer::PrevWeapon()
             m_currentSlot = m_currentSlot - 1 < 0 ? kWeaponSlots - 1 : m_currentSlot - 1;
         } while (slots[m_currentSlot].empty());
     }
-    PlayFromStart(m_currentSlot == before ? "undo_weapon" : "change_weapon");
+    vehicle::PlayNamed(m_currentSlot == before ? "undo_weapon" : "change_weapon", nullptr);
     SelectWeapon();
 }
 
@@ -217,7 +193,7 @@ void CPPlayer::NextWeapon()
             m_currentSlot = m_currentSlot + 1 >= kWeaponSlots ? 0 : m_currentSlot + 1;
         } while (slots[m_currentSlot].empty());
     }
-    PlayFromStart(m_currentSlot == before ? "undo_weapon" : "change_weapon");
+    vehicle::PlayNamed(m_currentSlot == before ? "undo_weapon" : "change_weapon", nullptr);
     SelectWeapon();
 }
 
@@ -379,8 +355,8 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
             SpawnShellCasing(weapon.Get());
             break;
         case kKindHeavyGun: {
-            const float r1 = Random01();
-            const float r2 = Random01();
+            const float r1 = RandomUnit();
+            const float r2 = RandomUnit();
             fire("trasser12", muzzle, Spread(direction, 0.1f * r1, kTwoPi * r2));
             SpawnShellCasing(weapon.Get());
             break;
@@ -389,8 +365,8 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
             D3DXVECTOR3 low = direction;
             low.z = -0.2f;
             for (int32_t i = 0; i < m_weaponRecord.values[kShotCountValue]; ++i) {
-                const float r1 = Random01();
-                const float r2 = Random01();
+                const float r1 = RandomUnit();
+                const float r2 = RandomUnit();
                 fire("trasser13", muzzle, Spread(low, 0.4f * r1, kTwoPi * r2));
                 SpawnShellCasing(weapon.Get());
             }
@@ -412,9 +388,9 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
             break;
         case kKindFlame: {
             D3DXMATRIX turn;
-            const float yaw = -0.1f + 0.2f * Random01();
-            const float pitchTurn = -0.1f + 0.2f * Random01();
-            const float roll = -0.1f + 0.2f * Random01();
+            const float yaw = -0.1f + 0.2f * RandomUnit();
+            const float pitchTurn = -0.1f + 0.2f * RandomUnit();
+            const float roll = -0.1f + 0.2f * RandomUnit();
             D3DXMatrixRotationYawPitchRoll(&turn, yaw, pitchTurn, roll);
             D3DXVECTOR3 velocity;
             D3DXVec3TransformNormal(&velocity, &direction, &turn);
@@ -422,10 +398,10 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
             flame.name = "firethrower";
             flame.position = muzzle;
             flame.velocity = velocity * 14.0f;
-            flame.scalar1 = 0.8f + 0.3f * Random01();
+            flame.scalar1 = 0.8f + 0.3f * RandomUnit();
             flame.value4 = kFlameTraceValue;
             flame.object = CPSmartPtr<CPManagedObject>(this);
-            Emit(flame);
+            vehicle::Emit(flame);
             break;
         }
         default:
@@ -438,8 +414,7 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
     }
     if (ammunition < cost * (1.0f - kCostTolerance))
         m_outOfAmmo = 1;
-    if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-        dispatcher->SendCommandByName("gamemenu", "update_game_interface", "");
+    vehicle::Send("gamemenu", "update_game_interface", "");
 }
 
 void CPPlayer::TraceShot(CPPlayer* vehicle, CPFlameParticle& particle)
@@ -476,8 +451,8 @@ void CPPlayer::SpawnShellCasing(CPGameObject* weapon)
 {
     if (!weapon)
         return;
-    const float r1 = Random01();
-    const float r2 = Random01();
+    const float r1 = RandomUnit();
+    const float r2 = RandomUnit();
     const D3DXVECTOR3 local(-1.0f, 0.0f, 2.0f);
     D3DXVECTOR3 side;
     D3DXVec3TransformNormal(&side, &local, &weapon->GetWorldMatrix());
@@ -489,5 +464,5 @@ void CPPlayer::SpawnShellCasing(CPGameObject* weapon)
     casing.scalar1 = 0.2f;
     casing.scalar2 = 0.0f;
     casing.scalar3 = 1.0f + r1;
-    Emit(casing);
+    vehicle::Emit(casing);
 }

@@ -91,8 +91,10 @@ TEST_F(HostShots, EveryFiredTypeHasItsTemplate)
         EXPECT_EQ(PoolSize(type), 1u) << type;
         EXPECT_EQ(GetShotManager()->Fire(type, D3DXVECTOR3(), D3DXVECTOR3(0, 1, 0), -1.0f, nullptr), 1) << type;
     }
+    EXPECT_NE(g_HostFrameWork, nullptr);
     m_host.reset();
     EXPECT_EQ(GetShotManager(), nullptr);
+    EXPECT_EQ(g_HostFrameWork, nullptr);
 }
 
 TEST_F(HostShots, ShotHitsAVehicleAndGoesBackToItsPool)

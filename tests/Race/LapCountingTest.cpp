@@ -192,3 +192,29 @@ TEST_F(Laps, ClocksRunOnlyWhileTheRaceIsStarted)
     EXPECT_FLOAT_EQ(m_data.m_raceTime, 1.5f);
 }
 }
+
+namespace
+{
+// On a ring shorter than the opponents' 50-line slack, a vehicle standing
+// on the start line counts no lap: a lap needs progress since the last one.
+TEST_F(Laps, StandingOnTheStartLineOfAShortRingCountsNoLaps)
+{
+    LoadRing(40.0f);
+    StartRace(1);
+    const int n = Lines();
+    ASSERT_LT(n, 50);
+    for (int frame = 0; frame < 5; ++frame)
+        m_level->UpdateLaps();
+    EXPECT_EQ(m_data.m_opponentProgress["0"].lapCount, 1);
+    EXPECT_EQ(m_data.m_currentLap, 1);
+    for (int line = 1; line <= n; ++line) {
+        for (CPPlayer* vehicle : Vehicles())
+            PutOnLine(*vehicle, line);
+        m_level->UpdateLaps();
+    }
+    for (int frame = 0; frame < 5; ++frame)
+        m_level->UpdateLaps();
+    EXPECT_EQ(m_data.m_opponentProgress["0"].lapCount, 2);
+    EXPECT_EQ(m_data.m_currentLap, 2);
+}
+}

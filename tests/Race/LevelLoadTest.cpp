@@ -11,6 +11,7 @@
 #include "Race/PLevelBranch.h"
 #include "Race/PLevelFile.h"
 #include "Race/PSpline.h"
+#include "Render/PAnimatedObject.h"
 #include "Render/PQuadNode.h"
 #include "Render/PRenderObject.h"
 #include "ScratchRoot.h"
@@ -311,6 +312,35 @@ TEST_F(LevelLoad, LevelNamesGiveTheIndexWorldAndOpponentModel)
         ASSERT_EQ(m_level->vehicleModels.size(), 1u) << c.name;
         EXPECT_EQ(m_level->vehicleModels[0], c.firstOpponent) << c.name;
     }
+}
+
+TEST_F(LevelLoad, AnimatedObjectsWithPhysicsStartIdlingAtARandomRate)
+{
+    scene::Node node = scene::ThreeFrameNode("idler");
+    node.physics.mass = 5.0f;
+    m_root.MakeFile("Data/Meshes/idler.anm", scene::AnimationFile(node));
+    m_root.MakeFile("Data/Meshes/idler.rdf", "root = anim;idle,idler.anm;wave,idler.anm\n");
+    std::vector<std::pair<std::string, D3DXVECTOR3>> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back({ "idler" + std::to_string(i), D3DXVECTOR3(static_cast<float>(i), 0, 0) });
+    WriteLevel("idle", LevelBytes(records, {}));
+    ASSERT_TRUE(Load("idle"));
+    ASSERT_EQ(m_level->objects.size(), 6u);
+    bool ratesDiffer = false;
+    float firstRate = 0.0f;
+    for (const CPSmartPtr<CPGameObject>& object : m_level->objects) {
+        ASSERT_EQ(object->GetKind(), kBodyAnimatedObject);
+        ASSERT_TRUE(object->GetPhysicData());
+        const auto* body = dynamic_cast<const CPAnimatedObject*>(object->GetBody().Get());
+        ASSERT_NE(body, nullptr);
+        EXPECT_EQ(body->GetClipName(), "idle");
+        EXPECT_GE(body->GetSpeed(), 0.8f);
+        EXPECT_LE(body->GetSpeed(), 1.2f);
+        if (firstRate == 0.0f)
+            firstRate = body->GetSpeed();
+        ratesDiffer = ratesDiffer || body->GetSpeed() != firstRate;
+    }
+    EXPECT_TRUE(ratesDiffer);
 }
 
 TEST_F(LevelLoad, ObjectNamesAreClassifiedByTheirBaseName)

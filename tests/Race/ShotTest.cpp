@@ -264,6 +264,12 @@ TEST_F(Shots, StartLightingKeepsItsBoltOffTheActiveList)
     EXPECT_EQ(bolt->GetStartPoint(), D3DXVECTOR3(1, 2, 3));
     EXPECT_TRUE(m_shots.GetActiveShots().empty());
 
+    // Once the level is gone the bolt still grows, hitting nothing.
+    m_level.reset();
+    CPSmartPtr<CPGameObject> hit;
+    EXPECT_EQ(bolt->UpdateTrasser(hit), 1);
+    EXPECT_EQ(bolt->GetShotPosition(), D3DXVECTOR3(1, 2, 2));
+
     g_ShotManager = nullptr;
     EXPECT_EQ(StartLighting("zap", D3DXVECTOR3(), D3DXVECTOR3()), nullptr);
 }
