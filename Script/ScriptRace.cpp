@@ -1,6 +1,8 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptCameraBindings.h"
 #include "Script/ScriptCombatBindings.h"
+#include "Script/ScriptDisplayBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
@@ -63,6 +65,8 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "SetRadialBlur", ScriptGuard<ScriptApi::SetRadialBlur> },
+    { "SetCameraPlayer", ScriptGuard<ScriptApi::SetCameraPlayer> },
     { "SetBrake", ScriptGuard<ScriptApi::SetBrake> },
     { "SetStop", ScriptGuard<ScriptApi::SetStop> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
@@ -73,12 +77,15 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayerShot", ScriptGuard<ScriptApi::PlayerShot> },
     { "Jump", ScriptGuard<ScriptApi::Jump> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
+    { "EngineState", ScriptGuard<ScriptApi::EngineState> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
     { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
     { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
+    { "UpdateScore", ScriptGuard<ScriptApi::UpdateScore> },
+    { "UpdateTime", ScriptGuard<ScriptApi::UpdateTime> },
     { "ShowCheckPoint", ScriptGuard<ScriptApi::ShowCheckPoint> },
     { "KillPlayer", ScriptGuard<ScriptApi::KillPlayer> },
     { "DamagePlayer", ScriptGuard<ScriptApi::DamagePlayer> },
@@ -92,6 +99,8 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "SetNextWeapon", ScriptGuard<ScriptApi::SetNextWeapon> },
     { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
+    { "InitGameInterface", ScriptGuard<ScriptApi::InitGameInterface> },
+    { "UpdateGameInterface", ScriptGuard<ScriptApi::UpdateGameInterface> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
@@ -103,7 +112,11 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "PlayerNitroAI", ScriptGuard<ScriptApi::PlayerNitroAI> },
     { "SetAbilitiesCountAI", ScriptGuard<ScriptApi::SetAbilitiesCountAI> },
     { "GetPlayerDirectionAI", ScriptGuard<ScriptApi::GetPlayerDirectionAI> },
+    { "SetLightCoeff", ScriptGuard<ScriptApi::SetLightCoeff> },
+    { "GetCameraPlayer", ScriptGuard<ScriptApi::GetCameraPlayer> },
     { "Spawn", ScriptGuard<ScriptApi::Spawn> },
+    { "GetFov1", ScriptGuard<ScriptApi::GetFov1> },
+    { "GetFov2", ScriptGuard<ScriptApi::GetFov2> },
     { "SetBrake2", ScriptGuard<ScriptApi::SetBrake2> },
     { nullptr, nullptr },
 };
