@@ -35,7 +35,8 @@ constexpr char kHitSound1[] = "hit1";
 constexpr char kHitSound2[] = "hit2";
 constexpr char kGameMenu[] = "gamemenu";
 constexpr char kCommandChangeMoney[] = "change_money";
-// Below this cosine the heading counts as straight along the reference axis.
+// A heading whose cosine with the reference axis is smaller than this
+// (nearly square to it) takes the angle 0.
 constexpr float kStraightCosine = 0.0001f;
 // Melee strikes are tested at this absolute height.
 constexpr float kStrikeHeight = 1.5f;

@@ -216,6 +216,9 @@ TEST_F(VehicleBindings, MoveForwardComparesVelocityWithTheView)
         camera->fixedView = c.fixedView;
         Run(std::string("check({{ function() return IsPlayerMoveForward() end, \"") + c.expected + "\" }})");
     }
+    // A chase camera without its view camera answers nothing.
+    camera->mainCamera = nullptr;
+    Run("check({{ function() return select('#', IsPlayerMoveForward()) end, '0' }})");
     m_level->camera = nullptr;
     delete camera;
     delete view;
