@@ -5,6 +5,7 @@
 #include "Host/PGameHost.h"
 #include "Host/PHostEmitters.h"
 #include "Host/PHostFrame.h"
+#include "Platform/Clock.h"
 #include "Race/PCamera.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
@@ -56,6 +57,10 @@ public:
     {
         m_camSpeed = g_CfgCamSpeed;
         m_psystems = g_CfgPSystems;
+        // The sounds are a few milliseconds long: with the multimedia clock
+        // standing still a sound that was started is still playing when the
+        // test looks, however slowly the machine runs.
+        PlatformClock::SetTime(1000);
         const std::string wav = wav::Pcm(1, 22050, 16, wav::Samples(64));
         for (const char* name : { "slam", "main", "vizg", "stop" })
             m_root.MakeFile(std::string("Data/Sounds/") + name + ".wav", wav);
@@ -89,6 +94,7 @@ public:
 
     void TearDown() override
     {
+        PlatformClock::UseRealClocks();
         // Particles hold the vehicle; they go first.
         GetParticleManager()->Reset();
         g_GameData->m_bonuses.clear();
@@ -860,4 +866,27 @@ TEST_F(RaceVehicleStep, TheLevelHandsTheWeaponStepToItsPlayer)
     m_level->player = nullptr;
     m_level->SetPlayerWeaponPos(D3DXVECTOR3(), CPSmartPtr<CPGameObject>());
     EXPECT_EQ(Player().m_aimPoint, aim);
+}
+
+TEST_F(RaceVehicleStep, AWeaponWithoutCapacityIsEmptyAndNeverFires)
+{
+    m_vehicle->AddPart(new CPGameObject("lgun"));
+    CPWeaponItem item;
+    item.value1 = 1;
+    item.value6 = 0;
+    item.value7 = 4.0f;
+    g_GameData->m_weapons.Add("lgun", item);
+    g_GameData->m_activeCar.weapons[0] = "lgun";
+    Player().m_currentSlot = 0;
+    Player().SelectWeapon();
+    EXPECT_EQ(Player().m_outOfAmmo, 1);
+    Player().m_fire = 1;
+    Player().m_outOfAmmo = 0;
+    for (int i = 0; i < 10; ++i) {
+        AdvanceFrameClock(kStep);
+        Player().UpdateWeapon(D3DXVECTOR3(0.0f, -30.0f, 1.0f), CPSmartPtr<CPGameObject>());
+    }
+    EXPECT_TRUE(m_fired.empty());
+    EXPECT_EQ(Player().m_outOfAmmo, 1);
+    EXPECT_EQ(Player().m_ammunition[0], 1.0f);
 }
