@@ -13,8 +13,6 @@ void AdvanceFrameClock(float frameTime)
 {
     g_FullTime += frameTime;
     g_FrameTime = frameTime;
-    // The race camera's orbit turns by one radian per second of game time.
-    g_SecondTimeStep = frameTime;
     ++g_FrameCounter;
     // Music and videos play on by the frame's length.
     PlatformMedia::AdvanceClock(frameTime);

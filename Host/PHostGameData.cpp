@@ -4,6 +4,7 @@
 #include "Core/PTextParser.h"
 #include "Core/PTokenizer.h"
 #include "Core/PUtils.h"
+#include "Race/PEnemyRegistry.h"
 #include "Race/PGameData.h"
 
 #include <cstdlib>
@@ -131,6 +132,17 @@ void ReadPreset(CPGameData& data, const std::string& first, FieldReader& f)
     data.m_carPresets.push_back(record);
 }
 
+void ReadEnemy(CPEnemyRegistry& enemies, const std::string& name, FieldReader& f)
+{
+    CPEnemyRecord record;
+    record.number1 = f.Float();
+    record.number2 = f.Float();
+    record.text1 = f.Text();
+    record.text2 = f.Text();
+    record.text3 = f.Text();
+    enemies.Add(name, record);
+}
+
 void ReadRecord(CPGameData& data, const std::string& levelText, FieldReader& f)
 {
     const int32_t level = StringToInt(levelText.c_str());
@@ -147,7 +159,7 @@ void ReadRecord(CPGameData& data, const std::string& levelText, FieldReader& f)
 }
 }
 
-void ParseHostGameData(CPGameData& data, const void* text, int32_t size)
+void ParseHostGameData(CPGameData& data, const void* text, int32_t size, CPEnemyRegistry* enemies)
 {
     data.m_spareCoeff = data.m_damageCoeff = data.m_bonusChanceCoeff = data.m_timeCoeff = 1.0f;
     if (static_cast<int32_t>(data.m_recordTables.size()) < CPGameData::kLevelCount)
@@ -192,16 +204,18 @@ void ParseHostGameData(CPGameData& data, const void* text, int32_t size)
             ReadPreset(data, first, fields);
         else if (section == "records")
             ReadRecord(data, first, fields);
+        else if (section == "enemies" && enemies)
+            ReadEnemy(*enemies, first, fields);
     }
 }
 
-bool LoadHostGameData(CPGameData& data)
+bool LoadHostGameData(CPGameData& data, CPEnemyRegistry* enemies)
 {
     CPFileReader reader(kGameDataFile);
     if (FAILED(reader.Load())) {
-        ParseHostGameData(data, "", 0);
+        ParseHostGameData(data, "", 0, enemies);
         return false;
     }
-    ParseHostGameData(data, reader.GetData(), reader.GetSize());
+    ParseHostGameData(data, reader.GetData(), reader.GetSize(), enemies);
     return true;
 }

@@ -8,11 +8,13 @@
 
 #include <cstdint>
 
+class CPEnemyRegistry;
 class CPGameData;
 
 // Fills the game data from the file; false (the data left with its starting
 // values) when the file cannot be read. Lines of unknown sections are
-// skipped; missing fields of a line read as empty or 0.
-bool LoadHostGameData(CPGameData& data);
+// skipped; missing fields of a line read as empty or 0. The enemy types go
+// into `enemies` when one is given.
+bool LoadHostGameData(CPGameData& data, CPEnemyRegistry* enemies = nullptr);
 // The same over text already in memory.
-void ParseHostGameData(CPGameData& data, const void* text, int32_t size);
+void ParseHostGameData(CPGameData& data, const void* text, int32_t size, CPEnemyRegistry* enemies = nullptr);

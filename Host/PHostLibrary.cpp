@@ -2,10 +2,12 @@
 
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameObject.h"
+#include "Core/PGlobals.h"
 #include "Core/PTaskManager.h"
 #include "Core/PUtils.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostDump.h"
+#include "Host/PHostEnemies.h"
 #include "Host/PHostFrame.h"
 #include "Host/PHostInput.h"
 #include "Host/PHostRaceState.h"
@@ -14,6 +16,7 @@
 #include "Platform/Clock.h"
 #include "Platform/GamePath.h"
 #include "Platform/Shell.h"
+#include "Race/PLevel.h"
 #include "Script/ScriptBinding.h"
 #include "Vehicles/PPlayer.h"
 
@@ -302,6 +305,15 @@ int Typed(lua_State* L)
     return 1;
 }
 
+int AttachEnemy(lua_State* L)
+{
+    const char* typeName = luaL_checkstring(L, 2);
+    CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
+    CPHostEnemies* enemies = GetHostEnemies();
+    lua_pushboolean(L, object && enemies && enemies->Attach(*object, typeName) != nullptr);
+    return 1;
+}
+
 int Dump(lua_State* L)
 {
     const CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
@@ -354,6 +366,16 @@ int SetControls(lua_State* L)
     return 1;
 }
 
+// The level's player vehicle; nil without a level or a player.
+int Player(lua_State* L)
+{
+    const CPLevel* level = GetLevel();
+    if (!level || !level->player)
+        return 0;
+    ScriptPushObject(L, level->player.Get());
+    return 1;
+}
+
 int StateHash(lua_State* L)
 {
     const std::string text = RaceStateHashText();
@@ -383,6 +405,8 @@ const luaL_reg kHostFunctions[] = {
     { "commands", ScriptGuard<Commands> },
     { "set_controls", ScriptGuard<SetControls> },
     { "state_hash", ScriptGuard<StateHash> },
+    { "player", ScriptGuard<Player> },
+    { "attach_enemy", ScriptGuard<AttachEnemy> },
     { nullptr, nullptr },
 };
 }

@@ -65,6 +65,16 @@
 //   HOST.state_hash()           16 hexadecimal digits fingerprinting the race:
 //                               every vehicle's pose and the race state (see
 //                               PHostRaceState.h for what it covers).
+//   HOST.player()               the handle of the level's player vehicle; nil
+//                               without a level or a player.
+//   HOST.attach_enemy(object, type)
+//                               hangs an enemy controller of that type
+//                               ("melee", "explosion", "hmgun", "rocket",
+//                               "plasma", "mgun", "lgun", "shotgun") on the
+//                               object; from the next frame it walks toward
+//                               the followed vehicle and attacks it. False for
+//                               an unknown type, anything but an object, or
+//                               an object that is already an enemy.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
 // The interface only grows: later additions keep these functions as they are.

@@ -1,13 +1,16 @@
 // The race's global objects that the host makes: the game data, filled from
-// the host's game-data file, and the AI vehicle manager with the host's
-// opponent driver installed.
+// the host's game-data file, the enemy registry, filled from the same file,
+// the AI vehicle manager with the host's opponent driver installed, and the
+// host's enemies.
 #pragma once
 
 class CPAIVehicleManager;
 
-// Creates both and publishes them in g_GameData and g_AIVehicleManager.
+// Creates them and publishes them in g_GameData, g_EnemyRegistry,
+// g_AIVehicleManager and GetHostEnemies.
 void CreateHostRace();
-// Destroys both, clears the pointers and removes the driver.
+// Destroys a level still there, then them, clears the pointers and removes
+// the driver.
 void DestroyHostRace();
 
 // The opponent driver: steers every slot that holds a race vehicle along the

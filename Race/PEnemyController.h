@@ -15,6 +15,8 @@
 #include <vector>
 
 class CPGameObject;
+class CPLevel;
+class CPPlayer;
 
 // The enemy's behaviour state machine, supplied by the controller's creator.
 class CPEnemyBehaviour
@@ -68,7 +70,9 @@ public:
     void PlayAnimation(const std::string& name, bool once, bool forced, int32_t reportFrame);
     // The object's current animation ended: chooses what follows.
     void OnAnimationEnd();
-    // Once per step: the attack of the current melee or fire animation.
+    // Once per animation pass, at the report frame: the strike of the
+    // current melee animation or the volley of the "fire" animation, aimed
+    // at the level's followed vehicle.
     void Update();
     // Takes a hit at point from direction. Quiet hits hurt only an enemy whose
     // hit effect is "oil1"; a dead enemy ignores damage.
@@ -113,7 +117,25 @@ public:
     uint8_t m_reportSuppressed = 0;
     uint8_t m_deathReported = 0;
 
+    // A direction drawn at random within halfAngle radians of the unit axis.
+    static D3DXVECTOR3 DrawInCone(const D3DXVECTOR3& axis, float halfAngle);
+
 private:
+    // The melee record's blow along the horizontal direction to the player;
+    // the "explosion" weapon blows itself up on its first melee instead.
+    void Strike(CPLevel& level, CPPlayer& player, int32_t record, const D3DXMATRIX& rotation,
+                const D3DXVECTOR3& position, const D3DXVECTOR3& toPlayer);
+    // The weapon's shots from the muzzle toward the target.
+    void FireVolley(const D3DXMATRIX& rotation, const D3DXVECTOR3& position, const D3DXVECTOR3& target);
+    // One shot of the type from the shot manager, without owner.
+    void FireShot(const char* type, const D3DXVECTOR3& from, const D3DXVECTOR3& direction);
+    // The sound the event names, restarted from its beginning.
+    void PlayHitSound(const char* event);
+    // The reward to the game data's money (reported to "gamemenu") and one
+    // more kill.
+    void PayReward();
+    // Hides the body and throws 5 to 9 gibs from above its position.
+    void ThrowGibs();
     // Sends "enemy_death" to the level once, unless suppressed.
     void ReportDeath();
     // The behaviour switches to the state's value, its clock to 0.

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -111,6 +112,17 @@ public:
     // The player's weapon step toward the point (and the object aimed at);
     // nothing without a player.
     void SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object);
+
+    // --- Starting the race and showing checkpoints -------------------------
+
+    // Resets the race state and puts the computer vehicles, the physics and
+    // the race update to work (orders 100, 400 and 500); safe on a stopped
+    // level.
+    void StartLevelTasks();
+    // Shows the checkpoint at the cursor and points the minimap at it, or
+    // clears the minimap's target when the level has no checkpoints. Nothing
+    // before the level has been started.
+    void ShowCheckPoint();
 
     // --- Race update ---------------------------------------------------------
 
@@ -249,6 +261,11 @@ public:
     float stepAccumulator = 0.0f;
     // Per place slot: set when the followed vehicle took it.
     uint8_t playerPlaces[3] = {};
+
+    // Every race-update task the level has made, the current one included;
+    // they live as long as the level, so a stopped task can still leave the
+    // task list on its own.
+    std::vector<std::unique_ptr<CPObjUpdater>> updaters;
 };
 
 // Transforms the vertices (positions and normals) of a render object's body,

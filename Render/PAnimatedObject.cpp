@@ -179,6 +179,9 @@ void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_
     const int32_t selected = SelectFrame(stops);
     if (selected < 0)
         return;
+    // The frame drawn now is this clip's even when the owner starts another.
+    const CPSmartPtr<CPAnimation> drawnClip = m_currentClip;
+    bool restarted = false;
     if (!m_stopped) {
         if (m_shownFrame >= 0 && selected < m_shownFrame) {
             // The clip wrapped: a new pass begins.
@@ -189,9 +192,13 @@ void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_
             m_stopped = 1;
             m_shownFrame = selected;
             SendToTarget(kAnimationStopped);
+            // The clip name is cleared before the owner hears of the end, so
+            // that the owner can start the same clip again; a clip it starts
+            // begins afresh from its first frame.
+            m_clipName.clear();
             if (m_owner)
                 m_owner->OnControllerAnimationEnd();
-            m_clipName.clear();
+            restarted = m_stopped == 0;
         } else {
             m_shownFrame = selected;
             if (m_reportFrame >= 0 && m_reportedFrame == -1 && selected >= m_reportFrame) {
@@ -203,10 +210,11 @@ void CPAnimatedObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_
         }
     }
 
-    m_shownFrame = selected;
-    const CPAnimationFrame* frame = FrameAt(selected);
-    if (!frame)
+    if (!restarted)
+        m_shownFrame = selected;
+    if (static_cast<size_t>(selected) >= drawnClip->m_frames.size())
         return;
+    const CPAnimationFrame* frame = &drawnClip->m_frames[static_cast<size_t>(selected)];
     D3DXMATRIX world;
     D3DXMatrixIdentity(&world);
     if (m_owner)

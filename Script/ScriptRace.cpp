@@ -1,14 +1,17 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptCameraBindings.h"
+#include "Script/ScriptCombatBindings.h"
 #include "Script/ScriptDisplayBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
+#include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
 #include "Script/ScriptProfileBindings.h"
 #include "Script/ScriptRecordBindings.h"
 #include "Script/ScriptShopBindings.h"
 #include "Script/ScriptSystemBindings.h"
 #include "Script/ScriptTables.h"
+#include "Script/ScriptVehicleBindings.h"
 
 #include "Core/PCommandTarget.h"
 #include "Core/PGameObject.h"
@@ -64,11 +67,15 @@ int SetObjectVisible(lua_State* L)
 const luaL_reg g_ScriptRaceTable[] = {
     { "SetRadialBlur", ScriptGuard<ScriptApi::SetRadialBlur> },
     { "SetCameraPlayer", ScriptGuard<ScriptApi::SetCameraPlayer> },
+    { "SetBrake", ScriptGuard<ScriptApi::SetBrake> },
+    { "SetStop", ScriptGuard<ScriptApi::SetStop> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
     { "GetScore", ScriptGuard<ScriptApi::GetScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
+    { "PlayerShot", ScriptGuard<ScriptApi::PlayerShot> },
+    { "Jump", ScriptGuard<ScriptApi::Jump> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
     { "EngineState", ScriptGuard<ScriptApi::EngineState> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
@@ -79,9 +86,17 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
     { "UpdateScore", ScriptGuard<ScriptApi::UpdateScore> },
     { "UpdateTime", ScriptGuard<ScriptApi::UpdateTime> },
+    { "ShowCheckPoint", ScriptGuard<ScriptApi::ShowCheckPoint> },
+    { "KillPlayer", ScriptGuard<ScriptApi::KillPlayer> },
+    { "DamagePlayer", ScriptGuard<ScriptApi::DamagePlayer> },
+    { "SetShot", ScriptGuard<ScriptApi::SetShot> },
+    { "SetMineShot", ScriptGuard<ScriptApi::SetMineShot> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
+    { "SetCurrentWeapon", ScriptGuard<ScriptApi::SetCurrentWeapon> },
+    { "SetPrevWeapon", ScriptGuard<ScriptApi::SetPrevWeapon> },
+    { "SetNextWeapon", ScriptGuard<ScriptApi::SetNextWeapon> },
     { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
     { "InitGameInterface", ScriptGuard<ScriptApi::InitGameInterface> },
@@ -92,9 +107,16 @@ const luaL_reg g_ScriptRaceTable[] = {
     { "SetDifficult", ScriptGuard<ScriptApi::SetDifficult> },
     { "GetDifficulty", ScriptGuard<ScriptApi::GetDifficulty> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
+    { "ActivateAbilitiesAI", ScriptGuard<ScriptApi::ActivateAbilitiesAI> },
+    { "GetPlayerSpeedAI", ScriptGuard<ScriptApi::GetPlayerSpeedAI> },
+    { "PlayerNitroAI", ScriptGuard<ScriptApi::PlayerNitroAI> },
+    { "SetAbilitiesCountAI", ScriptGuard<ScriptApi::SetAbilitiesCountAI> },
+    { "GetPlayerDirectionAI", ScriptGuard<ScriptApi::GetPlayerDirectionAI> },
     { "SetLightCoeff", ScriptGuard<ScriptApi::SetLightCoeff> },
     { "GetCameraPlayer", ScriptGuard<ScriptApi::GetCameraPlayer> },
+    { "Spawn", ScriptGuard<ScriptApi::Spawn> },
     { "GetFov1", ScriptGuard<ScriptApi::GetFov1> },
     { "GetFov2", ScriptGuard<ScriptApi::GetFov2> },
+    { "SetBrake2", ScriptGuard<ScriptApi::SetBrake2> },
     { nullptr, nullptr },
 };

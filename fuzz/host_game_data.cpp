@@ -4,6 +4,7 @@
 #include "Core/PFileWriter.h"
 #include "Host/PHostGameData.h"
 #include "Platform/GamePath.h"
+#include "Race/PEnemyRegistry.h"
 #include "Race/PGameData.h"
 #include "tests/ScratchRoot.h"
 
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (FAILED(writer.Save()))
         std::abort();
     CPGameData gameData;
-    if (!LoadHostGameData(gameData) || gameData.m_recordTables.size() < CPGameData::kLevelCount)
+    CPEnemyRegistry enemies;
+    if (!LoadHostGameData(gameData, &enemies) || gameData.m_recordTables.size() < CPGameData::kLevelCount)
         std::abort();
     CheckCatalogue(gameData.m_weapons);
     CheckCatalogue(gameData.m_mines);
