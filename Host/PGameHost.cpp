@@ -7,6 +7,7 @@
 #include "Core/PGlobalTimer.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
+#include "Host/PHostDraw.h"
 #include "Host/PHostEmitters.h"
 #include "Host/PHostFonts.h"
 #include "Host/PHostFrame.h"
@@ -22,6 +23,7 @@
 #include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
 #include "Render/PAnimationManager.h"
+#include "Render/PRender.h"
 #include "Render/PParticleManager.h"
 #include "Render/PRenderObjectManager.h"
 #include "Script/ScriptTables.h"
@@ -165,6 +167,10 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
 
 CPGameHost::~CPGameHost()
 {
+    // Bodies queued for a frame that was never drawn (a script's bolt, say)
+    // may belong to objects that end below, before the render system.
+    if (CPRender* render = GetRender())
+        EmptyHostBatches(*render);
     lua_close(m_lua);
     // Game objects first: deactivation still reaches their handlers.
     while (!m_objects.empty()) {

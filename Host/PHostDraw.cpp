@@ -491,6 +491,11 @@ void DestroyHostRings()
     rings = HostRings();
 }
 
+void EmptyHostBatches(CPRender& render)
+{
+    EmptyBlocks(render);
+}
+
 HRESULT DrawFrame(CPRender& render)
 {
     IDirect3DDevice9* const device = render.m_device;

@@ -27,6 +27,9 @@ bool CreateHostRings(IDirect3DDevice9* device, CPRenderQueue* frameQueue, CPRend
                      int32_t vertexCapacity = kHostRingVertices, int32_t indexCapacity = kHostRingIndices);
 // Takes the rings from the queues and destroys them.
 void DestroyHostRings();
+// Empties the queues' batches without drawing them: the bodies queued since
+// the last frame are let go before the objects that own them end.
+void EmptyHostBatches(CPRender& render);
 
 // Draws one frame of the render system into its device and presents it;
 // returns the result of Present (D3DERR_INVALIDCALL without a device). The
