@@ -3,6 +3,7 @@
 #include "Core/PGlobals.h"
 #include "DynamicSky/SkyFile.h"
 #include "Platform/CRand.h"
+#include "Race/PLevel.h"
 #include "Render/PRender.h"
 
 #include <algorithm>
@@ -524,9 +525,17 @@ void SetSunLight(const D3DXVECTOR3& direction, const D3DXCOLOR& colour)
 {
     // The sun is the level's directional light: without a level there is
     // none to write.
-    if (!GetLevel())
+    CPLevel* level = GetLevel();
+    if (!level)
         return;
-    (void)MakeSunLight(direction, colour);
+    const D3DLIGHT9 sun = MakeSunLight(direction, colour);
+    level->light.Type = sun.Type;
+    level->light.Direction = sun.Direction;
+    level->light.Diffuse = sun.Diffuse;
+    level->light.Specular = sun.Specular;
+    level->SubmitLight();
+    if (CPRender* render = GetRender())
+        render->ApplyLights();
 }
 
 void ClearDepthBuffer()

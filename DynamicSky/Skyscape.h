@@ -139,8 +139,9 @@ void SetSceneFog(float red, float green, float blue, float start, float end);
 // The directional light of the sun: normalised direction, and as diffuse
 // and specular the colour quantised to bytes over 256, alphas 0.
 D3DLIGHT9 MakeSunLight(const D3DXVECTOR3& direction, const D3DXCOLOR& colour);
-// Writes the sun light into the level's light and applies the lights; does
-// nothing without a level.
+// Writes the sun light into the level's light (its direction and colours,
+// the rest kept), queues it with the renderer's lights and applies them;
+// does nothing without a level.
 void SetSunLight(const D3DXVECTOR3& direction, const D3DXCOLOR& colour);
 // Clears the sky device's depth buffer to 1; nothing without a sky device.
 void ClearDepthBuffer();

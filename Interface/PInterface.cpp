@@ -413,6 +413,56 @@ std::string CPInterface::GetEditBoxText(const std::string& name) const
     return found == editBoxes.end() || !found->second ? std::string() : found->second->CopyText();
 }
 
+void CPInterface::ShowWindow(const std::string& name, bool visible)
+{
+    const auto found = windows.find(name);
+    if (found != windows.end() && found->second)
+        found->second->SetVisible(visible);
+}
+
+void CPInterface::SetWindowPos(const std::string& name, float x, float y)
+{
+    const auto found = windows.find(name);
+    if (found == windows.end() || !found->second)
+        return;
+    found->second->x = x;
+    found->second->y = y;
+}
+
+void CPInterface::GetWindowPos(const std::string& name, float& x, float& y) const
+{
+    const auto found = windows.find(name);
+    if (found == windows.end() || !found->second)
+        return;
+    x = found->second->x;
+    y = found->second->y;
+}
+
+void CPInterface::SetTextValue(const std::string& name, const std::string& text)
+{
+    const auto found = texts.find(name);
+    if (found == texts.end())
+        return;
+    CPTextEntry& entry = found->second;
+    entry.text = text;
+    if (CPTextManager* manager = GetTextManager())
+        manager->GetTextObject(entry.object, entry.x, entry.y, entry.font, entry.text);
+}
+
+void CPInterface::SelectCursor(const std::string& name)
+{
+    if (cursor)
+        cursor->SetVisible(false);
+    const CPSmartPtr<CPGameObject> chosen = cursors[name];
+    cursor = chosen;
+    cursorName = name;
+    if (chosen) {
+        chosen->SetVisible(true);
+        chosen->SetPosition(D3DXVECTOR3(mouseX, mouseY, 0.0f));
+        chosen->UpdateTransform();
+    }
+}
+
 void DispatchMouseMove(float px, float py)
 {
     char params[128];

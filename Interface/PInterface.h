@@ -67,6 +67,17 @@ public:
     // The text of the named edit box, or the empty string.
     std::string GetEditBoxText(const std::string& name) const;
 
+    // Named windows and texts; an unknown name changes nothing (and leaves
+    // GetWindowPos's outputs as they were).
+    void ShowWindow(const std::string& name, bool visible);
+    void SetWindowPos(const std::string& name, float x, float y);
+    void GetWindowPos(const std::string& name, float& x, float& y) const;
+    // The text shows the string, re-rendered in the entry's own font.
+    void SetTextValue(const std::string& name, const std::string& text);
+    // Hides the current cursor and shows the named one at the pointer; a
+    // name the screen holds no cursor for leaves none shown.
+    void SelectCursor(const std::string& name);
+
     float mouseX = 0.0f;
     float mouseY = 0.0f;
     CPSmartPtr<CPRenderObject> renderObject;

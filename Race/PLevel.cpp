@@ -99,6 +99,11 @@ void CPLevel::SubmitLight()
         render->AddLight(light);
 }
 
+CPSmartPtr<CPCamera> CPLevel::GetCamera() const
+{
+    return camera;
+}
+
 CPSmartPtr<CPSpline> CPLevel::GetSpline() const
 {
     return centrePath;

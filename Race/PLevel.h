@@ -73,6 +73,8 @@ public:
     // Adds the level's light to the renderer's lights while it holds fewer
     // than 30.
     void SubmitLight();
+    // A new reference to the chase camera, null when unset.
+    CPSmartPtr<CPCamera> GetCamera() const;
     // Each a new reference, null when the path is missing.
     CPSmartPtr<CPSpline> GetSpline() const;
     CPSmartPtr<CPSpline> GetLeftPath() const;

@@ -143,7 +143,7 @@ int32_t SlotOfFileName(const std::string& name)
 bool IsPlainFileName(const std::string& name)
 {
     return name.find('\\') == std::string::npos && name.find('/') == std::string::npos
-        && name.find("..") == std::string::npos;
+           && name.find("..") == std::string::npos;
 }
 
 void Write(CPFileWriter& writer, const CPSaveProfile& profile)

@@ -19,6 +19,7 @@ enum CPLayerId : int32_t
     kLayerSplines = 10,
     kLayerMainCamera = 16,    // the chase camera's main camera
     kLayerLevel = 17,
+    kLayerMenuCamera = 19,    // the menus' perspective camera
     kLayerSceneBase = 20,     // scene descriptions: this + the description's type
     kLayerSecondCamera = 120, // the chase camera's second camera
     kLayerScreen = 195,       // pixel coordinates, y downwards

@@ -4,7 +4,10 @@
 #include "Interface/PEditBox.h"
 #include "Interface/PInterface.h"
 #include "Interface/PWindow.h"
+#include "Race/PCamera.h"
 #include "Race/PGameData.h"
+#include "Race/PLevel.h"
+#include "Render/PPerspectiveCamera.h"
 #include "Render/PRender.h"
 #include "Render/PRenderObject.h"
 #include "Script/ScriptBinding.h"
@@ -16,6 +19,7 @@
 namespace
 {
 constexpr int32_t kInterfaceOrder = 450;
+constexpr float kInterfaceRayLength = 100000.0f;
 
 CPInterface* ReadInterface(lua_State* L, int index)
 {
@@ -67,21 +71,6 @@ int WindowPosition(lua_State* L)
 {
     const CPWindow* window = FindWindow(L);
     return window ? PushPair(L, window->x, window->y) : PushPair(L, -1.0f, -1.0f);
-}
-
-// Hides the current cursor and shows the named one at the pointer.
-void SelectCursor(CPInterface& screen, const std::string& name)
-{
-    if (screen.cursor)
-        screen.cursor->SetVisible(false);
-    const CPSmartPtr<CPGameObject> chosen = screen.cursors[name];
-    screen.cursor = chosen;
-    screen.cursorName = name;
-    if (chosen) {
-        chosen->SetVisible(true);
-        chosen->SetPosition(D3DXVECTOR3(screen.mouseX, screen.mouseY, 0.0f));
-        chosen->UpdateTransform();
-    }
 }
 
 // Mouse-out for the current button when it is one of the buttons, and no
@@ -136,17 +125,15 @@ int ScriptApi::UpdateInterfaceBuffers(lua_State* L)
 
 int ScriptApi::SetWindowVisible(lua_State* L)
 {
-    if (CPWindow* window = FindWindow(L))
-        window->SetVisible(ScriptReadBool(L, 3));
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->ShowWindow(ScriptReadText(L, 2), ScriptReadBool(L, 3));
     return 0;
 }
 
 int ScriptApi::SetWindowPosition(lua_State* L)
 {
-    if (CPWindow* window = FindWindow(L)) {
-        window->x = ScriptReadFloat(L, 3);
-        window->y = ScriptReadFloat(L, 4);
-    }
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->SetWindowPos(ScriptReadText(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4));
     return 0;
 }
 
@@ -196,10 +183,8 @@ int ScriptApi::SetText(lua_State* L)
 {
     if (g_ExitFlag)
         return 0;
-    if (CPTextEntry* entry = FindText(L)) {
-        entry->text = ScriptReadText(L, 3);
-        Render(*entry, entry->font, entry->text);
-    }
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->SetTextValue(ScriptReadText(L, 2), ScriptReadText(L, 3));
     return 0;
 }
 
@@ -270,7 +255,7 @@ int ScriptApi::GetEditBoxText(lua_State* L)
 int ScriptApi::SetCursor(lua_State* L)
 {
     if (CPInterface* screen = ReadInterface(L, 1))
-        SelectCursor(*screen, ScriptReadText(L, 2));
+        screen->SelectCursor(ScriptReadText(L, 2));
     return 0;
 }
 
@@ -278,7 +263,7 @@ int ScriptApi::SetCursorRace(lua_State* L)
 {
     const std::string name = ScriptCheckText(L, 2);
     if (CPInterface* screen = ReadInterface(L, 1))
-        SelectCursor(*screen, name);
+        screen->SelectCursor(name);
     return 0;
 }
 
@@ -329,6 +314,39 @@ int ScriptApi::IMenuLeft(lua_State*)
 {
     MenuLeft();
     return 0;
+}
+
+int ScriptApi::CrossInterfaceRay(lua_State* L)
+{
+    const float fx = ScriptReadFloat(L, 1);
+    const float fy = ScriptReadFloat(L, 2);
+    CPLevel* level = GetLevel();
+    const CPSmartPtr<CPCamera> chase = level ? level->GetCamera() : CPSmartPtr<CPCamera>();
+    const CPSmartPtr<CPPerspectiveCamera> camera = chase ? chase->GetMainCamera() : CPSmartPtr<CPPerspectiveCamera>();
+    if (!camera)
+        return 0;
+
+    // The screen point on the far plane, back in world space.
+    const D3DXVECTOR4 screen(2.0f * fx - 1.0f, 1.0f - 2.0f * fy, 1.0f, 1.0f);
+    D3DXVECTOR4 world;
+    D3DXVec4Transform(&world, &screen, &camera->GetInverseViewProjection());
+    const D3DXVECTOR3& eye = camera->m_eye;
+    const D3DXVECTOR4 away(world.x / world.w - eye.x, world.y / world.w - eye.y, world.z / world.w - eye.z,
+                           world.w - 1.0f);
+    D3DXVECTOR4 d;
+    D3DXVec4Normalize(&d, &away);
+
+    CPRayQuery query;
+    query.origin = eye;
+    query.direction = D3DXVECTOR3(d.x, d.y, d.z);
+    query.distance = kInterfaceRayLength;
+    const bool hit = level->CrossRay(query);
+    lua_pushboolean(L, hit);
+    ScriptPushObject(L, query.hitObject.Get());
+    lua_pushnumber(L, eye.x - d.x * eye.z / d.z);
+    lua_pushnumber(L, eye.y - d.y * eye.z / d.z);
+    lua_pushnumber(L, 0);
+    return 5;
 }
 
 int ScriptApi::GetScreenSize(lua_State* L)

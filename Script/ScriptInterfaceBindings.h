@@ -41,6 +41,10 @@ int LockButton(lua_State* L);
 int UnlockButton(lua_State* L);
 int IMenuRight(lua_State* L);
 int IMenuLeft(lua_State* L);
+// Picks the scene through a screen point given as fractions of the screen:
+// hit flag, hit object, where the ray meets the height 0, and 0. Nothing
+// without a level with a chase camera.
+int CrossInterfaceRay(lua_State* L);
 int GetScreenSize(lua_State* L);
 int GetCurrentResolution(lua_State* L);
 int InitWarning(lua_State* L);

@@ -2,6 +2,7 @@
 // script objects, object handles as text, object transforms, children,
 // visibility, animations, activation and tasks.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptCameraBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLoadBindings.h"
 #include "Script/ScriptMediaBindings.h"
@@ -244,6 +245,7 @@ const luaL_reg g_ScriptObjectTable[] = {
     { "GetParentObject", ScriptGuard<GetParentObject> },
     { "ActivateObject", ScriptGuard<ActivateObject> },
     { "DeactivateObject", ScriptGuard<ScriptApi::DeactivateObject> },
+    { "SetFade", ScriptGuard<ScriptApi::SetFade> },
     { "LockButton", ScriptGuard<ScriptApi::LockButton> },
     { "UnlockButton", ScriptGuard<ScriptApi::UnlockButton> },
     { "KillAllTasks", ScriptGuard<KillAllTasks> },

@@ -306,8 +306,8 @@ int GetBonusList(lua_State* L)
         return 0;
     std::vector<std::vector<ScriptValue>> records;
     for (const CPBonusEntry& entry : data->m_bonuses)
-        records.push_back({ ScriptValue(static_cast<const CPManagedObject*>(entry.object.Get())),
-                            ScriptValue(entry.value) });
+        records.push_back(
+            { ScriptValue(static_cast<const CPManagedObject*>(entry.object.Get())), ScriptValue(entry.value) });
     return ScriptPushRecords(L, records, false);
 }
 

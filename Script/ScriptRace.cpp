@@ -1,5 +1,7 @@
 // The race table: what a running race and its display call.
 #include "Script/ScriptBinding.h"
+#include "Script/ScriptCameraBindings.h"
+#include "Script/ScriptDisplayBindings.h"
 #include "Script/ScriptInterfaceBindings.h"
 #include "Script/ScriptLevelBindings.h"
 #include "Script/ScriptMediaBindings.h"
@@ -61,29 +63,40 @@ int SetObjectVisible(lua_State* L)
 }
 
 const luaL_reg g_ScriptRaceTable[] = {
+    { "SetRadialBlur", ScriptGuard<ScriptApi::SetRadialBlur> },
+    { "SetCameraPlayer", ScriptGuard<ScriptApi::SetCameraPlayer> },
     { "AddScore", ScriptGuard<ScriptApi::AddScore> },
     { "GetScore", ScriptGuard<ScriptApi::GetScore> },
     { "IsInTable", ScriptGuard<ScriptApi::IsInTable> },
     { "SetScoreLine", ScriptGuard<ScriptApi::SetScoreLine> },
     { "GetScoreLine", ScriptGuard<ScriptApi::GetScoreLine> },
     { "SetCursor", ScriptGuard<ScriptApi::SetCursorRace> },
+    { "EngineState", ScriptGuard<ScriptApi::EngineState> },
     { "GetCursor", ScriptGuard<ScriptApi::GetCursor> },
     { "PlayVideo", ScriptGuard<ScriptApi::PlayVideo> },
     { "PlayVideoNoSound", ScriptGuard<ScriptApi::PlayVideoNoSound> },
     { "PlayVideo1", ScriptGuard<ScriptApi::PlayVideo1> },
     { "StopVideo", ScriptGuard<ScriptApi::StopVideo> },
     { "StopVideo1", ScriptGuard<ScriptApi::StopVideo1> },
+    { "UpdateScore", ScriptGuard<ScriptApi::UpdateScore> },
+    { "UpdateTime", ScriptGuard<ScriptApi::UpdateTime> },
     { "ShowCheckPoint", ScriptGuard<ScriptApi::ShowCheckPoint> },
     { "IsRigid", ScriptGuard<IsRigid> },
     { "StartAnimation", ScriptGuard<StartAnimation> },
     { "FindObject", ScriptGuard<FindObject> },
     { "GetRealCarInfo", ScriptGuard<ScriptApi::GetRealCarInfo> },
     { "GetWindowPosition", ScriptGuard<ScriptApi::GetWindowPositionRace> },
+    { "InitGameInterface", ScriptGuard<ScriptApi::InitGameInterface> },
+    { "UpdateGameInterface", ScriptGuard<ScriptApi::UpdateGameInterface> },
     { "StopGlobalTimer", ScriptGuard<ScriptApi::StopGlobalTimer> },
     { "StartGlobalTimer", ScriptGuard<ScriptApi::StartGlobalTimer> },
     { "ClearGlobalTimer", ScriptGuard<ScriptApi::ClearTimer> },
     { "SetDifficult", ScriptGuard<ScriptApi::SetDifficult> },
     { "GetDifficulty", ScriptGuard<ScriptApi::GetDifficulty> },
     { "SetObjectVisible", ScriptGuard<SetObjectVisible> },
+    { "SetLightCoeff", ScriptGuard<ScriptApi::SetLightCoeff> },
+    { "GetCameraPlayer", ScriptGuard<ScriptApi::GetCameraPlayer> },
+    { "GetFov1", ScriptGuard<ScriptApi::GetFov1> },
+    { "GetFov2", ScriptGuard<ScriptApi::GetFov2> },
     { nullptr, nullptr },
 };

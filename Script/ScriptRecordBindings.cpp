@@ -80,8 +80,8 @@ int GetTimeBest(lua_State* L)
     if (!data)
         return 0;
     float best = kNoBestLap;
-    const int64_t completed = std::min<int64_t>(static_cast<int64_t>(data->m_currentLap) - 1,
-                                                static_cast<int64_t>(data->m_lapTimes.size()));
+    const int64_t completed =
+        std::min<int64_t>(static_cast<int64_t>(data->m_currentLap) - 1, static_cast<int64_t>(data->m_lapTimes.size()));
     for (int32_t lap = 0; lap < completed; ++lap) {
         const float time = data->GetLapTime(lap);
         if (time > 0.0f && time < best)

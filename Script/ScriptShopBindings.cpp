@@ -22,21 +22,21 @@ const struct
     const char* playerName;
     const char* vehicle;
 } kActiveCars[] = {
-    { "coupe_tt", "coupe_tt" },  { "saloon", "saloon_i745" }, { "sedan_3110_main", "sedan_z110" },
+    { "coupe_tt", "coupe_tt" },   { "saloon", "saloon_i745" }, { "sedan_3110_main", "sedan_z110" },
     { "tourer_suv", "tourer_t" }, { "scout", "scout_469" },    { "truck_130_", "truck_130" },
 };
 
 // The numbers of an item between its display text and its description.
 std::vector<ScriptValue> Numbers(const CPWeaponItem& item)
 {
-    return { item.price,  item.value1, double(item.value2), item.value3,        double(item.value4),
+    return { item.price,          item.value1, double(item.value2), item.value3,        double(item.value4),
              double(item.value5), item.value6, double(item.value7), double(item.value8) };
 }
 
 std::vector<ScriptValue> Numbers(const CPMineItem& item)
 {
-    return { item.price,          item.value1,         double(item.value2), double(item.value3),
-             item.value4,         double(item.value5), double(item.value6), double(item.value7) };
+    return { item.price,  item.value1,         double(item.value2), double(item.value3),
+             item.value4, double(item.value5), double(item.value6), double(item.value7) };
 }
 
 std::vector<ScriptValue> Numbers(const CPSuperWeaponItem& item)
@@ -51,7 +51,7 @@ std::vector<ScriptValue> Numbers(const CPPartItem& item)
 
 std::vector<ScriptValue> Numbers(const CPEngineItem& item)
 {
-    return { item.price,         double(item.value1), double(item.value2),
+    return { item.price,          double(item.value1), double(item.value2),
              double(item.value3), double(item.value4), double(item.value5) };
 }
 
@@ -210,10 +210,10 @@ int IsValidGameDataName(lua_State* L)
     const CPGameData* data = GetGameData();
     const std::string name = ScriptReadText(L, 1);
     const bool valid = data
-        && (InCatalogue(data->m_weapons, name) || InCatalogue(data->m_mines, name)
-            || InCatalogue(data->m_superWeapons, name) || InCatalogue(data->m_bumpers, name)
-            || InCatalogue(data->m_equipment, name) || InCatalogue(data->m_armor, name)
-            || InCatalogue(data->m_engines, name));
+                       && (InCatalogue(data->m_weapons, name) || InCatalogue(data->m_mines, name)
+                           || InCatalogue(data->m_superWeapons, name) || InCatalogue(data->m_bumpers, name)
+                           || InCatalogue(data->m_equipment, name) || InCatalogue(data->m_armor, name)
+                           || InCatalogue(data->m_engines, name));
     lua_pushboolean(L, valid ? 1 : 0);
     return 1;
 }
@@ -236,8 +236,8 @@ int SetCarInfo(lua_State* L)
         return 0;
     CPCarRecord car;
     int index = 1;
-    for (std::string* name : { &car.weapons[0], &car.weapons[1], &car.weapons[2], &car.equipment[0],
-                               &car.equipment[1], &car.bumper, &car.engine, &car.armor, &car.superWeapon })
+    for (std::string* name : { &car.weapons[0], &car.weapons[1], &car.weapons[2], &car.equipment[0], &car.equipment[1],
+                               &car.bumper, &car.engine, &car.armor, &car.superWeapon })
         *name = ScriptReadText(L, index++);
     car.superWeaponCount = ScriptReadInt(L, index++);
     car.mine = ScriptReadText(L, index);

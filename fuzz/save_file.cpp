@@ -17,12 +17,12 @@ namespace
 std::string Snapshot(const CPGameData& data)
 {
     std::string text = data.m_profileName + '|' + data.m_playerName + '|' + std::to_string(data.m_saveSlot) + '|'
-        + std::to_string(data.m_racesPassed) + '|' + std::to_string(data.m_points);
+                       + std::to_string(data.m_racesPassed) + '|' + std::to_string(data.m_points);
     for (const CPLevelRecord& record : data.m_levelRecords) {
         uint32_t bits;
         std::memcpy(&bits, &record.bestTime, sizeof(bits));
         text += '|' + std::to_string(bits) + ',' + std::to_string(record.spare) + ',' + record.ghostModel + ','
-            + std::to_string(record.ghost.size());
+                + std::to_string(record.ghost.size());
         for (const CPGhostSample& sample : record.ghost)
             text.append(reinterpret_cast<const char*>(&sample), sizeof(sample));
     }

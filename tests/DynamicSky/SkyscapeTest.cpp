@@ -26,6 +26,7 @@ TEST(Skyscape, IsAnEmptyDeviceObjectThatFreesItsResources)
 }
 
 #include "Platform/CRand.h"
+#include "Race/PLevel.h"
 #include "SkyFixture.h"
 
 #include <cmath>
@@ -357,4 +358,46 @@ TEST_F(Skyscapes, SunLightAndDepthClearStandAlone)
     GetSkyDevice().device = nullptr;
     ClearDepthBuffer();
     EXPECT_TRUE(m_device->CallsOf("Clear").empty());
+}
+
+TEST_F(Skyscapes, SunLightWritesTheLevelLightAndAppliesTheLights)
+{
+    CPLevel level;
+    level.light.Ambient = D3DCOLORVALUE{ 0.25f, 0.25f, 0.25f, 1.0f };
+    level.light.Range = 7.0f;
+    D3DLIGHT9 lamp{};
+    lamp.Type = D3DLIGHT_POINT;
+    m_render->AddLight(lamp);
+
+    SetSunLight(D3DXVECTOR3(0.0f, -2.0f, 0.0f), D3DXCOLOR(1.0f, 0.5f, 0.0f, 1.0f));
+    // Direction and colours written, the rest of the level's light kept.
+    const D3DLIGHT9& sun = level.light;
+    EXPECT_EQ(sun.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_EQ(sun.Direction.y, -1.0f);
+    EXPECT_EQ(sun.Diffuse.r, 255.0f / 256.0f);
+    EXPECT_EQ(sun.Diffuse.g, 128.0f / 256.0f);
+    EXPECT_EQ(sun.Specular.r, 255.0f / 256.0f);
+    EXPECT_EQ(sun.Diffuse.a, 0.0f);
+    EXPECT_EQ(sun.Specular.a, 0.0f);
+    EXPECT_EQ(sun.Ambient.r, 0.25f);
+    EXPECT_EQ(sun.Range, 7.0f);
+    // Queued after the lamp and applied at once: the renderer's sun.
+    EXPECT_EQ(m_render->m_lightCount, 0);
+    ASSERT_NE(m_device->Light(1), nullptr);
+    EXPECT_EQ(m_device->Light(0)->Type, D3DLIGHT_POINT);
+    EXPECT_EQ(m_device->Light(1)->Diffuse.g, 128.0f / 256.0f);
+    EXPECT_TRUE(m_device->IsLightEnabled(1));
+    EXPECT_FALSE(m_device->IsLightEnabled(2));
+    EXPECT_EQ(m_render->m_sunLight.Direction.y, -1.0f);
+
+    // A full light array leaves no room for the sun; the queued ones are
+    // still applied.
+    m_device->ClearLog();
+    for (int i = 0; i < CPRender::kMaxLights; ++i)
+        m_render->AddLight(lamp);
+    SetSunLight(D3DXVECTOR3(1.0f, 0.0f, 0.0f), D3DXCOLOR(0.0f, 0.0f, 1.0f, 1.0f));
+    EXPECT_EQ(level.light.Direction.x, 1.0f);
+    EXPECT_EQ(m_device->CallsOf("SetLight").size(), 30u);
+    EXPECT_EQ(m_device->Light(29)->Type, D3DLIGHT_POINT);
+    EXPECT_EQ(m_render->m_lightCount, 0);
 }

@@ -25,8 +25,9 @@ protected:
     std::string Call(const std::string& call)
     {
         std::string error;
-        const std::string source = "local r = { " + call + " } for i = 1, table.getn(r) do r[i] = tostring(r[i]) end "
-                                                           "RESULT = table.concat(r, ',')";
+        const std::string source = "local r = { " + call
+                                   + " } for i = 1, table.getn(r) do r[i] = tostring(r[i]) end "
+                                     "RESULT = table.concat(r, ',')";
         EXPECT_TRUE(host.RunString(source, "test", error)) << error;
         lua_State* L = host.GetLuaState();
         lua_getglobal(L, "RESULT");
@@ -89,8 +90,10 @@ TEST_F(ProgressBindings, LapTimesSplitIntoMinutesSecondsAndHundredths)
         { 3, "GetTimeAttack()", "1,10,0" },
         { 3, "tostring(select(2, UpdateRoundsTime())[12]) .. ',' .. tostring(select(2, UpdateRoundsTime())[16])",
           "true,false" },
-        { 3, "select(2, UpdateRoundsTime())[9] .. ',' .. select(2, UpdateRoundsTime())[10] .. ',' "
-             ".. select(2, UpdateRoundsTime())[11]", "0,42,25" },
+        { 3,
+          "select(2, UpdateRoundsTime())[9] .. ',' .. select(2, UpdateRoundsTime())[10] .. ',' "
+          ".. select(2, UpdateRoundsTime())[11]",
+          "0,42,25" },
         { 3, "select(2, UpdateRoundsTime())[37] .. ',' .. tostring(select(2, UpdateRoundsTime())[40])", "0,false" },
     };
     for (const auto& c : cases) {
@@ -131,12 +134,14 @@ TEST_F(ProgressBindings, StatsOfTheFollowedVehicle)
     level->playerSpeed = 12.5f;
     EXPECT_EQ(Call("GetStats()"), "0,0,12.5,0");
 
+    // The player goes first, while the car it counts is still there.
+    std::unique_ptr<CPCar> car;
     CPPlayer player;
-    CPCar car(&player);
-    player.SetCar(&car);
-    car.m_riderYawDegrees = 10.5f;
-    car.m_riderPitchDegrees = -3.25f;
-    car.m_crashRoll = 1.0f;
+    car = std::make_unique<CPCar>(&player);
+    player.SetCar(car.get());
+    car->m_riderYawDegrees = 10.5f;
+    car->m_riderPitchDegrees = -3.25f;
+    car->m_crashRoll = 1.0f;
     level->followedVehicle = &player;
     // The roll in degrees as the float it is, printed as Lua prints numbers.
     char roll[32];

@@ -161,8 +161,8 @@ void MakePlayed(CPGameData& data)
 std::string Snapshot(const CPGameData& data)
 {
     std::string text = data.m_profileName + "|" + data.m_playerName + "|" + std::to_string(data.m_saveSlot) + "|"
-        + std::to_string(data.m_currentMission) + "|" + std::to_string(data.m_racesPassed) + "|"
-        + std::to_string(data.m_points);
+                       + std::to_string(data.m_currentMission) + "|" + std::to_string(data.m_racesPassed) + "|"
+                       + std::to_string(data.m_points);
     for (const CPLevelRecord& record : data.m_levelRecords) {
         text += "|" + std::to_string(record.bestTime) + "," + std::to_string(record.spare) + "," + record.ghostModel;
         for (const CPGhostSample& sample : record.ghost) {
@@ -222,7 +222,7 @@ TEST_F(SaveGames, APlayedProfileRoundTripsWithItsGhost)
     ASSERT_TRUE(loaded.LoadGame("save4.sav"));
     EXPECT_EQ(loaded.m_saveSlot, 4);
     EXPECT_EQ(loaded.m_currentMission, 1); // not saved
-    EXPECT_EQ(loaded.m_money, 12.0f);      // not saved
+    EXPECT_EQ(loaded.m_money, 12.0f); // not saved
     data.m_saveSlot = 4;
     data.m_currentMission = 1;
     EXPECT_EQ(Snapshot(loaded), Snapshot(data));
@@ -295,9 +295,10 @@ TEST_F(SaveGames, SlotNumbersComeFromWellFormedNamesOnly)
         const char* name;
         int32_t slot;
     } cases[] = {
-        { "save0.sav", 0 },   { "save5.sav", 5 },  { "SAVE3.SAV", 3 },  { "save03.sav", 3 }, { "save6.sav", -1 },
-        { "save-1.sav", -1 }, { "save.sav", -1 },  { "save1.dat", -1 }, { "xave1.sav", -1 }, { "save1x.sav", -1 },
-        { "save1.sav.bak", -1 }, { "save99999999999.sav", -1 }, { "", -1 },
+        { "save0.sav", 0 },  { "save5.sav", 5 },   { "SAVE3.SAV", 3 },      { "save03.sav", 3 },
+        { "save6.sav", -1 }, { "save-1.sav", -1 }, { "save.sav", -1 },      { "save1.dat", -1 },
+        { "xave1.sav", -1 }, { "save1x.sav", -1 }, { "save1.sav.bak", -1 }, { "save99999999999.sav", -1 },
+        { "", -1 },
     };
     for (const auto& c : cases)
         EXPECT_EQ(SaveFile::SlotOfFileName(c.name), c.slot) << c.name;
@@ -329,8 +330,7 @@ TEST_F(SaveGames, ANewProfileTakesTheFirstFreeSlotElseTheOldest)
         { "all used, slot 4 oldest", { &later, &later, &nextMonth, &later, &monthEnd, &nextMonth }, false, 4 },
         { "equal oldest: the lower slot", { &later, &monthEnd, &later, &monthEnd, &later, &later }, false, 1 },
         { "slot 0 oldest", { &monthEnd, &later, &later, &later, &later, &later }, false, 0 },
-        { "milliseconds and weekday do not count",
-          { &later, &later, &later, &sameSecond, &later, &later }, false, 0 },
+        { "milliseconds and weekday do not count", { &later, &later, &later, &sameSecond, &later, &later }, false, 0 },
     };
     for (const auto& c : cases) {
         m_root.Clear();
