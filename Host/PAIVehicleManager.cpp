@@ -1,7 +1,7 @@
-// The host's part of the AI vehicle manager: its life and its task
-// operations, and the opponent driver. Each frame, before the race update,
-// every slot holding a race vehicle is driven along the level's centre path
-// from what the last race update left in the slot (position, flattened
+// The host's opponent driver, which the AI vehicle manager's task update
+// runs once CreateHostRace has installed it. Each frame, before the race
+// update, every slot holding a race vehicle is driven along the level's
+// centre path from what the last race update left in the slot (position, flattened
 // forward direction, speed, current line, limits): it steers toward a point
 // on the path a few lines ahead, sets the throttle toward a target speed
 // between the vehicle's two limits (lower the sharper the road ahead turns)
@@ -9,8 +9,9 @@
 // the vehicle through CPPlayer::SetCarParams; its own update hands them to
 // the car. Driving is a pure function of the slot and the path, so a race
 // runs the same way every time.
-#include "Race/PAIVehicle.h"
+#include "Host/PHostRace.h"
 
+#include "Race/PAIVehicle.h"
 #include "Race/PSpline.h"
 #include "Vehicles/PPlayer.h"
 
@@ -101,41 +102,16 @@ void Drive(AI_Vehicle& slot)
 }
 }
 
-CPAIVehicleManager::CPAIVehicleManager()
+void DriveAIVehicles(CPAIVehicleManager& manager)
 {
-    m_order = kOrder;
-}
-
-CPAIVehicleManager::~CPAIVehicleManager()
-{
-    ClearVehicles();
-}
-
-int32_t CPAIVehicleManager::GetObjectSize() const
-{
-    return static_cast<int32_t>(sizeof(CPAIVehicleManager));
-}
-
-std::string CPAIVehicleManager::GetTypeName() const
-{
-    return "CPAIVehicleManager";
-}
-
-void CPAIVehicleManager::Update()
-{
-    for (const CPSmartPtr<AI_Vehicle>& slot : racers) {
+    for (const CPSmartPtr<AI_Vehicle>& slot : manager.racers) {
         if (slot)
             Drive(*slot);
     }
-    if (!trafficEnabled)
+    if (!manager.trafficEnabled)
         return;
-    for (const CPSmartPtr<AI_Vehicle>& slot : traffic) {
+    for (const CPSmartPtr<AI_Vehicle>& slot : manager.traffic) {
         if (slot)
             Drive(*slot);
     }
-}
-
-int32_t CPAIVehicleManager::QueryFlag()
-{
-    return 0;
 }

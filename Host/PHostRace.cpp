@@ -13,12 +13,14 @@ void CreateHostRace()
     g_EnemyRegistry = new CPEnemyRegistry();
     LoadHostGameData(*g_GameData, g_EnemyRegistry);
     g_AIVehicleManager = new CPAIVehicleManager();
+    g_AIVehicleDriver = DriveAIVehicles;
 }
 
 void DestroyHostRace()
 {
     // A level a script left behind goes first: it still reaches the others.
     delete GetLevel();
+    g_AIVehicleDriver = nullptr;
     delete g_AIVehicleManager; // leaves the task list on its way out
     g_AIVehicleManager = nullptr;
     delete g_EnemyRegistry;

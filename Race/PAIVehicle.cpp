@@ -9,6 +9,7 @@
 #include <cmath>
 
 CPAIVehicleManager* g_AIVehicleManager = nullptr;
+void (*g_AIVehicleDriver)(CPAIVehicleManager& manager) = nullptr;
 
 CPAIVehicleManager* GetAIVehicleManager()
 {
@@ -110,4 +111,35 @@ void CPAIVehicleManager::ClearVehicles()
             delete object;
         }
     }
+}
+
+CPAIVehicleManager::CPAIVehicleManager()
+{
+    m_order = kOrder;
+}
+
+CPAIVehicleManager::~CPAIVehicleManager()
+{
+    ClearVehicles();
+}
+
+int32_t CPAIVehicleManager::GetObjectSize() const
+{
+    return static_cast<int32_t>(sizeof(CPAIVehicleManager));
+}
+
+std::string CPAIVehicleManager::GetTypeName() const
+{
+    return "CPAIVehicleManager";
+}
+
+void CPAIVehicleManager::Update()
+{
+    if (g_AIVehicleDriver)
+        g_AIVehicleDriver(*this);
+}
+
+int32_t CPAIVehicleManager::QueryFlag()
+{
+    return 0;
 }

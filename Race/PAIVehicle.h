@@ -2,9 +2,9 @@
 // player's own vehicle) is steered through an AI_Vehicle record holding the
 // vehicle, where it is and where it heads, its speed, the three path lines
 // it follows and two limits from its description. The slots live in the AI
-// vehicle manager, a task of order 100 whose construction and per-frame
-// driving belong to the host: racer slots 0 to 11 (11 is the player's own),
-// then the traffic slots.
+// vehicle manager, a task of order 100 that the host creates and whose
+// per-frame driving the host installs: racer slots 0 to 11 (11 is the
+// player's own), then the traffic slots.
 #pragma once
 
 #include "Core/PGameObject.h"
@@ -78,8 +78,8 @@ public:
     int32_t driveMode = 0;
 };
 
-// The slots and the traffic switch. Its constructor, destructor and task
-// operations are the host's.
+// The slots and the traffic switch. The host creates it and installs the
+// driver its task update runs.
 class CPAIVehicleManager : public CPTask
 {
 public:
@@ -87,11 +87,14 @@ public:
     static constexpr int32_t kPlayerSlot = 11;
     static constexpr int32_t kOrder = 100;
 
+    // No slots; the order 100.
     CPAIVehicleManager();
+    // Drops the slots' vehicles and the slots.
     ~CPAIVehicleManager() override;
     int32_t GetObjectSize() const override;
+    // "CPAIVehicleManager".
     std::string GetTypeName() const override;
-    // The host's per-frame driving.
+    // Runs the installed driver on the manager; nothing without one.
     void Update() override;
     int32_t QueryFlag() override;
 
@@ -113,5 +116,8 @@ public:
 };
 
 extern CPAIVehicleManager* g_AIVehicleManager;
+// The host's per-frame driving of the manager's slots; null while no
+// driver is installed.
+extern void (*g_AIVehicleDriver)(CPAIVehicleManager& manager);
 // The AI vehicle manager, null before the host creates it.
 CPAIVehicleManager* GetAIVehicleManager();
