@@ -142,12 +142,6 @@ void CPLevel::SetCameraView(int32_t view)
         player->SetEngineVolume(g_CfgSoundVolume * preset.engineVolume);
 }
 
-void CPLevel::SetPlayerWeaponPos(const D3DXVECTOR3& position, const CPSmartPtr<CPGameObject>& object)
-{
-    if (player)
-        player->UpdateWeapon(position, object);
-}
-
 float VehicleHeading(const CPGameObject& vehicle)
 {
     D3DXMATRIX rotation;
