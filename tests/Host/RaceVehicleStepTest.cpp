@@ -861,3 +861,26 @@ TEST_F(RaceVehicleStep, TheLevelHandsTheWeaponStepToItsPlayer)
     m_level->SetPlayerWeaponPos(D3DXVECTOR3(), CPSmartPtr<CPGameObject>());
     EXPECT_EQ(Player().m_aimPoint, aim);
 }
+
+TEST_F(RaceVehicleStep, AWeaponWithoutCapacityIsEmptyAndNeverFires)
+{
+    m_vehicle->AddPart(new CPGameObject("lgun"));
+    CPWeaponItem item;
+    item.value1 = 1;
+    item.value6 = 0;
+    item.value7 = 4.0f;
+    g_GameData->m_weapons.Add("lgun", item);
+    g_GameData->m_activeCar.weapons[0] = "lgun";
+    Player().m_currentSlot = 0;
+    Player().SelectWeapon();
+    EXPECT_EQ(Player().m_outOfAmmo, 1);
+    Player().m_fire = 1;
+    Player().m_outOfAmmo = 0;
+    for (int i = 0; i < 10; ++i) {
+        AdvanceFrameClock(kStep);
+        Player().UpdateWeapon(D3DXVECTOR3(0.0f, -30.0f, 1.0f), CPSmartPtr<CPGameObject>());
+    }
+    EXPECT_TRUE(m_fired.empty());
+    EXPECT_EQ(Player().m_outOfAmmo, 1);
+    EXPECT_EQ(Player().m_ammunition[0], 1.0f);
+}
