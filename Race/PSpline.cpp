@@ -187,8 +187,16 @@ void CPSpline::PointAtDistance(float distance, D3DXVECTOR3& point) const
         return;
     if (m_totalLength <= 0.0f)
         return;
-    while (distance > m_totalLength)
+    if (distance > m_totalLength) {
         distance -= m_totalLength;
+        // A path far shorter than the distance (down to one whose length is
+        // lost in the distance's precision) wraps at once.
+        if (distance > m_totalLength) {
+            distance = std::fmod(distance, m_totalLength);
+            if (distance == 0.0f)
+                distance = m_totalLength;
+        }
+    }
     for (const CPSplineSegment& segment : m_segments) {
         if (distance <= segment.length) {
             const float u = segment.length > 0.0f ? distance / segment.length : 0.0f;

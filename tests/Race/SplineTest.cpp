@@ -165,6 +165,19 @@ TEST_F(SplineLoad, DegeneratePathsHaveAnEmptyRing)
     }
 }
 
+TEST_F(SplineLoad, ClosedPathsFarShorterThanALineWrapAtOnce)
+{
+    // A length lost in the precision of one line step used to make the wrap
+    // subtract for ever; a short closed path wraps as a longer one does.
+    for (float measure : { 1e-20f, 3.0f }) {
+        CPSpline spline;
+        ASSERT_TRUE(Load(spline, StraightPath(measure, true))) << measure;
+        ASSERT_NE(spline.GetFirstLine(), nullptr) << measure;
+        EXPECT_EQ(RingSize(spline), 1) << measure;
+        EXPECT_LE(spline.GetFirstLine()->end.x, measure / 0.9f) << measure;
+    }
+}
+
 TEST_F(SplineLoad, OverrunningCountsFailTheRead)
 {
     const std::string whole = StraightPath(50.0f, false);
