@@ -22,6 +22,7 @@
 #include "Interface/PActionMap.h"
 #include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
+#include "Race/PGameData.h"
 #include "Render/PAnimationManager.h"
 #include "Render/PRender.h"
 #include "Render/PParticleManager.h"
@@ -172,6 +173,10 @@ CPGameHost::~CPGameHost()
     if (CPRender* render = GetRender())
         EmptyHostBatches(*render);
     lua_close(m_lua);
+    // The game data's bonus list may hold the host's objects: it lets go of
+    // them before they end.
+    if (CPGameData* data = GetGameData())
+        data->m_bonuses.clear();
     // Game objects first: deactivation still reaches their handlers.
     while (!m_objects.empty()) {
         CPGameObject* object = m_objects.back();
