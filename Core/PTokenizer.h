@@ -94,7 +94,11 @@ inline BYTE CPTokenizer::NextToken(std::string_view& token)
     }
     // The common token: plain text up to a one-character separator or the
     // end, trimmed where it lies.
-    const size_t stop = m_blockBits ? m_blockStart + static_cast<size_t>(__builtin_ctzll(m_blockBits)) : SeekStop(start);
+    size_t stop = m_length; // no stops left when the block reaches the end
+    if (m_blockBits)
+        stop = m_blockStart + static_cast<size_t>(__builtin_ctzll(m_blockBits));
+    else if (m_blockStart + m_blockCount < m_length)
+        stop = SeekStop(start);
     if (stop < m_length && static_cast<unsigned char>(m_text[stop]) != m_plainStop) {
         token = NextQuirkToken(start, stop);
         return 1;
