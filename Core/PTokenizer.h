@@ -45,7 +45,8 @@ private:
     size_t NextStop(size_t from);
     // Forgets the stops before `from`.
     void DropStopsBefore(size_t from);
-    // The first stop past the block's, from `from` on.
+    // NextStop once the block holds no stop at or after `from`: reads the
+    // blocks that follow until one holds a stop.
     size_t SeekStop(size_t from);
     // Position of the first quote at or after `from` (`m_length` when none).
     size_t NextQuote(size_t from) const;
