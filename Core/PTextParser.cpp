@@ -101,16 +101,18 @@ BYTE CPTextParser::NextLine()
         const size_t length = static_cast<size_t>(end - line);
         if (length == 0)
             continue;
+        m_lineMade = false;
         if (length >= 2 && line[0] == '[' && end[-1] == ']') {
-            m_line.assign(line + 1, length - 2);
+            m_lineView = std::string_view(line + 1, length - 2);
             m_plain = 0;
-            return m_line.empty() ? 0 : 1;
+            return m_lineView.empty() ? 0 : 1;
         }
-        m_line.assign(line, length);
+        m_lineView = std::string_view(line, length);
         m_plain = 1;
         return 1;
     }
-    m_line.clear();
+    m_lineView = std::string_view();
+    m_lineMade = false;
     m_plain = 1;
     return 0;
 }
@@ -118,6 +120,15 @@ BYTE CPTextParser::NextLine()
 BYTE CPTextParser::ReadLine(std::string& line)
 {
     const BYTE found = NextLine();
-    line = m_line;
+    line.assign(m_lineView.data(), m_lineView.size());
     return found;
+}
+
+const std::string& CPTextParser::GetLine() const
+{
+    if (!m_lineMade) {
+        m_line.assign(m_lineView.data(), m_lineView.size());
+        m_lineMade = true;
+    }
+    return m_line;
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CPTextParser
 {
@@ -26,7 +27,11 @@ public:
     // NextLine, then copies the current line (empty when there was none).
     BYTE ReadLine(std::string& line);
 
-    const std::string& GetLine() const { return m_line; }
+    // The current line where it lies in the text, valid until the next
+    // NextLine (the trimmed text, or the name of a section line).
+    std::string_view GetLineView() const { return m_lineView; }
+    // The current line as a string, made on the first call for each line.
+    const std::string& GetLine() const;
     // Line feeds consumed so far.
     int32_t GetLineCount() const { return m_lineCount; }
 
@@ -34,7 +39,9 @@ private:
     const char* m_data;
     int32_t m_size;
     int32_t m_position = 0;
-    std::string m_line;
+    std::string_view m_lineView;
+    mutable std::string m_line;
+    mutable bool m_lineMade = true;
     int32_t m_lineCount = 0;
     BYTE m_inComment = 0;
     int32_t m_plain = 1;

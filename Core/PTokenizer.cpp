@@ -1,38 +1,73 @@
 #include "Core/PTokenizer.h"
 
-#include "Core/PUtils.h"
-
-#include <cstdint>
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace
 {
-// Trims the range, unless it is exactly one space.
-void TrimToken(const char*& begin, const char*& end)
+// A token put together from stretches of the text. While every stretch
+// follows the one before it in the text the token stays a view of the text;
+// the first stretch that does not moves it into the buffer.
+class TokenBuilder
 {
-    if (end - begin == 1 && *begin == ' ')
-        return;
+public:
+    TokenBuilder(const char* begin, const char* end, std::string& buffer)
+        : m_begin(begin)
+        , m_end(end)
+        , m_buffer(buffer)
+    {
+    }
+
+    void Append(const char* text, size_t length)
+    {
+        if (length == 0)
+            return;
+        if (!m_buffered) {
+            if (text == m_end || m_begin == m_end) {
+                if (m_begin == m_end)
+                    m_begin = text;
+                m_end = text + length;
+                return;
+            }
+            m_buffer.assign(m_begin, static_cast<size_t>(m_end - m_begin));
+            m_buffered = true;
+        }
+        m_buffer.append(text, length);
+    }
+
+    std::string_view View() const
+    {
+        return m_buffered ? std::string_view(m_buffer) : std::string_view(m_begin, static_cast<size_t>(m_end - m_begin));
+    }
+
+private:
+    const char* m_begin;
+    const char* m_end;
+    std::string& m_buffer;
+    bool m_buffered = false;
+};
+
+inline std::string_view Trimmed(std::string_view view)
+{
+    const char* begin = view.data();
+    const char* end = begin + view.size();
     TrimBounds(begin, end);
-}
-
-void TrimToken(std::string& token)
-{
-    if (token.empty() || (token.size() == 1 && token[0] == ' '))
-        return;
-    if (IsSpace(token.front()) || IsSpace(token.back()))
-        TrimString(token);
+    return std::string_view(begin, static_cast<size_t>(end - begin));
 }
 }
 
-CPTokenizer::CPTokenizer(const std::string& text, const std::string& separator, BYTE quote)
+CPTokenizer::CPTokenizer(std::string_view text, std::string_view separator, BYTE quote)
     : m_separator(separator)
     , m_quote(quote)
 {
     Begin(text);
 }
 
-CPTokenizer::CPTokenizer(std::string&& text, const std::string& separator, BYTE quote)
+CPTokenizer::CPTokenizer(std::string&& text, std::string_view separator, BYTE quote)
     : m_ownText(std::move(text))
     , m_separator(separator)
     , m_quote(quote)
@@ -40,7 +75,14 @@ CPTokenizer::CPTokenizer(std::string&& text, const std::string& separator, BYTE 
     Begin(m_ownText);
 }
 
-void CPTokenizer::Begin(const std::string& text)
+CPTokenizer::CPTokenizer(const char* text, std::string_view separator, BYTE quote)
+    : CPTokenizer(std::string(text), separator, quote)
+{
+}
+
+CPTokenizer::~CPTokenizer() = default;
+
+void CPTokenizer::Begin(std::string_view text)
 {
     const char* begin = text.data();
     const char* end = begin + text.size();
@@ -49,119 +91,209 @@ void CPTokenizer::Begin(const std::string& text)
     m_length = static_cast<size_t>(end - begin);
 
     m_hasStops = !m_separator.empty() || m_quote;
-    const char first = m_separator.empty() ? '"' : m_separator[0];
-    const char second = m_quote ? '"' : first;
-    m_stopLanes[0] = 0x0101010101010101ull * static_cast<unsigned char>(first);
-    m_stopLanes[1] = 0x0101010101010101ull * static_cast<unsigned char>(second);
+    m_stops[0] = m_separator.empty() ? '"' : m_separator[0];
+    m_stops[1] = m_quote ? '"' : m_stops[0];
+    const bool plain = m_separator.size() == 1 && !(m_quote && m_separator[0] == '"');
+    m_plainStop = plain ? static_cast<unsigned char>(m_separator[0]) : -1;
+    if (m_hasStops && m_length > 0)
+        LoadBlock(0);
 }
 
-CPTokenizer::~CPTokenizer() = default;
-
-inline size_t CPTokenizer::PlainRunEnd(size_t from) const
+size_t CPTokenizer::NextStop(size_t from)
 {
-    const char* text = m_text;
-    const size_t length = m_length;
+    DropStopsBefore(from);
+    return m_blockBits ? m_blockStart + static_cast<size_t>(__builtin_ctzll(m_blockBits)) : SeekStop(from);
+}
+
+void CPTokenizer::DropStopsBefore(size_t from)
+{
+    const size_t offset = from - m_blockStart;
+    if (offset < m_blockCount)
+        m_blockBits &= ~uint64_t(0) << offset;
+    else
+        m_blockBits = 0;
+}
+
+size_t CPTokenizer::SeekStop(size_t from)
+{
     if (!m_hasStops)
-        return length;
-
-    // Eight characters at a time (the machine is little-endian): a lane is
-    // flagged when its byte is zero after the XOR with a stop character; the
-    // lowest flag is exact.
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighs = 0x8080808080808080ull;
-    size_t position = from;
-    while (position + 8 <= length) {
-        uint64_t word;
-        std::memcpy(&word, text + position, sizeof(word));
-        const uint64_t a = word ^ m_stopLanes[0];
-        const uint64_t b = word ^ m_stopLanes[1];
-        const uint64_t hits = ((a - kOnes) & ~a & kHighs) | ((b - kOnes) & ~b & kHighs);
-        if (hits)
-            return position + static_cast<size_t>(__builtin_ctzll(hits) / 8);
-        position += 8;
+        return m_length;
+    const size_t blockEnd = m_blockStart + m_blockCount;
+    size_t at = from >= m_blockStart && from < blockEnd ? blockEnd : from;
+    while (at < m_length) {
+        LoadBlock(at);
+        if (m_blockBits)
+            return at + static_cast<size_t>(__builtin_ctzll(m_blockBits));
+        at += m_blockCount;
     }
-    const char first = static_cast<char>(m_stopLanes[0]);
-    const char second = static_cast<char>(m_stopLanes[1]);
-    while (position < length && text[position] != first && text[position] != second)
-        ++position;
-    return position;
+    return m_length;
 }
 
-BYTE CPTokenizer::NextToken(std::string& token)
+size_t CPTokenizer::NextQuote(size_t from) const
 {
-    const size_t length = m_length;
-    if (m_position >= length) {
-        token.clear();
-        return 0;
+    const size_t offset = from - m_blockStart;
+    if (offset < m_blockCount) {
+        const uint64_t bits = m_quoteBits & (~uint64_t(0) << offset);
+        if (bits)
+            return m_blockStart + static_cast<size_t>(__builtin_ctzll(bits));
+        from = m_blockStart + m_blockCount;
     }
-    const char* text = m_text;
+    const void* quote = std::memchr(m_text + from, '"', m_length - from);
+    return quote ? static_cast<size_t>(static_cast<const char*>(quote) - m_text) : m_length;
+}
+
+uint64_t CPTokenizer::StopBits(const char* text, size_t count, char stop) const
+{
+    uint64_t bits = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (text[i] == stop)
+            bits |= uint64_t(1) << i;
+    }
+    return bits;
+}
+
+void CPTokenizer::LoadBlock(size_t at)
+{
+    const size_t count = m_length - at < 64 ? m_length - at : 64;
+    m_blockStart = at;
+    m_blockCount = count;
+    uint64_t firstBits = 0;
+    uint64_t secondBits = 0;
+#if defined(__SSE2__)
+    // Sixteen characters at a time; a short last part is read as the text's
+    // last sixteen characters where the text has them, its bits shifted down.
+    const __m128i first = _mm_set1_epi8(m_stops[0]);
+    const __m128i second = _mm_set1_epi8(m_stops[1]);
+    const char* bytes = m_text + at;
+    size_t part = 0;
+    for (; part + 16 <= count; part += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part));
+        firstBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)))) << part;
+        secondBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)))) << part;
+    }
+    if (part < count) {
+        const size_t left = count - part;
+        if (m_length >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_text + m_length - 16));
+            const unsigned firstHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)));
+            const unsigned secondHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)));
+            firstBits |= static_cast<uint64_t>(firstHits >> (16 - left)) << part;
+            secondBits |= static_cast<uint64_t>(secondHits >> (16 - left)) << part;
+        } else {
+            firstBits |= StopBits(bytes + part, left, m_stops[0]) << part;
+            secondBits |= StopBits(bytes + part, left, m_stops[1]) << part;
+        }
+    }
+#else
+    firstBits = StopBits(m_text + at, count, m_stops[0]);
+    secondBits = StopBits(m_text + at, count, m_stops[1]);
+#endif
+    m_blockBits = firstBits | secondBits;
+    // With grouping on the second stop is the quote.
+    m_quoteBits = m_quote ? secondBits : 0;
+}
+
+inline bool CPTokenizer::QuotedToken(size_t start, size_t stop, std::string_view& token)
+{
+    const char* const text = m_text;
+    for (size_t i = start; i < stop; ++i) {
+        if (!IsSpace(text[i]))
+            return false;
+    }
+    const size_t close = NextQuote(stop + 1);
+    if (close == m_length)
+        return false;
+    const size_t end = NextStop(close + 1);
+    if (end < m_length && static_cast<unsigned char>(text[end]) != m_plainStop)
+        return false;
+    for (size_t i = close + 1; i < end; ++i) {
+        if (!IsSpace(text[i]))
+            return false;
+    }
+    // Blanks, the quoted text, blanks: the token is the quoted text trimmed,
+    // unless the whole of it is one space.
+    std::string_view result(text + stop + 1, close - stop - 1);
+    const char* single = stop > start ? text + start : result.empty() ? text + close + 1 : result.data();
+    if ((stop - start) + result.size() + (end - close - 1) == 1 && *single == ' ')
+        result = std::string_view(single, 1);
+    else
+        result = Trimmed(result);
+    token = result;
+    m_position = end + 1;
+    DropStopsBefore(m_position);
+    return true;
+}
+
+std::string_view CPTokenizer::NextQuirkToken(size_t start, size_t stop)
+{
+    std::string_view quoted;
+    if (m_quote && m_plainStop >= 0 && m_text[stop] == '"' && QuotedToken(start, stop, quoted))
+        return quoted;
+    const char* const text = m_text;
+    const size_t length = m_length;
     const size_t separatorLength = m_separator.size();
 
-    // The common token: plain text up to a one-character separator or the
-    // end, taken in one copy.
-    const size_t start = m_position;
-    const size_t stop = PlainRunEnd(start);
-    const bool quoteStop = stop < length && m_quote && text[stop] == '"';
-    if (stop == length || (separatorLength == 1 && !quoteStop)) {
-        const char* begin = text + start;
-        const char* end = text + stop;
-        TrimToken(begin, end);
-        token.assign(begin, static_cast<size_t>(end - begin));
-        m_position = stop < length ? stop + 1 : length;
-        return 1;
-    }
-
-    // Quotes or a longer separator: character by character from the stop.
-    // The blanks that lead the token are left out now rather than copied and
-    // trimmed away later.
+    // The blanks that lead the token are left out now, so that a quoted
+    // token after a separator and a blank stays one stretch of the text.
     const char* lead = text + start;
     const char* const plainEnd = text + stop;
     while (lead < plainEnd && IsSpace(*lead))
         ++lead;
     const size_t skipped = static_cast<size_t>(lead - (text + start));
-    token.assign(lead, static_cast<size_t>(plainEnd - lead));
+    TokenBuilder builder(lead, plainEnd, m_buffer);
     // The characters matched so far are the separator's first `matched`
-    // characters, so the pending text needs no buffer of its own.
+    // characters; while no quote came between them they are also the text
+    // just before `position`.
     size_t matched = 0;
+    size_t matchStart = 0;
     bool inQuotes = false;
     size_t position = stop;
     while (position < length) {
         const char c = text[position];
         if (c == '"' && m_quote) {
             if (inQuotes && position + 1 < length && text[position + 1] == '"') {
-                token += '"';
+                builder.Append(text + position, 1);
                 ++position;
             } else {
                 inQuotes = !inQuotes;
             }
             ++position;
         } else if (inQuotes) {
-            const void* quote = std::memchr(text + position, '"', length - position);
-            const size_t end = quote ? static_cast<size_t>(static_cast<const char*>(quote) - text) : length;
-            token.append(text + position, end - position);
+            const size_t end = NextQuote(position);
+            builder.Append(text + position, end - position);
             position = end;
         } else if (separatorLength > 0 && c == m_separator[matched]) {
+            if (matched == 0)
+                matchStart = position;
             ++matched;
             ++position;
             if (matched == separatorLength)
                 break;
         } else {
             if (matched > 0) {
-                token.append(m_separator, 0, matched);
+                if (position - matchStart == matched)
+                    builder.Append(text + matchStart, matched);
+                else
+                    builder.Append(m_separator.data(), matched);
                 matched = 0;
             }
             // This character is text even when it starts a separator.
-            const size_t end = PlainRunEnd(position + 1);
-            token.append(text + position, end - position);
+            const size_t end = NextStop(position + 1);
+            builder.Append(text + position, end - position);
             position = end;
         }
     }
     m_position = position;
-    if (skipped == 0)
-        TrimToken(token);
-    else if (token.empty() && skipped == 1 && text[start] == ' ')
-        token.assign(1, ' '); // the whole token was one space
-    else if (!token.empty() && (IsSpace(token.front()) || IsSpace(token.back())))
-        TrimString(token);
-    return 1;
+    DropStopsBefore(position);
+
+    std::string_view result = builder.View();
+    if (skipped == 0) {
+        if (result.size() != 1 || result[0] != ' ')
+            result = Trimmed(result);
+    } else if (result.empty() && skipped == 1 && text[start] == ' ') {
+        result = std::string_view(text + start, 1); // the whole token was one space
+    } else {
+        result = Trimmed(result);
+    }
+    return result;
 }

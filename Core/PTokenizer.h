@@ -7,11 +7,13 @@
 // is built, so a trailing separator adds no empty last token.
 #pragma once
 
+#include "Core/PUtils.h"
 #include "Platform/Win32.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CPTokenizer
 {
@@ -19,37 +21,106 @@ public:
     // An empty separator never matches: the whole text is one token. The
     // tokenizer reads the caller's text where it lies: it must outlive the
     // tokenizer unchanged (tokens are not to be read into it).
-    CPTokenizer(const std::string& text, const std::string& separator, BYTE quote);
-    // A temporary text is kept by the tokenizer itself.
-    CPTokenizer(std::string&& text, const std::string& separator, BYTE quote);
-    virtual ~CPTokenizer();
+    CPTokenizer(std::string_view text, std::string_view separator, BYTE quote);
+    // A temporary text, or a C string, is kept by the tokenizer itself.
+    CPTokenizer(std::string&& text, std::string_view separator, BYTE quote);
+    CPTokenizer(const char* text, std::string_view separator, BYTE quote);
+    ~CPTokenizer();
     CPTokenizer(const CPTokenizer&) = delete;
     CPTokenizer& operator=(const CPTokenizer&) = delete;
 
     // The next token; 0 (and an empty token) once the text is used up.
     BYTE NextToken(std::string& token);
+    // The same token as a view, without a copy. It points into the text when
+    // the token is one stretch of it, else into the tokenizer; either way it
+    // stays valid until the next call or the tokenizer's end.
+    BYTE NextToken(std::string_view& token);
 
 private:
     // Trims the text to split and prepares the stops.
-    void Begin(const std::string& text);
-    // End of the run of plain characters from `from`: those that neither
-    // start a separator nor, with grouping on, are a quote.
-    size_t PlainRunEnd(size_t from) const;
+    void Begin(std::string_view text);
+    // Position of the first stop at or after `from` (`m_length` when none):
+    // a character that starts a separator or, with grouping on, a quote.
+    // Positions asked for never go back.
+    size_t NextStop(size_t from);
+    // Forgets the stops before `from`.
+    void DropStopsBefore(size_t from);
+    // NextStop once the block holds no stop at or after `from`: reads the
+    // blocks that follow until one holds a stop.
+    size_t SeekStop(size_t from);
+    // Position of the first quote at or after `from` (`m_length` when none).
+    size_t NextQuote(size_t from) const;
+    // Finds the stops among the 64 characters from `at` (fewer at the end).
+    void LoadBlock(size_t at);
+    // One bit per stop among `count` characters (at most 64), one at a time.
+    uint64_t StopBits(const char* text, size_t count, char stop) const;
+    // The token from `start` when a quote or a longer separator is met at
+    // `stop`: character by character from there.
+    std::string_view NextQuirkToken(size_t start, size_t stop);
+    // The common quoted token, only blanks around one quoted stretch without
+    // inner quotes, read at once; false for any other shape.
+    bool QuotedToken(size_t start, size_t stop, std::string_view& token);
 
     // The text of a temporary, kept here.
     std::string m_ownText;
     // The trimmed text to split.
     const char* m_text;
     size_t m_length;
+    size_t m_position = 0;
     std::string m_separator;
     BYTE m_quote;
-    size_t m_position = 0;
-    // The characters that end a plain run, each repeated in all eight bytes
-    // (both the same when only one kind of stop exists); no stops at all
-    // when there is no separator and no grouping.
+    // The stop that ends a token at once: a one-character separator that is
+    // not also the quote; -1 when there is none.
+    int m_plainStop;
+    // The characters that are stops (both the same when only one kind of
+    // stop exists); none at all when there is no separator and no grouping.
     bool m_hasStops;
-    uint64_t m_stopLanes[2];
+    char m_stops[2];
+    // The stops not yet passed among the m_blockCount characters from
+    // m_blockStart, one bit per character, and the quotes among them.
+    size_t m_blockStart = 0;
+    size_t m_blockCount = 0;
+    uint64_t m_blockBits = 0;
+    uint64_t m_quoteBits = 0;
+    // A token that is not one stretch of the text is built here.
+    std::string m_buffer;
 };
+
+inline BYTE CPTokenizer::NextToken(std::string_view& token)
+{
+    const size_t start = m_position;
+    if (start >= m_length) {
+        token = std::string_view();
+        return 0;
+    }
+    // The common token: plain text up to a one-character separator or the
+    // end, trimmed where it lies.
+    size_t stop = m_length; // no stops left when the block reaches the end
+    if (m_blockBits)
+        stop = m_blockStart + static_cast<size_t>(__builtin_ctzll(m_blockBits));
+    else if (m_blockStart + m_blockCount < m_length)
+        stop = SeekStop(start);
+    if (stop < m_length && static_cast<unsigned char>(m_text[stop]) != m_plainStop) {
+        token = NextQuirkToken(start, stop);
+        return 1;
+    }
+    m_blockBits &= m_blockBits - 1; // the separator is passed
+    const char* begin = m_text + start;
+    const char* end = m_text + stop;
+    if (end - begin != 1 || *begin != ' ')
+        TrimBounds(begin, end);
+    token = std::string_view(begin, static_cast<size_t>(end - begin));
+    m_position = stop + 1;
+    return 1;
+}
+
+inline BYTE CPTokenizer::NextToken(std::string& token)
+{
+    std::string_view view;
+    const BYTE found = NextToken(view);
+    token.assign(view.data(), view.size());
+    return found;
+}
 
 // The sky loaders' name for the same tokenizer.
 using CPSplitter = CPTokenizer;

@@ -22,16 +22,15 @@ CPSkyFile::CPSkyFile(const std::string& name)
 bool CPSkyFile::Next()
 {
     m_values.clear();
-    std::string line;
-    if (m_ended || !m_lines->ReadLine(line)) {
+    if (m_ended || !m_lines->NextLine()) {
         m_ended = true;
         return false;
     }
-    CPSplitter splitter(line, kSeparator, 1);
-    std::string token;
+    CPSplitter splitter(m_lines->GetLineView(), kSeparator, 1);
+    std::string_view token;
     splitter.NextToken(token); // the label
     while (splitter.NextToken(token))
-        m_values.push_back(token);
+        m_values.emplace_back(token);
     return true;
 }
 

@@ -168,7 +168,7 @@ void ParseHostGameData(CPGameData& data, const void* text, int32_t size, CPEnemy
     CPTextParser parser(text, size);
     std::string section;
     while (parser.NextLine()) {
-        const std::string& line = parser.GetLine();
+        const std::string_view line = parser.GetLineView();
         if (!parser.IsPlainLine()) {
             section = line;
             ToLowerString(section);
@@ -176,9 +176,9 @@ void ParseHostGameData(CPGameData& data, const void* text, int32_t size, CPEnemy
         }
         std::vector<std::string> tokens;
         CPTokenizer tokenizer(line, ",", 1);
-        std::string token;
+        std::string_view token;
         while (tokenizer.NextToken(token))
-            tokens.push_back(token);
+            tokens.emplace_back(token);
         if (tokens.empty())
             continue;
         const std::string first = tokens.front();

@@ -53,9 +53,9 @@ std::vector<std::string> SplitList(const std::string& list)
 {
     std::vector<std::string> tokens;
     CPTokenizer fields(list, ",", 1);
-    std::string token;
+    std::string_view token;
     while (fields.NextToken(token))
-        tokens.push_back(token);
+        tokens.emplace_back(token);
     return tokens;
 }
 

@@ -5,11 +5,12 @@
 #include "Core/PUtils.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace
 {
 // The first two tokens of a line split at "=", the rest dropped.
-void SplitKeyValue(const std::string& line, std::string& key, std::string& value)
+void SplitKeyValue(std::string_view line, std::string& key, std::string& value)
 {
     CPTokenizer tokenizer(line, "=", 1);
     tokenizer.NextToken(key);
@@ -21,9 +22,9 @@ CPDescriptionFields SplitDescriptionFields(const std::string& value)
 {
     CPDescriptionFields fields;
     CPTokenizer tokenizer(value, ",", 1);
-    std::string field;
+    std::string_view field;
     while (tokenizer.NextToken(field))
-        fields.push_back(field);
+        fields.emplace_back(field);
     return fields;
 }
 
@@ -43,20 +44,20 @@ void CPSceneDescription::Parse(const char* text, int32_t size)
     if (!parser.NextLine())
         return;
     std::string ignored;
-    SplitKeyValue(parser.GetLine(), ignored, rootSpec);
+    SplitKeyValue(parser.GetLineView(), ignored, rootSpec);
 
     CPAttributeMap* section = nullptr;
     std::string key;
     std::string value;
     while (parser.NextLine()) {
-        std::string line = parser.GetLine();
         if (!parser.IsPlainLine()) {
-            section = &nodes[ToLowerString(line)];
+            std::string name(parser.GetLineView());
+            section = &nodes[ToLowerString(name)];
             continue;
         }
         key.clear();
         value.clear();
-        SplitKeyValue(line, key, value);
+        SplitKeyValue(parser.GetLineView(), key, value);
         ToLowerString(TrimString(key));
         ToLowerString(TrimString(value));
         if (key == "sprite")

@@ -1,7 +1,8 @@
-// Cutting a 20 MB text data file into lines, and into lines and tokens, set
-// against a plain line split of the same bytes (find each line feed, copy the
-// line). The file is written through CPFileWriter into a scratch root under
-// /tmp and loaded once through CPFileReader.
+// Cutting a 20 MB text data file into lines, and into lines and tokens (as
+// views, and as strings), set against a plain line split of the same bytes
+// (find each line feed, copy the line). The file is written through
+// CPFileWriter into a scratch root under /tmp and loaded once through
+// CPFileReader.
 #include "Core/PFileReader.h"
 #include "Core/PFileWriter.h"
 #include "Core/PTextParser.h"
@@ -16,6 +17,8 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 namespace
 {
@@ -73,17 +76,21 @@ void ParseLines(benchmark::State& state)
 }
 BENCHMARK(ParseLines)->Unit(benchmark::kMillisecond);
 
-void ParseLinesAndTokens(benchmark::State& state)
+// Lines and tokens at ",": as views of the file's bytes, or (Token a string)
+// each line and token copied out.
+template <typename Token>
+void TokenizeLines(benchmark::State& state)
 {
+    constexpr bool kViews = std::is_same_v<Token, std::string_view>;
     const CPFileReader& file = Root().reader;
-    std::string token;
+    Token token;
     for (auto _ : state) {
         CPTextParser parser(file.GetData(), file.GetSize());
         size_t tokens = 0;
         while (parser.NextLine()) {
             if (!parser.IsPlainLine())
                 continue;
-            CPTokenizer tokenizer(parser.GetLine(), ",", 1);
+            CPTokenizer tokenizer(kViews ? parser.GetLineView() : std::string_view(parser.GetLine()), ",", 1);
             while (tokenizer.NextToken(token))
                 tokens += token.size() + 1;
         }
@@ -91,7 +98,18 @@ void ParseLinesAndTokens(benchmark::State& state)
     }
     state.SetBytesProcessed(state.iterations() * file.GetSize());
 }
+
+void ParseLinesAndTokens(benchmark::State& state)
+{
+    TokenizeLines<std::string_view>(state);
+}
 BENCHMARK(ParseLinesAndTokens)->Unit(benchmark::kMillisecond);
+
+void ParseLinesAndTokenStrings(benchmark::State& state)
+{
+    TokenizeLines<std::string>(state);
+}
+BENCHMARK(ParseLinesAndTokenStrings)->Unit(benchmark::kMillisecond);
 
 // The baseline: every line feed found, every line copied into a string.
 void PlainLineSplit(benchmark::State& state)

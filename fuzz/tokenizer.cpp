@@ -1,62 +1,16 @@
 // Arbitrary text split at an arbitrary separator, checked token by token
-// against a plain character-at-a-time reading of the splitting rules. The
-// first byte picks the separator's length (0 to 3) and quote grouping; the
-// separator follows, the text is the rest.
+// against a plain character-at-a-time reading of the splitting rules, through
+// both the string and the view interface. The first byte picks the
+// separator's length (0 to 3) and quote grouping; the separator follows, the
+// text is the rest.
 #include "Core/PTokenizer.h"
-#include "Core/PUtils.h"
+#include "tests/Core/TokenizerReference.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
-
-namespace
-{
-std::vector<std::string> ReferenceTokens(std::string text, const std::string& separator, bool quote)
-{
-    TrimString(text);
-    std::vector<std::string> tokens;
-    size_t position = 0;
-    while (position < text.size()) {
-        std::string token;
-        std::string pending;
-        size_t matched = 0;
-        bool inQuotes = false;
-        bool complete = false;
-        while (position < text.size() && !complete) {
-            const char c = text[position];
-            if (c == '"' && quote) {
-                if (inQuotes && position + 1 < text.size() && text[position + 1] == '"') {
-                    token += '"';
-                    ++position;
-                } else {
-                    inQuotes = !inQuotes;
-                }
-            } else if (inQuotes) {
-                token += c;
-            } else if (!separator.empty() && c == separator[matched]) {
-                ++matched;
-                if (matched == separator.size())
-                    complete = true;
-                else
-                    pending += c;
-            } else {
-                if (matched > 0) {
-                    token += pending;
-                    pending.clear();
-                    matched = 0;
-                }
-                token += c;
-            }
-            ++position;
-        }
-        if (token != " ")
-            TrimString(token);
-        tokens.push_back(token);
-    }
-    return tokens;
-}
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -71,14 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const std::vector<std::string> expected = ReferenceTokens(text, separator, quote != 0);
     CPTokenizer tokenizer(text, separator, quote);
+    CPTokenizer viewTokenizer(text, separator, quote);
     std::string token;
+    std::string_view view;
     size_t index = 0;
     while (tokenizer.NextToken(token)) {
-        if (index >= expected.size() || token != expected[index])
+        if (index >= expected.size() || token != expected[index] || !viewTokenizer.NextToken(view) || view != token)
             std::abort();
         ++index;
     }
-    if (index != expected.size() || !token.empty())
+    if (index != expected.size() || !token.empty() || viewTokenizer.NextToken(view) || !view.empty())
         std::abort();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,9 +25,15 @@ std::vector<Line> AllLines(const std::string& bytes)
 {
     CPTextParser parser(bytes.data(), static_cast<int32_t>(bytes.size()));
     std::vector<Line> lines;
-    while (parser.NextLine())
+    while (parser.NextLine()) {
+        // The view is the same line, read where it lies in the bytes.
+        const std::string_view view = parser.GetLineView();
+        EXPECT_TRUE(view.data() >= bytes.data() && view.data() + view.size() <= bytes.data() + bytes.size());
         lines.push_back({ parser.GetLine(), parser.IsPlainLine() });
+        EXPECT_EQ(view, lines.back().text);
+    }
     EXPECT_EQ(parser.GetLine(), "");
+    EXPECT_TRUE(parser.GetLineView().empty());
     return lines;
 }
 }
@@ -83,4 +90,19 @@ TEST(TextParser, NullOrNegativeSizeReadsNothing)
     const char text[] = "abc";
     CPTextParser negative(text, -5);
     EXPECT_EQ(negative.NextLine(), 0);
+}
+
+TEST(TextParser, LineMadeForEachLineAskedFor)
+{
+    const std::string bytes = "one\n[two]\nthree\n";
+    CPTextParser parser(bytes.data(), static_cast<int32_t>(bytes.size()));
+    ASSERT_EQ(parser.NextLine(), 1);
+    EXPECT_EQ(parser.GetLine(), "one");
+    ASSERT_EQ(parser.NextLine(), 1); // this line's string never asked for
+    ASSERT_EQ(parser.NextLine(), 1);
+    EXPECT_EQ(parser.GetLineView(), "three");
+    EXPECT_EQ(parser.GetLine(), "three");
+    EXPECT_EQ(parser.GetLine(), "three");
+    EXPECT_EQ(parser.NextLine(), 0);
+    EXPECT_EQ(parser.GetLine(), "");
 }
