@@ -55,135 +55,140 @@ bool EdgesMeet(const D3DXVECTOR4& c0, const D3DXVECTOR4& c1, const D3DXVECTOR4& 
     return false;
 }
 
-// The cells a triangle may touch, the grid lines that bound them, and what
-// the point-in-triangle test needs at each crossing of those lines. A line
-// crossing is a corner of up to four cells, so its test runs once rather than
-// once a cell. Every value is the one the 2D tests compute, by the same
-// expression: the decisions are theirs to the bit.
+// The cells a triangle may touch: from one before its lowest cell to its
+// highest, short of the grid's last column and row (end values excluded).
 struct CellWindow
 {
-    int32_t firstColumn = 0;
-    int32_t columnEnd = 0;
-    int32_t firstRow = 0;
-    int32_t rowEnd = 0;
-    // The lines from firstColumn to columnEnd and from firstRow to rowEnd.
-    std::vector<float> x;
-    std::vector<float> y;
-    // Each line less each triangle corner: a crossing's offsets from it.
-    std::vector<float> dx[3];
-    std::vector<float> dy[3];
-    // The triangle's edges in the order the point-in-triangle test takes
-    // them: one winding, then the other.
-    float ex[6] = {};
-    float ey[6] = {};
-    // The triangle's bounds, when no coordinate is not a number.
-    bool bounded = false;
-    float minX = 0.0f;
-    float maxX = 0.0f;
-    float minY = 0.0f;
-    float maxY = 0.0f;
-
-    void Measure(const D3DXVECTOR3& origin, const D3DXVECTOR4 (&corner)[3]);
-    // Whether each crossing on row line j lies in the triangle, as
-    // PointInTriangle2D decides.
-    void InsideOnRow(size_t j, std::vector<uint8_t>& inside) const;
-    // Whether the cell lies apart from the triangle's bounds, so that no
-    // edge of one can meet an edge of the other.
-    bool Apart(float x0, float x1, float y0, float y1) const
-    {
-        return bounded && (maxX < x0 || x1 < minX || maxY < y0 || y1 < minY);
-    }
+    int32_t firstColumn;
+    int32_t columnEnd;
+    int32_t firstRow;
+    int32_t rowEnd;
 };
 
+void AddToCell(std::vector<std::vector<CPCollisionCell>>& grid, int32_t column, int32_t row, int32_t triangle)
+{
+    CPCollisionCell& cell = grid[static_cast<size_t>(column)][static_cast<size_t>(row)];
+    cell.m_triangles.push_back(triangle);
+    ++cell.m_count;
+}
+
+D3DXVECTOR4 CellCorner(float x, float y, const D3DXVECTOR3& origin)
+{
+    return D3DXVECTOR4(x, y, origin.z, 0.0f);
+}
+
+// Windows up to three cells a side (every triangle smaller than a cell) take
+// the quick path; four lines bound them on each axis.
+constexpr int kQuickLines = 4;
 constexpr int kEdgeFrom[6] = { 0, 1, 2, 2, 1, 0 };
 constexpr int kEdgeTo[6] = { 1, 2, 0, 1, 0, 2 };
 
-void CellWindow::Measure(const D3DXVECTOR3& origin, const D3DXVECTOR4 (&corner)[3])
+// The quick path. Neighbouring cells share their corners, so each crossing
+// of two grid lines is tested against the triangle once rather than once a
+// cell. PointInTriangle2D's cross product dy * ex - ey * dx is the difference
+// of a product that depends only on the crossing's row line and one that
+// depends only on its column line; each product is made once a line. Every
+// value is made from the same operands by the same operations as in the 2D
+// tests, so each decision is theirs to the bit.
+void ListSmallTriangle(std::vector<std::vector<CPCollisionCell>>& grid, const D3DXVECTOR3& origin, int32_t triangle,
+                       const D3DXVECTOR4 (&corner)[3], const CellWindow& window)
 {
-    x.resize(static_cast<size_t>(columnEnd - firstColumn + 1));
-    y.resize(static_cast<size_t>(rowEnd - firstRow + 1));
-    for (size_t i = 0; i < x.size(); ++i)
-        x[i] = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(firstColumn + static_cast<int32_t>(i));
-    for (size_t j = 0; j < y.size(); ++j)
-        y[j] = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(firstRow + static_cast<int32_t>(j));
-    for (int k = 0; k < 3; ++k) {
-        dx[k].resize(x.size());
-        dy[k].resize(y.size());
-        for (size_t i = 0; i < x.size(); ++i)
-            dx[k][i] = x[i] - corner[k].x;
-        for (size_t j = 0; j < y.size(); ++j)
-            dy[k][j] = y[j] - corner[k].y;
+    const int rows = window.rowEnd - window.firstRow;
+    const int columns = window.columnEnd - window.firstColumn;
+    float lineX[kQuickLines];
+    float lineY[kQuickLines];
+    for (int i = 0; i < kQuickLines; ++i) {
+        lineX[i] = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(window.firstColumn + i);
+        lineY[i] = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(window.firstRow + i);
     }
+    // Edge by edge, in the order the point-in-triangle test takes them (one
+    // winding, then the other): ey * dx on each column line, dy * ex on each
+    // row line.
+    float across[6][kQuickLines];
+    float along[6][kQuickLines];
     for (int e = 0; e < 6; ++e) {
-        ex[e] = corner[kEdgeTo[e]].x - corner[kEdgeFrom[e]].x;
-        ey[e] = corner[kEdgeTo[e]].y - corner[kEdgeFrom[e]].y;
+        const D3DXVECTOR4& a = corner[kEdgeFrom[e]];
+        const D3DXVECTOR4& b = corner[kEdgeTo[e]];
+        const float ex = b.x - a.x;
+        const float ey = b.y - a.y;
+        for (int i = 0; i < kQuickLines; ++i) {
+            const float dx = lineX[i] - a.x;
+            const float dy = lineY[i] - a.y;
+            across[e][i] = ey * dx;
+            along[e][i] = dy * ex;
+        }
     }
-    bounded = true;
+    // ClassifyPointToSegment2D answers 0 (left) exactly when its cross
+    // product is positive; a crossing is inside when, in either winding, it
+    // is left of no edge.
+    bool inside[kQuickLines][kQuickLines];
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= columns; ++i) {
+            bool left[6];
+            for (int e = 0; e < 6; ++e)
+                left[e] = along[e][j] - across[e][i] > 0.0f;
+            inside[j][i] = (!left[0] && !left[1] && !left[2]) || (!left[3] && !left[4] && !left[5]);
+        }
+    }
+
+    // Edges whose bounds are apart never meet (SegmentsIntersect2D's first
+    // test), so a cell apart from the triangle's bounds needs no edge tests;
+    // a coordinate that is not a number leaves every cell to them.
+    bool bounded = true;
     for (const D3DXVECTOR4& c : corner)
         bounded = bounded && !std::isnan(c.x) && !std::isnan(c.y);
-    minX = std::min({ corner[0].x, corner[1].x, corner[2].x });
-    maxX = std::max({ corner[0].x, corner[1].x, corner[2].x });
-    minY = std::min({ corner[0].y, corner[1].y, corner[2].y });
-    maxY = std::max({ corner[0].y, corner[1].y, corner[2].y });
-}
+    const float minX = std::min({ corner[0].x, corner[1].x, corner[2].x });
+    const float maxX = std::max({ corner[0].x, corner[1].x, corner[2].x });
+    const float minY = std::min({ corner[0].y, corner[1].y, corner[2].y });
+    const float maxY = std::max({ corner[0].y, corner[1].y, corner[2].y });
 
-void CellWindow::InsideOnRow(size_t j, std::vector<uint8_t>& inside) const
-{
-    inside.resize(x.size());
-    for (size_t i = 0; i < x.size(); ++i) {
-        // ClassifyPointToSegment2D answers 0 (left) exactly when its cross
-        // product is positive.
-        bool left[6];
-        for (int e = 0; e < 6; ++e) {
-            const int from = kEdgeFrom[e];
-            left[e] = dy[from][j] * ex[e] - ey[e] * dx[from][i] > 0.0f;
+    for (int j = 0; j < rows; ++j) {
+        const float y0 = lineY[j];
+        const float y1 = lineY[j + 1];
+        for (int i = 0; i < columns; ++i) {
+            const float x0 = lineX[i];
+            const float x1 = lineX[i + 1];
+            // RectOverlapsTriangle2D's three findings, any of which lists
+            // the triangle: a triangle corner in the cell, a cell corner in
+            // the triangle, an edge of each meeting.
+            bool overlaps = inside[j][i] || inside[j][i + 1] || inside[j + 1][i] || inside[j + 1][i + 1];
+            for (const D3DXVECTOR4& t : corner)
+                overlaps = overlaps || (x0 <= t.x && t.x <= x1 && y0 <= t.y && t.y <= y1);
+            const bool apart = bounded && (maxX < x0 || x1 < minX || maxY < y0 || y1 < minY);
+            if (!overlaps && !apart) {
+                overlaps = EdgesMeet(CellCorner(x0, y0, origin), CellCorner(x1, y0, origin),
+                                     CellCorner(x0, y1, origin), CellCorner(x1, y1, origin), corner[0], corner[1],
+                                     corner[2]);
+            }
+            if (overlaps)
+                AddToCell(grid, window.firstColumn + i, window.firstRow + j, triangle);
         }
-        inside[i] = (!left[0] && !left[1] && !left[2]) || (!left[3] && !left[4] && !left[5]);
     }
 }
 
 // Adds the triangle to each cell of the window its ground projection
-// overlaps, as RectOverlapsTriangle2D decides for the cell's rectangle.
+// overlaps, as RectOverlapsTriangle2D decides for the cell's rectangle. A
+// triangle visits each cell of its window once, so no cell can hold it yet.
 void ListTriangle(std::vector<std::vector<CPCollisionCell>>& grid, const D3DXVECTOR3& origin, int32_t triangle,
-                  const D3DXVECTOR4 (&corner)[3], CellWindow& window, std::vector<uint8_t> (&inside)[2])
+                  const D3DXVECTOR4 (&corner)[3], const CellWindow& window)
 {
     if (window.columnEnd <= window.firstColumn || window.rowEnd <= window.firstRow)
         return;
-    window.Measure(origin, corner);
-    const size_t columns = window.x.size() - 1;
-    const size_t rows = window.y.size() - 1;
-    std::vector<uint8_t>* below = &inside[0];
-    std::vector<uint8_t>* above = &inside[1];
-    window.InsideOnRow(0, *below);
-    for (size_t j = 0; j < rows; ++j) {
-        window.InsideOnRow(j + 1, *above);
-        const float y0 = window.y[j];
-        const float y1 = window.y[j + 1];
-        for (size_t i = 0; i < columns; ++i) {
-            const float x0 = window.x[i];
-            const float x1 = window.x[i + 1];
-            // Any of three findings lists the triangle: a triangle corner in
-            // the cell, a cell corner in the triangle, or an edge of each
-            // meeting.
-            bool overlaps = false;
-            for (const D3DXVECTOR4& t : corner)
-                overlaps = overlaps || (x0 <= t.x && t.x <= x1 && y0 <= t.y && t.y <= y1);
-            overlaps = overlaps || (*below)[i] || (*below)[i + 1] || (*above)[i] || (*above)[i + 1];
-            if (!overlaps && !window.Apart(x0, x1, y0, y1)) {
-                const D3DXVECTOR4 c0(x0, y0, origin.z, 0.0f);
-                const D3DXVECTOR4 c1(x1, y0, origin.z, 0.0f);
-                const D3DXVECTOR4 c2(x0, y1, origin.z, 0.0f);
-                const D3DXVECTOR4 c3(x1, y1, origin.z, 0.0f);
-                overlaps = EdgesMeet(c0, c1, c2, c3, corner[0], corner[1], corner[2]);
-            }
-            if (overlaps) {
-                CPCollisionCell& cell = grid[static_cast<size_t>(window.firstColumn) + i]
-                                            [static_cast<size_t>(window.firstRow) + j];
-                cell.m_triangles.push_back(triangle);
-                ++cell.m_count;
-            }
+    if (window.columnEnd - window.firstColumn < kQuickLines && window.rowEnd - window.firstRow < kQuickLines) {
+        ListSmallTriangle(grid, origin, triangle, corner, window);
+        return;
+    }
+    for (int32_t row = window.firstRow; row < window.rowEnd; ++row) {
+        for (int32_t column = window.firstColumn; column < window.columnEnd; ++column) {
+            const float x0 = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(column);
+            const float x1 = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(column + 1);
+            const float y0 = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(row);
+            const float y1 = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(row + 1);
+            if (RectOverlapsTriangle2D(CellCorner(x0, y0, origin), CellCorner(x1, y0, origin),
+                                       CellCorner(x0, y1, origin), CellCorner(x1, y1, origin), corner[0], corner[1],
+                                       corner[2]))
+                AddToCell(grid, column, row, triangle);
         }
-        std::swap(below, above);
     }
 }
 }
@@ -302,8 +307,6 @@ void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
     // unset record and listed in no cell.
     m_triangleCount = static_cast<int32_t>(indices.size() / 3);
     m_triangles.assign(static_cast<size_t>(m_triangleCount), CPPhysicTerrainTriangle());
-    CellWindow window;
-    std::vector<uint8_t> inside[2];
     for (int32_t t = 0; t < m_triangleCount; ++t) {
         const uint16_t* triple = &indices[static_cast<size_t>(t) * 3];
         if (triple[0] >= m_vertexCount || triple[1] >= m_vertexCount || triple[2] >= m_vertexCount)
@@ -323,13 +326,9 @@ void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
             lowRow = std::min(lowRow, static_cast<int32_t>(cell.y));
             highRow = std::max(highRow, static_cast<int32_t>(cell.y));
         }
-        // The cells from one before the triangle's lowest to its highest, short
-        // of the grid's last column and row.
-        window.firstColumn = std::max(lowColumn - 1, 0);
-        window.firstRow = std::max(lowRow - 1, 0);
-        window.columnEnd = std::min(highColumn + 1, m_columnCount - 1);
-        window.rowEnd = std::min(highRow + 1, m_rowCount - 1);
-        ListTriangle(m_columns, m_origin, t, corner, window, inside);
+        const CellWindow window = { std::max(lowColumn - 1, 0), std::min(highColumn + 1, m_columnCount - 1),
+                                    std::max(lowRow - 1, 0), std::min(highRow + 1, m_rowCount - 1) };
+        ListTriangle(m_columns, m_origin, t, corner, window);
     }
 }
 
