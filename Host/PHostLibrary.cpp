@@ -376,6 +376,24 @@ int Player(lua_State* L)
     return 1;
 }
 
+// The handles of the level's other vehicles in its list order; an empty list
+// without a level.
+int Vehicles(lua_State* L)
+{
+    const CPLevel* level = GetLevel();
+    lua_createtable(L, level ? static_cast<int>(level->vehicles.size()) : 0, 0);
+    if (!level)
+        return 1;
+    int index = 0;
+    for (const CPSmartPtr<CPPlayer>& vehicle : level->vehicles) {
+        if (!vehicle)
+            continue;
+        ScriptPushObject(L, vehicle.Get());
+        lua_rawseti(L, -2, ++index);
+    }
+    return 1;
+}
+
 int StateHash(lua_State* L)
 {
     const std::string text = RaceStateHashText();
@@ -406,6 +424,7 @@ const luaL_reg kHostFunctions[] = {
     { "set_controls", ScriptGuard<SetControls> },
     { "state_hash", ScriptGuard<StateHash> },
     { "player", ScriptGuard<Player> },
+    { "vehicles", ScriptGuard<Vehicles> },
     { "attach_enemy", ScriptGuard<AttachEnemy> },
     { nullptr, nullptr },
 };

@@ -67,6 +67,9 @@
 //                               PHostRaceState.h for what it covers).
 //   HOST.player()               the handle of the level's player vehicle; nil
 //                               without a level or a player.
+//   HOST.vehicles()             the handles of the level's other vehicles
+//                               (the opponents first) in the level's order;
+//                               an empty list without a level.
 //   HOST.attach_enemy(object, type)
 //                               hangs an enemy controller of that type
 //                               ("melee", "explosion", "hmgun", "rocket",

@@ -1,17 +1,18 @@
 // The fixture level: a whole small game data folder around one race track,
-// all our own content. A closed ring road of radius 60 (about 377 units
-// round) driven anticlockwise seen from above, its road mesh and a wider
-// collision ring, the three paths ("c_path" on the road's middle, "left"
-// inside it, "right" outside), the start posts across the road just ahead
-// of the player, two checkpoint gates, two mission checkpoints, two enemy
-// sources, crates (no physics) and posts (with physics) beside the road, a
-// player vehicle ("buggy") and three opponent vehicles ("rallye",
-// "sprinter", "racer"), the loaders' fallback files, a mission file,
-// "player.dat", "coeff.dat" and the host's "gamedata.txt".
+// all our own content. A closed ring road of radius 120 (about 754 units
+// round, some 60 path lines a lap) driven anticlockwise seen from above, its
+// road mesh and a wider collision ring, the three paths ("c_path" on the
+// road's middle, "left" inside it, "right" outside), the start posts across
+// the road just ahead of the player, two checkpoint gates, two mission
+// checkpoints, two enemy sources, crates (no physics) and posts (with
+// physics) beside the road, a player vehicle ("buggy") and three opponent
+// vehicles ("rallye", "sprinter", "racer"), the loaders' fallback files, a
+// mission file, "player.dat", "coeff.dat" and the host's "gamedata.txt".
 //
 // The level is "level1": its opponents are "rallye" vehicles and its road
 // collision is "road_phys1.rdf". A race script picks the player's vehicle
-// with SetPlayerName("buggy") before the level is loaded.
+// with SetPlayerName("buggy") before the level is loaded; the race runs
+// unreversed.
 #pragma once
 
 #include "Race/PathRecord.h"
@@ -33,7 +34,7 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 constexpr const char* kName = "level1";
 constexpr const char* kPlayerModel = "buggy";
 constexpr const char* kMissionFile = "mission1.txt";
-constexpr float kRadius = 60.0f;
+constexpr float kRadius = 120.0f;
 constexpr float kRoadHalfWidth = 7.0f;
 constexpr float kCollisionHalfWidth = 25.0f;
 constexpr float kLaneOffset = 4.0f;
@@ -42,6 +43,12 @@ constexpr int kOpponents = 3;
 constexpr int kGates = 2;
 constexpr int kCheckpoints = 2;
 constexpr int kPosts = 2;
+// Vehicles start this high above the road. The loader lifts every opponent
+// kOpponentLift above its record, so the opponents' records sit that much
+// lower: all the cars then settle onto the road from the same small height,
+// well short of the speed at which a falling car is put back on the path.
+constexpr float kStartHeight = 1.0f;
+constexpr float kOpponentLift = 2.0f;
 
 struct Options
 {
@@ -76,7 +83,7 @@ inline float PlayerAngle()
 }
 inline D3DXVECTOR3 PlayerStart()
 {
-    return RingPoint(kRadius, PlayerAngle(), 1.0f);
+    return RingPoint(kRadius, PlayerAngle(), kStartHeight);
 }
 inline float OpponentAngle(int i)
 {
@@ -84,7 +91,7 @@ inline float OpponentAngle(int i)
 }
 inline D3DXVECTOR3 OpponentStart(int i)
 {
-    return RingPoint(kRadius + (i % 2 == 0 ? -3.0f : 3.0f), OpponentAngle(i), 1.0f);
+    return RingPoint(kRadius + (i % 2 == 0 ? -3.0f : 3.0f), OpponentAngle(i), kStartHeight - kOpponentLift);
 }
 inline float StartLineAngle()
 {
@@ -140,6 +147,16 @@ inline scene::Node BoxMeshNode(const std::string& name, float hx, float hy, floa
     node.name = name;
     AddBoxGeometry(node, hx, hy, hz);
     node.boxes = { { D3DXVECTOR3(0, 0, hz), D3DXVECTOR3(hx, hy, hz) } };
+    return node;
+}
+
+// A p3d node with the box's geometry and no body: the loader gives it the
+// bounds of its vertices, which the race tests the player's position against.
+inline scene::Node BoundedBoxNode(const std::string& name, float hx, float hy, float hz)
+{
+    scene::Node node;
+    node.name = name;
+    AddBoxGeometry(node, hx, hy, hz);
     return node;
 }
 
@@ -200,19 +217,22 @@ inline void AppendObject(scene::Bytes& out, const std::string& name, const D3DXV
                               scale.x, scale.y, scale.z });
 }
 
-// A closed ring path of radius r in four Bezier quarters.
+// A closed ring path of radius r in four Bezier quarters from angle 0,
+// written clockwise. A race that is not reversed drives each line from its
+// end back to its start, so the cars going anticlockwise follow it unreversed.
 inline std::string RingPath(const std::string& name, float r)
 {
     // Control points at 0.5523 r along the tangents give a near circle.
     const float k = 0.5523f * r;
     std::vector<PathSegmentPoints> segments;
     for (int q = 0; q < 4; ++q) {
-        const float a0 = 0.5f * kPi * static_cast<float>(q);
-        const float a1 = a0 + 0.5f * kPi;
+        const float a0 = -0.5f * kPi * static_cast<float>(q);
+        const float a1 = a0 - 0.5f * kPi;
         const D3DXVECTOR3 p0 = RingPoint(r, a0);
         const D3DXVECTOR3 p3 = RingPoint(r, a1);
-        const D3DXVECTOR3 t0(-std::sin(a0), std::cos(a0), 0.0f);
-        const D3DXVECTOR3 t1(-std::sin(a1), std::cos(a1), 0.0f);
+        // Clockwise tangents.
+        const D3DXVECTOR3 t0(std::sin(a0), -std::cos(a0), 0.0f);
+        const D3DXVECTOR3 t1(std::sin(a1), -std::cos(a1), 0.0f);
         segments.push_back({ p0, p0 + t0 * k, p3 - t1 * k, p3 });
     }
     return PathRecord(name, true, segments);
@@ -244,8 +264,8 @@ inline std::string LevelFile(const Options& options = Options())
     // Left of the anticlockwise driving direction is the inside of the ring.
     AppendObject(out, "stolb_start_left", RingPoint(kRadius - kRoadHalfWidth - 1.0f, startLine));
     AppendObject(out, "stolb_start_right", RingPoint(kRadius + kRoadHalfWidth + 1.0f, startLine));
-    AppendObject(out, "checkpoint1,20", RingPoint(kRadius, 0.5f * kPi), FacingAlong(0.5f * kPi));
-    AppendObject(out, "checkpoint_a2,5", RingPoint(kRadius, kPi), FacingAlong(kPi));
+    AppendObject(out, "checkpoint1,45", RingPoint(kRadius, 0.5f * kPi), FacingAlong(0.5f * kPi));
+    AppendObject(out, "checkpoint_a2,25", RingPoint(kRadius, 1.5f * kPi), FacingAlong(1.5f * kPi));
     AppendObject(out, "chk1_flag", RingPoint(kRadius, 0.75f * kPi));
     AppendObject(out, "chk2_flag", RingPoint(kRadius, 1.25f * kPi));
     AppendObject(out, "src_north", RingPoint(kRadius + 15.0f, 0.5f * kPi));
@@ -296,9 +316,11 @@ inline Files LevelFiles(const Options& options = Options())
     files.push_back({ prefix + "crate.rdf", "mesh = crate.msh\n" });
     files.push_back({ prefix + "post.p3d", MeshFile({ PhysicsBoxNode("post", 0.3f, 0.3f, 1.5f, 50.0f) }, true) });
     files.push_back({ prefix + "post.rdf", "mesh = post.p3d\n" });
-    files.push_back({ prefix + "gate.msh", MeshFile({ BoxMeshNode("gate", 8.0f, 0.3f, 3.0f) }, false) });
-    files.push_back({ prefix + "checkpoint.rdf", "mesh = gate.msh\n" });
-    files.push_back({ prefix + "checkpoint_a.rdf", "mesh = gate.msh\n" });
+    // Gates span the road and are 2 units deep along it, more than a car
+    // moves in one frame, so the player's position falls inside as it passes.
+    files.push_back({ prefix + "gate.p3d", MeshFile({ BoundedBoxNode("gate", 8.0f, 1.0f, 3.0f) }, true) });
+    files.push_back({ prefix + "checkpoint.rdf", "mesh = gate.p3d\n" });
+    files.push_back({ prefix + "checkpoint_a.rdf", "mesh = gate.p3d\n" });
     files.push_back({ prefix + "flag.msh", MeshFile({ BoxMeshNode("flag", 0.2f, 0.2f, 2.0f) }, false) });
     files.push_back({ prefix + "flag.rdf", "mesh = flag.msh\n" });
     scene::Node shadow = RingNode("shadow", 0.5f, 1.5f, 8, 1);

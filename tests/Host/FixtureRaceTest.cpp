@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct RaceRun
 {
     std::vector<uint64_t> hashes;
     std::vector<int32_t> opponentProgress;
+    // Opponents the race put back on the path at some frame.
+    int respawnedOpponents = 0;
+    size_t lapLines = 0;
     int32_t playerLap = 0;
 };
 
@@ -68,10 +72,15 @@ RaceRun RunFixtureRace(int frames)
     tasks.AddTask(GetPhysicManager());
     tasks.AddTask(updater.get());
 
+    run.lapLines = race->centreLines.size();
+    std::vector<bool> respawned(race->vehicles.size(), false);
     for (int frame = 0; frame < frames; ++frame) {
         RunFrame(kFrame);
         run.hashes.push_back(HashRaceState());
+        for (size_t i = 0; i < race->vehicles.size(); ++i)
+            respawned[i] = respawned[i] || race->vehicles[i]->m_respawnTime > 0.0f;
     }
+    run.respawnedOpponents = static_cast<int>(std::count(respawned.begin(), respawned.end(), true));
     for (int i = 0; i < level::kOpponents; ++i)
         run.opponentProgress.push_back(data.m_opponentProgress[std::to_string(i)].progress);
     run.playerLap = data.m_currentLap;
@@ -96,6 +105,10 @@ TEST(FixtureRace, OpponentsDriveRoundTheTrackTheSameWayEveryRun)
     for (int32_t progress : first.opponentProgress)
         EXPECT_GT(progress, 4);
     EXPECT_EQ(first.playerLap, 1);
+    // The opponents settle onto the road from their starts and stay on it;
+    // a lap is longer than an opponent's lap slack of 50 lines.
+    EXPECT_EQ(first.respawnedOpponents, 0);
+    EXPECT_GE(first.lapLines, 50u);
 
     const RaceRun second = RunFixtureRace(frames);
     ASSERT_EQ(first.hashes.size(), second.hashes.size());

@@ -102,8 +102,8 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
     const level::Options options;
     EXPECT_EQ(lvl.objects.size(), static_cast<size_t>(level::kGates + level::kPosts + options.crates));
     ASSERT_EQ(lvl.gates.size(), 2u);
-    EXPECT_EQ(lvl.gates[0].time, 35.0f);
-    EXPECT_EQ(lvl.gates[1].time, 20.0f);
+    EXPECT_EQ(lvl.gates[0].time, 60.0f);
+    EXPECT_EQ(lvl.gates[1].time, 40.0f);
     EXPECT_EQ(lvl.gateCountdown, 0.0f);
     EXPECT_EQ(lvl.currentGate, -1);
     EXPECT_EQ(lvl.checkpoints.size(), static_cast<size_t>(level::kCheckpoints));

@@ -84,8 +84,8 @@ run({
   { "GetPositionForEnemy", { "e", 1, "tag", 10, -5 }, { true, 12, -3 } },
 })
 eq(select("#", GetSplineLinePoint(1)), 3, "a line centre")
-local cx, cy, half = GetClosestLineCenter(60, 10, 0, 0)
-assert(half == 0.5 and (cx - 60) ^ 2 + (cy - 10) ^ 2 < 400, "a centre within 20 units")
+local cx, cy, half = GetClosestLineCenter(120, 10, 0, 0)
+assert(half == 0.5 and (cx - 120) ^ 2 + (cy - 10) ^ 2 < 400, "a centre within 20 units")
 local heading, direction = GetPlayerSplineAngle()
 assert(direction >= 0 and direction <= 6.2831855, "path direction in one turn")
 
