@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -36,6 +37,159 @@ const CPCollisionCell& EmptyCell()
 bool HasTriangle(const CPCollisionCell& cell, int32_t triangle)
 {
     return std::find(cell.m_triangles.begin(), cell.m_triangles.end(), triangle) != cell.m_triangles.end();
+}
+
+// Whether an edge of the rectangle c0, c1, c2, c3 (corners as
+// RectOverlapsTriangle2D takes them) meets an edge of the triangle.
+bool EdgesMeet(const D3DXVECTOR4& c0, const D3DXVECTOR4& c1, const D3DXVECTOR4& c2, const D3DXVECTOR4& c3,
+               const D3DXVECTOR4& t0, const D3DXVECTOR4& t1, const D3DXVECTOR4& t2)
+{
+    const D3DXVECTOR4* const rectEdges[4][2] = { { &c0, &c1 }, { &c1, &c3 }, { &c2, &c3 }, { &c2, &c0 } };
+    const D3DXVECTOR4* const triangleEdges[3][2] = { { &t0, &t1 }, { &t1, &t2 }, { &t2, &t0 } };
+    for (const auto& r : rectEdges) {
+        for (const auto& t : triangleEdges) {
+            if (SegmentsIntersect2D(*r[0], *r[1], *t[0], *t[1]))
+                return true;
+        }
+    }
+    return false;
+}
+
+// The cells a triangle may touch: from one before its lowest cell to its
+// highest, short of the grid's last column and row (end values excluded).
+struct CellWindow
+{
+    int32_t firstColumn;
+    int32_t columnEnd;
+    int32_t firstRow;
+    int32_t rowEnd;
+};
+
+void AddToCell(std::vector<std::vector<CPCollisionCell>>& grid, int32_t column, int32_t row, int32_t triangle)
+{
+    CPCollisionCell& cell = grid[static_cast<size_t>(column)][static_cast<size_t>(row)];
+    cell.m_triangles.push_back(triangle);
+    ++cell.m_count;
+}
+
+D3DXVECTOR4 CellCorner(float x, float y, const D3DXVECTOR3& origin)
+{
+    return D3DXVECTOR4(x, y, origin.z, 0.0f);
+}
+
+// Windows up to three cells a side (every triangle smaller than a cell) take
+// the quick path; four lines bound them on each axis.
+constexpr int kQuickLines = 4;
+constexpr int kEdgeFrom[6] = { 0, 1, 2, 2, 1, 0 };
+constexpr int kEdgeTo[6] = { 1, 2, 0, 1, 0, 2 };
+
+// The quick path. Neighbouring cells share their corners, so each crossing
+// of two grid lines is tested against the triangle once rather than once a
+// cell. PointInTriangle2D's cross product dy * ex - ey * dx is the difference
+// of a product that depends only on the crossing's row line and one that
+// depends only on its column line; each product is made once a line. Every
+// value is made from the same operands by the same operations as in the 2D
+// tests, so each decision is theirs to the bit.
+void ListSmallTriangle(std::vector<std::vector<CPCollisionCell>>& grid, const D3DXVECTOR3& origin, int32_t triangle,
+                       const D3DXVECTOR4 (&corner)[3], const CellWindow& window)
+{
+    const int rows = window.rowEnd - window.firstRow;
+    const int columns = window.columnEnd - window.firstColumn;
+    float lineX[kQuickLines];
+    float lineY[kQuickLines];
+    for (int i = 0; i < kQuickLines; ++i) {
+        lineX[i] = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(window.firstColumn + i);
+        lineY[i] = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(window.firstRow + i);
+    }
+    // Edge by edge, in the order the point-in-triangle test takes them (one
+    // winding, then the other): ey * dx on each column line, dy * ex on each
+    // row line.
+    float across[6][kQuickLines];
+    float along[6][kQuickLines];
+    for (int e = 0; e < 6; ++e) {
+        const D3DXVECTOR4& a = corner[kEdgeFrom[e]];
+        const D3DXVECTOR4& b = corner[kEdgeTo[e]];
+        const float ex = b.x - a.x;
+        const float ey = b.y - a.y;
+        for (int i = 0; i < kQuickLines; ++i) {
+            const float dx = lineX[i] - a.x;
+            const float dy = lineY[i] - a.y;
+            across[e][i] = ey * dx;
+            along[e][i] = dy * ex;
+        }
+    }
+    // ClassifyPointToSegment2D answers 0 (left) exactly when its cross
+    // product is positive; a crossing is inside when, in either winding, it
+    // is left of no edge.
+    bool inside[kQuickLines][kQuickLines];
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= columns; ++i) {
+            bool left[6];
+            for (int e = 0; e < 6; ++e)
+                left[e] = along[e][j] - across[e][i] > 0.0f;
+            inside[j][i] = (!left[0] && !left[1] && !left[2]) || (!left[3] && !left[4] && !left[5]);
+        }
+    }
+
+    // Edges whose bounds are apart never meet (SegmentsIntersect2D's first
+    // test), so a cell apart from the triangle's bounds needs no edge tests;
+    // a coordinate that is not a number leaves every cell to them.
+    bool bounded = true;
+    for (const D3DXVECTOR4& c : corner)
+        bounded = bounded && !std::isnan(c.x) && !std::isnan(c.y);
+    const float minX = std::min({ corner[0].x, corner[1].x, corner[2].x });
+    const float maxX = std::max({ corner[0].x, corner[1].x, corner[2].x });
+    const float minY = std::min({ corner[0].y, corner[1].y, corner[2].y });
+    const float maxY = std::max({ corner[0].y, corner[1].y, corner[2].y });
+
+    for (int j = 0; j < rows; ++j) {
+        const float y0 = lineY[j];
+        const float y1 = lineY[j + 1];
+        for (int i = 0; i < columns; ++i) {
+            const float x0 = lineX[i];
+            const float x1 = lineX[i + 1];
+            // RectOverlapsTriangle2D's three findings, any of which lists
+            // the triangle: a triangle corner in the cell, a cell corner in
+            // the triangle, an edge of each meeting.
+            bool overlaps = inside[j][i] || inside[j][i + 1] || inside[j + 1][i] || inside[j + 1][i + 1];
+            for (const D3DXVECTOR4& t : corner)
+                overlaps = overlaps || (x0 <= t.x && t.x <= x1 && y0 <= t.y && t.y <= y1);
+            const bool apart = bounded && (maxX < x0 || x1 < minX || maxY < y0 || y1 < minY);
+            if (!overlaps && !apart) {
+                overlaps = EdgesMeet(CellCorner(x0, y0, origin), CellCorner(x1, y0, origin),
+                                     CellCorner(x0, y1, origin), CellCorner(x1, y1, origin), corner[0], corner[1],
+                                     corner[2]);
+            }
+            if (overlaps)
+                AddToCell(grid, window.firstColumn + i, window.firstRow + j, triangle);
+        }
+    }
+}
+
+// Adds the triangle to each cell of the window its ground projection
+// overlaps, as RectOverlapsTriangle2D decides for the cell's rectangle. A
+// triangle visits each cell of its window once, so no cell can hold it yet.
+void ListTriangle(std::vector<std::vector<CPCollisionCell>>& grid, const D3DXVECTOR3& origin, int32_t triangle,
+                  const D3DXVECTOR4 (&corner)[3], const CellWindow& window)
+{
+    if (window.columnEnd <= window.firstColumn || window.rowEnd <= window.firstRow)
+        return;
+    if (window.columnEnd - window.firstColumn < kQuickLines && window.rowEnd - window.firstRow < kQuickLines) {
+        ListSmallTriangle(grid, origin, triangle, corner, window);
+        return;
+    }
+    for (int32_t row = window.firstRow; row < window.rowEnd; ++row) {
+        for (int32_t column = window.firstColumn; column < window.columnEnd; ++column) {
+            const float x0 = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(column);
+            const float x1 = origin.x + CPCollisionGrid::kCellSize * static_cast<float>(column + 1);
+            const float y0 = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(row);
+            const float y1 = origin.y + CPCollisionGrid::kCellSize * static_cast<float>(row + 1);
+            if (RectOverlapsTriangle2D(CellCorner(x0, y0, origin), CellCorner(x1, y0, origin),
+                                       CellCorner(x0, y1, origin), CellCorner(x1, y1, origin), corner[0], corner[1],
+                                       corner[2]))
+                AddToCell(grid, column, row, triangle);
+        }
+    }
 }
 }
 
@@ -109,15 +263,7 @@ bool RectOverlapsTriangle2D(const D3DXVECTOR4& c0, const D3DXVECTOR4& c1, const 
         if (PointInTriangle2D(*c, t0, t1, t2))
             return true;
     }
-    const D3DXVECTOR4* const rectEdges[4][2] = { { &c0, &c1 }, { &c1, &c3 }, { &c2, &c3 }, { &c2, &c0 } };
-    const D3DXVECTOR4* const triangleEdges[3][2] = { { &t0, &t1 }, { &t1, &t2 }, { &t2, &t0 } };
-    for (const auto& r : rectEdges) {
-        for (const auto& t : triangleEdges) {
-            if (SegmentsIntersect2D(*r[0], *r[1], *t[0], *t[1]))
-                return true;
-        }
-    }
-    return false;
+    return EdgesMeet(c0, c1, c2, c3, t0, t1, t2);
 }
 
 // --- Grid --------------------------------------------------------------------
@@ -180,25 +326,9 @@ void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
             lowRow = std::min(lowRow, static_cast<int32_t>(cell.y));
             highRow = std::max(highRow, static_cast<int32_t>(cell.y));
         }
-        const int32_t columnEnd = std::min(highColumn + 1, m_columnCount - 1);
-        const int32_t rowEnd = std::min(highRow + 1, m_rowCount - 1);
-        for (int32_t row = std::max(lowRow - 1, 0); row < rowEnd; ++row) {
-            for (int32_t column = std::max(lowColumn - 1, 0); column < columnEnd; ++column) {
-                const float x0 = m_origin.x + kCellSize * static_cast<float>(column);
-                const float x1 = m_origin.x + kCellSize * static_cast<float>(column + 1);
-                const float y0 = m_origin.y + kCellSize * static_cast<float>(row);
-                const float y1 = m_origin.y + kCellSize * static_cast<float>(row + 1);
-                const D3DXVECTOR4 c0(x0, y0, m_origin.z, 0.0f);
-                const D3DXVECTOR4 c1(x1, y0, m_origin.z, 0.0f);
-                const D3DXVECTOR4 c2(x0, y1, m_origin.z, 0.0f);
-                const D3DXVECTOR4 c3(x1, y1, m_origin.z, 0.0f);
-                CPCollisionCell& cell = m_columns[static_cast<size_t>(column)][static_cast<size_t>(row)];
-                if (!HasTriangle(cell, t) && RectOverlapsTriangle2D(c0, c1, c2, c3, corner[0], corner[1], corner[2])) {
-                    cell.m_triangles.push_back(t);
-                    ++cell.m_count;
-                }
-            }
-        }
+        const CellWindow window = { std::max(lowColumn - 1, 0), std::min(highColumn + 1, m_columnCount - 1),
+                                    std::max(lowRow - 1, 0), std::min(highRow + 1, m_rowCount - 1) };
+        ListTriangle(m_columns, m_origin, t, corner, window);
     }
 }
 
