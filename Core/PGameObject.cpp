@@ -223,6 +223,7 @@ CPSmartPtr<CPGameObject> CPGameObject::GetParent() const
 
 void CPGameObject::SetPosition(const D3DXVECTOR3& position)
 {
+    KeepLocalMatrix();
     ForEachLaterDetailLevel(m_detailLevels, this, [&position](CPGameObject& level) { level.SetPosition(position); });
     m_position = position;
     m_hasPose = 0;
@@ -234,6 +235,7 @@ void CPGameObject::SetPosition(const D3DXVECTOR3& position)
 
 void CPGameObject::SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATERNION& rotation)
 {
+    KeepLocalMatrix();
     m_position = position;
     m_rotation = rotation;
     m_hasPose = 0;
@@ -243,6 +245,7 @@ void CPGameObject::SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATE
 
 void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
 {
+    KeepLocalMatrix();
     ForEachLaterDetailLevel(m_detailLevels, this, [&rotation](CPGameObject& level) { level.SetRotation(rotation); });
     m_rotation = rotation;
     m_hasPose = 0;
@@ -258,6 +261,7 @@ void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
 
 void CPGameObject::SetPose(const D3DXMATRIX& pose)
 {
+    KeepLocalMatrix();
     m_pose = pose;
     m_hasPose = 1;
     m_transformUpdated = 0;
@@ -267,27 +271,47 @@ void CPGameObject::SetPose(const D3DXMATRIX& pose)
 void CPGameObject::SetParentMatrix(const D3DXMATRIX& parent)
 {
     m_parentMatrix = parent;
+    m_parentSource = nullptr;
     m_transformUpdated = 0;
     m_dirty = 1;
 }
 
 void CPGameObject::UpdateTransform()
 {
-    if (!m_dirty)
+    if (m_dirty)
+        UpdateDirtyTransform();
+}
+
+void CPGameObject::ComputeLocalMatrix(D3DXMATRIX& local) const
+{
+    if (m_hasPose) {
+        local = m_pose;
         return;
+    }
+    // Rotation x translation: the rotation with the position as its fourth
+    // row.
+    D3DXMatrixRotationQuaternion(&local, &m_rotation);
+    local._41 = m_position.x;
+    local._42 = m_position.y;
+    local._43 = m_position.z;
+}
+
+void CPGameObject::BuildLocalMatrix() const
+{
+    ComputeLocalMatrix(m_localMatrix);
+    m_localStale = 0;
+}
+
+void CPGameObject::UpdateDirtyTransform()
+{
     ForEachLaterDetailLevel(m_detailLevels, this, [](CPGameObject& level) { level.UpdateTransform(); });
 
-    if (m_hasPose) {
-        m_localMatrix = m_pose;
-    } else {
-        // Rotation x translation: the rotation with the position as its
-        // fourth row.
-        D3DXMatrixRotationQuaternion(&m_localMatrix, &m_rotation);
-        m_localMatrix._41 = m_position.x;
-        m_localMatrix._42 = m_position.y;
-        m_localMatrix._43 = m_position.z;
-    }
-    MultiplyTransforms(m_worldMatrix, m_localMatrix, m_parentMatrix);
+    // The local matrix is left for GetLocalMatrix, which builds the same one
+    // from the same position, rotation or pose: most are never read.
+    D3DXMATRIX local;
+    ComputeLocalMatrix(local);
+    m_localStale = 1;
+    MultiplyTransforms(m_worldMatrix, local, GetParentMatrix());
 
     for (CPBoundingBox& box : m_partBoxes)
         PlaceBoxExtents(box, m_worldMatrix);
@@ -298,14 +322,15 @@ void CPGameObject::UpdateTransform()
     CompactChildren();
     // Merge and Union per child would recompute centre and half size each
     // time; only the last values stand, so the children grow the extents and
-    // the centres follow once below, with the same result.
+    // the centres follow once below, with the same result. A child reads its
+    // parent matrix from this object rather than from a copy of it.
     for (size_t i = 0; i < m_children.size(); ++i) {
         PrefetchForChild(i);
         CPGameObject& child = *m_children[i];
         child.m_transformUpdated = 0;
-        child.m_parentMatrix = m_worldMatrix;
+        child.m_parentSource = this;
         child.m_dirty = 1;
-        child.UpdateTransform();
+        child.UpdateDirtyTransform();
         GrowExtents(m_partBounds, child.m_partBounds);
         GrowExtents(m_objectBounds, child.m_objectBounds);
     }
@@ -348,7 +373,7 @@ void CPGameObject::PrefetchFields() const
 {
     // The fields the transform update touches come first, the own box last,
     // and the box's own such fields end where its world matrix begins.
-    const char* begin = reinterpret_cast<const char*>(this);
+    const char* begin = reinterpret_cast<const char*>(&m_parentSource);
     PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox.m_world) - begin);
 }
 
