@@ -345,8 +345,19 @@ private:
     // index is updated, and for this object's own part of that walk.
     void PrefetchForChild(size_t index) const;
     void PrefetchFields() const;
+    // An object's two bounds as the transform update hands them to its
+    // parent: minimum and maximum in the first three of four lanes. The walk
+    // keeps bounds this way until it stores them, so that nothing it stored
+    // is read straight back.
+    struct WalkExtents
+    {
+        float partLow[4];
+        float partHigh[4];
+        float objectLow[4];
+        float objectHigh[4];
+    };
     // UpdateTransform's work on a dirty object.
-    void UpdateDirtyTransform();
+    void UpdateDirtyTransform(WalkExtents& extents);
     // The local matrix the last update used: rotation x translation, or the
     // pose.
     void ComputeLocalMatrix(D3DXMATRIX& local) const;
