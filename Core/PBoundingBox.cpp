@@ -67,9 +67,22 @@ void CPBoundingBox::Update()
 
 void CPBoundingBox::UpdateExtents(const D3DXMATRIX& world)
 {
+    float low[4];
+    float high[4];
+    UpdateExtents(world, low, high);
+}
+
+void CPBoundingBox::UpdateExtents(const D3DXMATRIX& world, float low[4], float high[4])
+{
     if (!IsAffine(world)) {
         m_world = world;
         Update();
+        for (int i = 0; i < 3; ++i) {
+            low[i] = (&m_worldMin.x)[i];
+            high[i] = (&m_worldMax.x)[i];
+        }
+        low[3] = 0.0f;
+        high[3] = 0.0f;
         return;
     }
     m_halfSize.x = ClampHalfSize(m_halfSize.x);
@@ -80,7 +93,7 @@ void CPBoundingBox::UpdateExtents(const D3DXMATRIX& world)
     float y[4];
     float z[4];
     PlaceAffine(world, centre, x, y, z);
-    SetAffineExtents(centre, x, y, z);
+    SetAffineExtents(centre, x, y, z, low, high);
     m_staleCorners = 1;
 }
 
@@ -121,7 +134,9 @@ void CPBoundingBox::UpdateAffine()
     float y[4];
     float z[4];
     PlaceAffine(m_world, centre, x, y, z);
-    SetAffineExtents(centre, x, y, z);
+    float low[4];
+    float high[4];
+    SetAffineExtents(centre, x, y, z, low, high);
     for (int i = 0; i < 3; ++i) {
         const float below = centre[i] - z[i];
         const float above = centre[i] + z[i];
@@ -166,14 +181,17 @@ void CPBoundingBox::PlaceAffine(const D3DXMATRIX& w, float centre[4], float x[4]
     }
 }
 
-void CPBoundingBox::SetAffineExtents(const float centre[3], const float x[3], const float y[3], const float z[3])
+void CPBoundingBox::SetAffineExtents(const float centre[4], const float x[4], const float y[4], const float z[4],
+                                    float low[4], float high[4])
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         // The extremes of the corners lie |x| + |y| + |z| from the centre.
         const float reach = std::fabs(x[i]) + std::fabs(y[i]) + std::fabs(z[i]);
-        (&m_worldMin.x)[i] = centre[i] - reach;
-        (&m_worldMax.x)[i] = centre[i] + reach;
+        low[i] = centre[i] - reach;
+        high[i] = centre[i] + reach;
     }
+    m_worldMin = D3DXVECTOR3(low[0], low[1], low[2]);
+    m_worldMax = D3DXVECTOR3(high[0], high[1], high[2]);
 }
 
 bool CPBoundingBox::IntersectRay(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir, float& best,

@@ -26,6 +26,10 @@ public:
     // not stored and corners and planes go stale (the owner stores the matrix
     // and calls Update before they are read); otherwise this is Update.
     void UpdateExtents(const D3DXMATRIX& world);
+    // The same, also handing back the minimum and maximum in the first three
+    // of four lanes (the fourth holds no coordinate), so that a caller can
+    // use them without reading the box back.
+    void UpdateExtents(const D3DXMATRIX& world, float low[4], float high[4]);
     bool HasStaleCorners() const { return m_staleCorners != 0; }
 
     // Tests the ray origin + t * dir against the faces (which must not be
@@ -61,6 +65,7 @@ private:
     // The centre and the three half edge vectors under an affine matrix, in
     // the first three of four lanes.
     void PlaceAffine(const D3DXMATRIX& w, float centre[4], float x[4], float y[4], float z[4]) const;
-    // The extents from them.
-    void SetAffineExtents(const float centre[3], const float x[3], const float y[3], const float z[3]);
+    // The extents from them, stored and handed back in four lanes.
+    void SetAffineExtents(const float centre[4], const float x[4], const float y[4], const float z[4], float low[4],
+                          float high[4]);
 };

@@ -16,23 +16,19 @@ void Grow(D3DXVECTOR3& low, D3DXVECTOR3& high, const D3DXVECTOR3& otherLow, cons
 
 // Any matrix: (x, y, z, 1) x S for the eight corners, from the rows scaled by
 // each extreme of each axis; a corner that lands at infinity or at a value
-// that is not finite is skipped.
-void AddShadowByCorners(CPBounds& bounds, const D3DXMATRIX& s)
+// that is not finite is skipped. The extents are the first three lanes.
+void AddShadowByCorners(float low[4], float high[4], const D3DXMATRIX& s)
 {
     const float* rows[4] = { s.m[0], s.m[1], s.m[2], s.m[3] };
     float scaled[3][2][4];
-    const float extremes[3][2] = { { bounds.m_min.x, bounds.m_max.x },
-                                   { bounds.m_min.y, bounds.m_max.y },
-                                   { bounds.m_min.z, bounds.m_max.z } };
     for (int axis = 0; axis < 3; ++axis) {
+        const float extremes[2] = { low[axis], high[axis] };
         for (int side = 0; side < 2; ++side) {
             for (int c = 0; c < 4; ++c)
-                scaled[axis][side][c] = extremes[axis][side] * rows[axis][c];
+                scaled[axis][side][c] = extremes[side] * rows[axis][c];
         }
     }
 
-    D3DXVECTOR3 low = bounds.m_min;
-    D3DXVECTOR3 high = bounds.m_max;
     for (int k = 0; k < 8; ++k) {
         const float* x = scaled[0][k & 1];
         const float* y = scaled[1][(k >> 1) & 1];
@@ -43,23 +39,23 @@ void AddShadowByCorners(CPBounds& bounds, const D3DXMATRIX& s)
         if (p[3] == 0.0f)
             continue;
         const float inverse = 1.0f / p[3];
-        const D3DXVECTOR3 point(p[0] * inverse, p[1] * inverse, p[2] * inverse);
-        if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
+        const float point[3] = { p[0] * inverse, p[1] * inverse, p[2] * inverse };
+        if (!std::isfinite(point[0]) || !std::isfinite(point[1]) || !std::isfinite(point[2]))
             continue;
-        D3DXVec3Minimize(&low, &low, &point);
-        D3DXVec3Maximize(&high, &high, &point);
+        for (int c = 0; c < 3; ++c) {
+            low[c] = low[c] < point[c] ? low[c] : point[c];
+            high[c] = high[c] > point[c] ? high[c] : point[c];
+        }
     }
-    bounds.m_min = low;
-    bounds.m_max = high;
 }
 
 // Coordinate c of corner k under a matrix without projective column, whose
 // w is the same for every corner; computed as AddShadowByCorners does.
-float ProjectCorner(const CPBounds& bounds, const D3DXMATRIX& s, int k, int c, float inverse)
+float ProjectCorner(const float low[3], const float high[3], const D3DXMATRIX& s, int k, int c, float inverse)
 {
-    const float x = ((k & 1) ? bounds.m_max.x : bounds.m_min.x) * s.m[0][c];
-    const float y = ((k & 2) ? bounds.m_max.y : bounds.m_min.y) * s.m[1][c];
-    const float z = ((k & 4) ? bounds.m_max.z : bounds.m_min.z) * s.m[2][c];
+    const float x = ((k & 1) ? high[0] : low[0]) * s.m[0][c];
+    const float y = ((k & 2) ? high[1] : low[1]) * s.m[1][c];
+    const float z = ((k & 4) ? high[2] : low[2]) * s.m[2][c];
     return (x + y + z + s.m[3][c]) * inverse;
 }
 
@@ -82,21 +78,18 @@ float Larger(float a, float b)
 // two sums; when both are finite for every coordinate, so is every corner and
 // none is skipped. Gives the result of AddShadowByCorners, or returns false
 // and changes nothing.
-bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
+bool AddShadowWithCommonW(float low[4], float high[4], const D3DXMATRIX& s)
 {
     const float inverse = 1.0f / s._44;
-    // The bounds as they came: each axis below reads all of them, and the
-    // grown extremes are written to the bounds one coordinate at a time (a
-    // vector put together from separate stores would be read back slowly).
-    const CPBounds original = bounds;
-    const D3DXVECTOR3& low = original.m_min;
-    const D3DXVECTOR3& high = original.m_max;
+    // The extents as they came: each axis below reads all of them.
+    const float originalLow[3] = { low[0], low[1], low[2] };
+    const float originalHigh[3] = { high[0], high[1], high[2] };
     float grownLow[3];
     float grownHigh[3];
     for (int c = 0; c < 3; ++c) {
-        const float x0 = low.x * s.m[0][c], x1 = high.x * s.m[0][c];
-        const float y0 = low.y * s.m[1][c], y1 = high.y * s.m[1][c];
-        const float z0 = low.z * s.m[2][c], z1 = high.z * s.m[2][c];
+        const float x0 = originalLow[0] * s.m[0][c], x1 = originalHigh[0] * s.m[0][c];
+        const float y0 = originalLow[1] * s.m[1][c], y1 = originalHigh[1] * s.m[1][c];
+        const float z0 = originalLow[2] * s.m[2][c], z1 = originalHigh[2] * s.m[2][c];
         // Summed in the order of ProjectCorner.
         const float first = (Smaller(x0, x1) + Smaller(y0, y1) + Smaller(z0, z1) + s.m[3][c]) * inverse;
         const float second = (Larger(x0, x1) + Larger(y0, y1) + Larger(z0, z1) + s.m[3][c]) * inverse;
@@ -109,19 +102,19 @@ bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
         // The corner walk takes each corner that is not beyond the extreme so
         // far, so among equal values the last corner stands. That matters for
         // zero only, which has two signs.
-        float lowest = low[c];
-        float highest = high[c];
+        float lowest = originalLow[c];
+        float highest = originalHigh[c];
         if (least != 0.0f && most != 0.0f) {
             lowest = lowest < least ? lowest : least;
             highest = highest > most ? highest : most;
         } else if (least == most) {
             // Every corner gives a zero: the last one stands.
-            const float value = ProjectCorner(original, s, 7, c, inverse);
+            const float value = ProjectCorner(originalLow, originalHigh, s, 7, c, inverse);
             lowest = lowest < value ? lowest : value;
             highest = highest > value ? highest : value;
         } else {
             for (int k = 0; k < 8; ++k) {
-                const float value = ProjectCorner(original, s, k, c, inverse);
+                const float value = ProjectCorner(originalLow, originalHigh, s, k, c, inverse);
                 lowest = lowest < value ? lowest : value;
                 highest = highest > value ? highest : value;
             }
@@ -130,8 +123,8 @@ bool AddShadowWithCommonW(CPBounds& bounds, const D3DXMATRIX& s)
         grownHigh[c] = highest;
     }
     for (int c = 0; c < 3; ++c) {
-        bounds.m_min[c] = grownLow[c];
-        bounds.m_max[c] = grownHigh[c];
+        low[c] = grownLow[c];
+        high[c] = grownHigh[c];
     }
     return true;
 }
@@ -204,13 +197,22 @@ bool CPBounds::IntersectSegment(const D3DXVECTOR3& o, const D3DXVECTOR3& v, floa
 
 void CPBounds::AddShadow()
 {
+    float low[4] = { m_min.x, m_min.y, m_min.z, 0.0f };
+    float high[4] = { m_max.x, m_max.y, m_max.z, 0.0f };
+    AddShadowToExtents(low, high);
+    m_min = D3DXVECTOR3(low[0], low[1], low[2]);
+    m_max = D3DXVECTOR3(high[0], high[1], high[2]);
+}
+
+void CPBounds::AddShadowToExtents(float low[4], float high[4])
+{
     const D3DXMATRIX& s = g_ShadowMatrix;
     if (s._14 == 0.0f && s._24 == 0.0f && s._34 == 0.0f) {
         // Every corner has w = _44; with 0 every corner would be skipped.
-        if (s._44 == 0.0f || AddShadowWithCommonW(*this, s))
+        if (s._44 == 0.0f || AddShadowWithCommonW(low, high, s))
             return;
     }
-    AddShadowByCorners(*this, s);
+    AddShadowByCorners(low, high, s);
 }
 
 bool CPBounds::SphereTest(const D3DXVECTOR3& c, float radius) const

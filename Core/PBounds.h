@@ -26,6 +26,15 @@ struct CPBounds
 
     // Centre and half size from the minimum and maximum.
     void UpdateCentre();
+    // Takes the minimum and maximum, with centre and half size as
+    // UpdateCentre gives them.
+    void SetExtents(const D3DXVECTOR3& low, const D3DXVECTOR3& high)
+    {
+        m_min = low;
+        m_max = high;
+        m_centre = (low + high) / 2.0f;
+        m_halfSize = (high - low) / 2.0f;
+    }
     // The smallest box holding the world extents of the boxes. No boxes give
     // the empty extents and leave centre and half size as they were.
     void FromParts(const std::vector<CPBoundingBox>& boxes);
@@ -44,6 +53,9 @@ struct CPBounds
     // that is not finite is skipped. Centre and half size are left for
     // UpdateCentre.
     void AddShadow();
+    // AddShadow on a minimum and maximum held in the first three of four
+    // lanes, as the transform update keeps them until it stores its bounds.
+    static void AddShadowToExtents(float low[4], float high[4]);
     // True when the squared distance from the centre to the box is at most
     // radius squared.
     bool SphereTest(const D3DXVECTOR3& centre, float radius) const;

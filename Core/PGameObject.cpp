@@ -64,24 +64,32 @@ void PlaceBox(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
 }
 
 // The extents PlaceBox gives, without the corners and planes that only picks
-// and queries read; PlaceBox builds them when they are asked for.
-void PlaceBoxExtents(CPBoundingBox& box, const D3DXMATRIX& ownerWorld)
+// and queries read; PlaceBox builds them when they are asked for. They are
+// also handed back in four lanes.
+void PlaceBoxExtents(CPBoundingBox& box, const D3DXMATRIX& ownerWorld, float low[4], float high[4])
 {
     if (IsIdentity(box.m_local)) {
-        box.UpdateExtents(ownerWorld);
+        box.UpdateExtents(ownerWorld, low, high);
     } else {
         D3DXMATRIX world;
         MultiplyTransforms(world, box.m_local, ownerWorld);
-        box.UpdateExtents(world);
+        box.UpdateExtents(world, low, high);
     }
 }
 
-// Grows the minimum and maximum of bounds to hold those of other; centre and
-// half size are left for UpdateCentre.
-void GrowExtents(CPBounds& bounds, const CPBounds& other)
+// Grows a minimum and maximum held in four lanes to hold another pair, as
+// D3DXVec3Minimize and D3DXVec3Maximize do.
+void GrowLanes(float low[4], float high[4], const float otherLow[4], const float otherHigh[4])
 {
-    D3DXVec3Minimize(&bounds.m_min, &bounds.m_min, &other.m_min);
-    D3DXVec3Maximize(&bounds.m_max, &bounds.m_max, &other.m_max);
+    for (int i = 0; i < 4; ++i) {
+        low[i] = low[i] < otherLow[i] ? low[i] : otherLow[i];
+        high[i] = high[i] > otherHigh[i] ? high[i] : otherHigh[i];
+    }
+}
+
+D3DXVECTOR3 FirstThreeLanes(const float lanes[4])
+{
+    return D3DXVECTOR3(lanes[0], lanes[1], lanes[2]);
 }
 
 // Asks the caches for memory that is about to be written. In a large tree
@@ -223,6 +231,7 @@ CPSmartPtr<CPGameObject> CPGameObject::GetParent() const
 
 void CPGameObject::SetPosition(const D3DXVECTOR3& position)
 {
+    KeepLocalMatrix();
     ForEachLaterDetailLevel(m_detailLevels, this, [&position](CPGameObject& level) { level.SetPosition(position); });
     m_position = position;
     m_hasPose = 0;
@@ -234,6 +243,7 @@ void CPGameObject::SetPosition(const D3DXVECTOR3& position)
 
 void CPGameObject::SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATERNION& rotation)
 {
+    KeepLocalMatrix();
     m_position = position;
     m_rotation = rotation;
     m_hasPose = 0;
@@ -243,6 +253,7 @@ void CPGameObject::SetSimulatedPose(const D3DXVECTOR3& position, const D3DXQUATE
 
 void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
 {
+    KeepLocalMatrix();
     ForEachLaterDetailLevel(m_detailLevels, this, [&rotation](CPGameObject& level) { level.SetRotation(rotation); });
     m_rotation = rotation;
     m_hasPose = 0;
@@ -258,6 +269,7 @@ void CPGameObject::SetRotation(const D3DXQUATERNION& rotation)
 
 void CPGameObject::SetPose(const D3DXMATRIX& pose)
 {
+    KeepLocalMatrix();
     m_pose = pose;
     m_hasPose = 1;
     m_transformUpdated = 0;
@@ -267,54 +279,97 @@ void CPGameObject::SetPose(const D3DXMATRIX& pose)
 void CPGameObject::SetParentMatrix(const D3DXMATRIX& parent)
 {
     m_parentMatrix = parent;
+    m_parentSource = nullptr;
     m_transformUpdated = 0;
     m_dirty = 1;
 }
 
 void CPGameObject::UpdateTransform()
 {
-    if (!m_dirty)
+    WalkExtents extents;
+    if (m_dirty)
+        UpdateDirtyTransform(extents);
+}
+
+void CPGameObject::ComputeLocalMatrix(D3DXMATRIX& local) const
+{
+    if (m_hasPose) {
+        local = m_pose;
         return;
+    }
+    // Rotation x translation: the rotation with the position as its fourth
+    // row.
+    D3DXMatrixRotationQuaternion(&local, &m_rotation);
+    local._41 = m_position.x;
+    local._42 = m_position.y;
+    local._43 = m_position.z;
+}
+
+void CPGameObject::BuildLocalMatrix() const
+{
+    ComputeLocalMatrix(m_localMatrix);
+    m_localStale = 0;
+}
+
+void CPGameObject::UpdateDirtyTransform(WalkExtents& extents)
+{
     ForEachLaterDetailLevel(m_detailLevels, this, [](CPGameObject& level) { level.UpdateTransform(); });
 
-    if (m_hasPose) {
-        m_localMatrix = m_pose;
-    } else {
-        // Rotation x translation: the rotation with the position as its
-        // fourth row.
-        D3DXMatrixRotationQuaternion(&m_localMatrix, &m_rotation);
-        m_localMatrix._41 = m_position.x;
-        m_localMatrix._42 = m_position.y;
-        m_localMatrix._43 = m_position.z;
-    }
-    MultiplyTransforms(m_worldMatrix, m_localMatrix, m_parentMatrix);
+    // The local matrix is left for GetLocalMatrix, which builds the same one
+    // from the same position, rotation or pose: most are never read.
+    D3DXMATRIX local;
+    ComputeLocalMatrix(local);
+    m_localStale = 1;
+    MultiplyTransforms(m_worldMatrix, local, GetParentMatrix());
 
-    for (CPBoundingBox& box : m_partBoxes)
-        PlaceBoxExtents(box, m_worldMatrix);
-    PlaceBoxExtents(m_ownBox, m_worldMatrix);
-    m_objectBounds.FromBox(m_ownBox);
-    m_partBounds.FromParts(m_partBoxes);
+    // The part bounds start as the smallest box holding the part boxes (an
+    // empty one without parts), the object bounds as the own box.
+    float* partLow = extents.partLow;
+    float* partHigh = extents.partHigh;
+    if (m_partBoxes.empty()) {
+        for (int i = 0; i < 4; ++i) {
+            partLow[i] = CPBounds::kEmptyExtent;
+            partHigh[i] = -CPBounds::kEmptyExtent;
+        }
+    } else {
+        PlaceBoxExtents(m_partBoxes.front(), m_worldMatrix, partLow, partHigh);
+        for (size_t i = 1; i < m_partBoxes.size(); ++i) {
+            float low[4];
+            float high[4];
+            PlaceBoxExtents(m_partBoxes[i], m_worldMatrix, low, high);
+            GrowLanes(partLow, partHigh, low, high);
+        }
+    }
+    float* objectLow = extents.objectLow;
+    float* objectHigh = extents.objectHigh;
+    PlaceBoxExtents(m_ownBox, m_worldMatrix, objectLow, objectHigh);
 
     CompactChildren();
-    // Merge and Union per child would recompute centre and half size each
-    // time; only the last values stand, so the children grow the extents and
-    // the centres follow once below, with the same result.
+    // A child reads its parent matrix from this object rather than from a
+    // copy of it, and hands its bounds back for these to grow by.
+    WalkExtents child;
     for (size_t i = 0; i < m_children.size(); ++i) {
         PrefetchForChild(i);
-        CPGameObject& child = *m_children[i];
-        child.m_transformUpdated = 0;
-        child.m_parentMatrix = m_worldMatrix;
-        child.m_dirty = 1;
-        child.UpdateTransform();
-        GrowExtents(m_partBounds, child.m_partBounds);
-        GrowExtents(m_objectBounds, child.m_objectBounds);
+        CPGameObject& object = *m_children[i];
+        object.m_transformUpdated = 0;
+        object.m_parentSource = this;
+        object.m_dirty = 1;
+        object.UpdateDirtyTransform(child);
+        GrowLanes(partLow, partHigh, child.partLow, child.partHigh);
+        GrowLanes(objectLow, objectHigh, child.objectLow, child.objectHigh);
     }
-    if (!m_children.empty())
-        m_partBounds.UpdateCentre();
-
     if (m_shadow)
-        m_objectBounds.AddShadow();
-    m_objectBounds.UpdateCentre();
+        CPBounds::AddShadowToExtents(objectLow, objectHigh);
+
+    // Without parts or children the part bounds keep their centre and half
+    // size.
+    if (m_partBoxes.empty() && m_children.empty()) {
+        m_partBounds.m_min = FirstThreeLanes(partLow);
+        m_partBounds.m_max = FirstThreeLanes(partHigh);
+    } else {
+        m_partBounds.SetExtents(FirstThreeLanes(partLow), FirstThreeLanes(partHigh));
+    }
+    m_objectBounds.SetExtents(FirstThreeLanes(objectLow), FirstThreeLanes(objectHigh));
     m_transformUpdated = 1;
     m_dirty = 0;
     // A mesh body reads the world matrix from its owner when it sees the
@@ -348,7 +403,7 @@ void CPGameObject::PrefetchFields() const
 {
     // The fields the transform update touches come first, the own box last,
     // and the box's own such fields end where its world matrix begins.
-    const char* begin = reinterpret_cast<const char*>(this);
+    const char* begin = reinterpret_cast<const char*>(&m_parentSource);
     PrefetchForWrite(begin, reinterpret_cast<const char*>(&m_ownBox.m_world) - begin);
 }
 

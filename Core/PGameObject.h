@@ -172,12 +172,20 @@ public:
     // A clean object returns at once, children included.
     void UpdateTransform();
 
-    const D3DXMATRIX& GetParentMatrix() const { return m_parentMatrix; }
+    const D3DXMATRIX& GetParentMatrix() const
+    {
+        return m_parentSource ? m_parentSource->m_worldMatrix : m_parentMatrix;
+    }
     // Replaces the transform the object's own one is composed with; the
     // matrices follow at UpdateTransform. A parent's next update replaces it
     // again with the parent's world matrix.
     void SetParentMatrix(const D3DXMATRIX& parent);
-    const D3DXMATRIX& GetLocalMatrix() const { return m_localMatrix; }
+    const D3DXMATRIX& GetLocalMatrix() const
+    {
+        if (m_localStale)
+            BuildLocalMatrix();
+        return m_localMatrix;
+    }
     const D3DXMATRIX& GetWorldMatrix() const { return m_worldMatrix; }
     bool IsDirty() const { return m_dirty != 0; }
     // Set by each transform update; the mesh body clears it once it has
@@ -337,22 +345,56 @@ private:
     // index is updated, and for this object's own part of that walk.
     void PrefetchForChild(size_t index) const;
     void PrefetchFields() const;
+    // An object's two bounds as the transform update hands them to its
+    // parent: minimum and maximum in the first three of four lanes. The walk
+    // keeps bounds this way until it stores them, so that nothing it stored
+    // is read straight back.
+    struct WalkExtents
+    {
+        float partLow[4];
+        float partHigh[4];
+        float objectLow[4];
+        float objectHigh[4];
+    };
+    // UpdateTransform's work on a dirty object.
+    void UpdateDirtyTransform(WalkExtents& extents);
+    // The local matrix the last update used: rotation x translation, or the
+    // pose.
+    void ComputeLocalMatrix(D3DXMATRIX& local) const;
+    void BuildLocalMatrix() const;
+    // Stores the local matrix the last update left to be built, before what
+    // it is built from changes.
+    void KeepLocalMatrix()
+    {
+        if (m_localStale)
+            BuildLocalMatrix();
+    }
 
     // The transform update's data first, ending with the own box, so that a
     // walk over a large tree touches as few cache lines per object as it can
-    // (and PrefetchFields can ask for them as one block).
+    // (and PrefetchFields can ask for them as one block). The local matrix and
+    // the parent matrix a child was handed are kept elsewhere: the walk
+    // leaves the one to be built when read and reads the other from its
+    // parent.
+    //
+    // The object whose world matrix stands as this object's parent matrix:
+    // the last parent that updated it. Null when m_parentMatrix holds it
+    // (set by SetParentMatrix or CopyFrom, or kept when that parent ended).
+    CPGameObject* m_parentSource = nullptr;
     uint8_t m_dirty = 1;
     uint8_t m_transformUpdated = 1;
     uint8_t m_shadow = 1;
     // Set by SetPose, cleared by SetPosition and SetRotation.
     uint8_t m_hasPose = 0;
+    // The last update did not store the local matrix; GetLocalMatrix builds it.
+    mutable uint8_t m_localStale = 0;
+    // Empty places in m_children.
+    mutable uint32_t m_emptyChildSlots = 0;
     D3DXVECTOR3 m_position;
     D3DXQUATERNION m_rotation;
+    D3DXMATRIX m_worldMatrix;
     CPBounds m_partBounds;
     CPBounds m_objectBounds;
-    D3DXMATRIX m_localMatrix;
-    D3DXMATRIX m_worldMatrix;
-    D3DXMATRIX m_parentMatrix;
     // Corners and planes may be stale (see BuildPartBoxes).
     mutable std::vector<CPBoundingBox> m_partBoxes;
     // Null entries are the places of destroyed children, dropped by
@@ -361,6 +403,8 @@ private:
     std::vector<CPDetailLevel> m_detailLevels;
     mutable CPBoundingBox m_ownBox;
 
+    mutable D3DXMATRIX m_localMatrix;
+    D3DXMATRIX m_parentMatrix;
     D3DXMATRIX m_pose;
     int32_t m_flameType = kNoFlame;
     uint8_t m_active = 0;
@@ -374,8 +418,6 @@ private:
     CPSmartPtr<CPPartAnimation> m_currentAnimation;
     std::unordered_map<std::string, CPSmartPtr<CPGameObject>> m_childMap;
     CPGameObject* m_parent = nullptr;
-    // Empty places in m_children.
-    mutable uint32_t m_emptyChildSlots = 0;
     // This object's place in its parent's children, how often it was filed as
     // a child, and whether it was renamed after being filed: a child filed
     // once under its present name is found at its place and under its name.

@@ -40,6 +40,11 @@ CPGameObject::~CPGameObject()
     for (const CPSmartPtr<CPGameObject>& child : m_children) {
         if (child && child->m_parent == this)
             child->m_parent = nullptr;
+        // A child keeps the parent matrix it was last handed.
+        if (child && child->m_parentSource == this) {
+            child->m_parentMatrix = m_worldMatrix;
+            child->m_parentSource = nullptr;
+        }
     }
     if (m_kind == kBodyParticleSystem && m_body)
         static_cast<CPParticleSystem*>(m_body.Get())->Stop();
@@ -326,8 +331,10 @@ void CPGameObject::CopyFrom(const CPSmartPtr<CPGameObject>& sourcePtr)
     m_flameType = source.m_flameType;
     m_position = source.m_position;
     m_rotation = source.m_rotation;
-    m_parentMatrix = source.m_parentMatrix;
-    m_localMatrix = source.m_localMatrix;
+    m_parentMatrix = source.GetParentMatrix();
+    m_parentSource = nullptr;
+    m_localMatrix = source.GetLocalMatrix();
+    m_localStale = 0;
     m_worldMatrix = source.m_worldMatrix;
     m_pose = source.m_pose;
     m_hasPose = source.m_hasPose;

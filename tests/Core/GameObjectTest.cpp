@@ -135,6 +135,54 @@ TEST(GameObject, PoseStandsInForRotationAndTranslation)
     ExpectVec(Translation(part->GetWorldMatrix()), 1, 0, 3);
 }
 
+// The local matrix is the one the last update used, whatever moved since; the
+// parent matrix is the world matrix the last parent to update the object
+// handed it, kept when that parent ends, until SetParentMatrix replaces it.
+TEST(GameObject, LocalAndParentMatricesAreThoseOfTheLastUpdate)
+{
+    ObjectPool pool;
+    CPGameObject* root = pool.Make("root");
+    CPGameObject* parent = pool.Make("parent", root);
+    CPGameObject* child = pool.Make("child", parent);
+    CPGameObject* other = pool.Make("other", root);
+    parent->SetPosition(D3DXVECTOR3(1, 0, 0));
+    child->SetPosition(D3DXVECTOR3(0, 2, 0));
+    other->SetPosition(D3DXVECTOR3(0, 0, 4));
+    root->UpdateTransform();
+
+    child->SetPosition(D3DXVECTOR3(0, 5, 0));
+    child->SetRotation(TurnAboutZ(D3DX_PI / 2));
+    ExpectVec(Translation(child->GetLocalMatrix()), 0, 2, 0, 0);
+    child->UpdateTransform();
+    ExpectVec(Translation(child->GetLocalMatrix()), 0, 5, 0, 0);
+
+    // Filed under a second parent, the child follows whichever updated last.
+    other->AddChild(child);
+    root->SetPosition(D3DXVECTOR3(0, 0, 0));
+    root->UpdateTransform();
+    EXPECT_EQ(child->GetParentMatrix(), other->GetWorldMatrix());
+    parent->SetPosition(D3DXVECTOR3(2, 0, 0));
+    parent->UpdateTransform();
+    EXPECT_EQ(child->GetParentMatrix(), parent->GetWorldMatrix());
+
+    // Children keep the matrix their ended parent handed them.
+    CPGameObject* orphan = pool.Make("orphan", parent);
+    parent->SetPosition(D3DXVECTOR3(1, 0, 0));
+    parent->UpdateTransform();
+    const D3DXMATRIX parentWorld = parent->GetWorldMatrix();
+    pool.Destroy(parent);
+    EXPECT_EQ(orphan->GetParentMatrix(), parentWorld);
+    EXPECT_EQ(child->GetParentMatrix(), parentWorld);
+    orphan->SetPosition(D3DXVECTOR3(0, 0, 1));
+    orphan->UpdateTransform();
+    ExpectVec(Translation(orphan->GetWorldMatrix()), 1, 0, 1);
+
+    D3DXMATRIX given;
+    D3DXMatrixTranslation(&given, 0, 3, 0);
+    child->SetParentMatrix(given);
+    EXPECT_EQ(child->GetParentMatrix(), given);
+}
+
 TEST(GameObject, CollectHierarchyIsDepthFirstPreOrder)
 {
     ObjectPool pool;
