@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class CPMaterial;
 class CPPerspectiveCamera;
@@ -59,6 +60,15 @@ public:
     const ObjectList& GetStaticObjects() const { return m_staticObjects; }
 
 private:
+    struct BuildScratch;
+    using Indices = std::vector<uint32_t>;
+
+    // Build's recursion over the objects at these positions of the build's
+    // object list (this branch's own objects, in order).
+    void Grow(int32_t depth, const Indices& mine, BuildScratch& scratch);
+    // AddObjects for a kept child, from what the build gathered; the static
+    // queue had these objects when the child was a candidate.
+    void Take(const Indices& mine, const BuildScratch& scratch);
     void CollectMaterials(const ObjectList& hierarchy);
     void SortObjects();
     void DrawLeaf();
