@@ -1,6 +1,5 @@
 #include "Core/PManagedObject.h"
 
-#include <unordered_map>
 #include <unordered_set>
 
 namespace
@@ -19,10 +18,11 @@ std::vector<CPManagedObject*>& PendingList()
     return *list;
 }
 
-// Live objects by id.
-std::unordered_map<uint64_t, CPManagedObject*>& LiveTable()
+// Whether the object of each position of the object list (id - 1) still
+// lives. Ids are given densely, so this is a lookup by position, not a hash.
+std::vector<bool>& LiveIds()
 {
-    static auto* live = new std::unordered_map<uint64_t, CPManagedObject*>();
+    static auto* live = new std::vector<bool>();
     return *live;
 }
 
@@ -46,13 +46,13 @@ CPManagedObject::CPManagedObject()
     , m_id(NextId())
 {
     ObjectList().push_back(this);
-    LiveTable().emplace(m_id, this);
+    LiveIds().push_back(true);
     LiveAddresses().insert(this);
 }
 
 CPManagedObject::~CPManagedObject()
 {
-    LiveTable().erase(m_id);
+    LiveIds()[m_id - 1] = false;
     LiveAddresses().erase(this);
 }
 
@@ -68,8 +68,10 @@ void CPManagedObject::Release()
 
 CPManagedObject* CPManagedObject::FindLive(uint64_t id)
 {
-    const auto found = LiveTable().find(id);
-    return found == LiveTable().end() ? nullptr : found->second;
+    const std::vector<bool>& live = LiveIds();
+    if (id == 0 || id > live.size() || !live[id - 1])
+        return nullptr;
+    return ObjectList()[id - 1];
 }
 
 bool CPManagedObject::IsLive(const void* address)

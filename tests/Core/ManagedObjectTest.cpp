@@ -68,6 +68,14 @@ TEST(ManagedObject, DestroyedObjectStaysListedButIsNoLongerLive)
     EXPECT_TRUE(CPManagedObject::IsLive(&alive));
 }
 
+TEST(ManagedObject, IdsNotGivenYetAreNotLive)
+{
+    CTestObject last("last");
+    EXPECT_EQ(CPManagedObject::FindLive(last.GetId()), &last);
+    EXPECT_EQ(CPManagedObject::FindLive(last.GetId() + 1), nullptr);
+    EXPECT_EQ(CPManagedObject::FindLive(UINT64_MAX), nullptr);
+}
+
 TEST(ManagedObject, AnIdIsNeverGivenTwiceNotEvenAtTheSameAddress)
 {
     alignas(CTestObject) unsigned char storage[sizeof(CTestObject)];
