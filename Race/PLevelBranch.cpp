@@ -9,6 +9,7 @@
 #include "Startup/PConfigVars.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace
 {
@@ -71,19 +72,26 @@ struct CPLevelBranch::BuildScratch
         stamps.assign(table.size(), 0);
     }
 
-    // The distinct materials of the objects at these positions.
-    size_t CountMaterials(const Indices& mine)
+    // Calls `add` once with each distinct material of the objects at these
+    // positions.
+    template <class Add>
+    void ForEachMaterial(const Indices& mine, Add&& add)
     {
         ++stamp;
-        size_t count = 0;
         for (const uint32_t i : mine) {
             for (uint32_t m = firstMaterial[i]; m < firstMaterial[i + 1]; ++m) {
                 if (stamps[materials[m]] != stamp) {
                     stamps[materials[m]] = stamp;
-                    ++count;
+                    add(table[materials[m]]);
                 }
             }
         }
+    }
+
+    size_t CountMaterials(const Indices& mine)
+    {
+        size_t count = 0;
+        ForEachMaterial(mine, [&count](const CPSmartPtr<CPMaterial>&) { ++count; });
         return count;
     }
 
@@ -151,15 +159,15 @@ void CPLevelBranch::AddObjects(const ObjectList& objects)
     SortObjects();
 }
 
-void CPLevelBranch::AddMaterial(const CPSmartPtr<CPMaterial>& material)
-{
-    if (material && !m_materials.count(material.Get()))
-        m_materials.emplace(material.Get(), material);
-}
-
 void CPLevelBranch::CollectMaterials(const ObjectList& hierarchy)
 {
-    ForEachBranchMaterial(hierarchy, [this](const CPSmartPtr<CPMaterial>& material) { AddMaterial(material); });
+    std::unordered_set<CPMaterial*> listed;
+    for (const CPSmartPtr<CPMaterial>& material : m_materials)
+        listed.insert(material.Get());
+    ForEachBranchMaterial(hierarchy, [&](const CPSmartPtr<CPMaterial>& material) {
+        if (listed.insert(material.Get()).second)
+            m_materials.push_back(material);
+    });
 }
 
 void CPLevelBranch::SortObjects()
@@ -246,7 +254,7 @@ void CPLevelBranch::Grow(int32_t depth, const Indices& mine, BuildScratch& scrat
     DeletePendingObjects();
 }
 
-void CPLevelBranch::Take(const Indices& mine, const BuildScratch& scratch)
+void CPLevelBranch::Take(const Indices& mine, BuildScratch& scratch)
 {
     m_objects.reserve(mine.size());
     for (const uint32_t i : mine)
@@ -254,10 +262,8 @@ void CPLevelBranch::Take(const Indices& mine, const BuildScratch& scratch)
     m_bounds = m_objects.front()->GetObjectBounds();
     for (size_t i = 1; i < m_objects.size(); ++i)
         m_bounds.Merge(m_objects[i]->GetObjectBounds());
-    for (const uint32_t i : mine) {
-        for (uint32_t m = scratch.firstMaterial[i]; m < scratch.firstMaterial[i + 1]; ++m)
-            AddMaterial(scratch.table[scratch.materials[m]]);
-    }
+    m_materials.reserve(scratch.CountMaterials(mine));
+    scratch.ForEachMaterial(mine, [this](const CPSmartPtr<CPMaterial>& material) { m_materials.push_back(material); });
     for (const CPSmartPtr<CPGameObject>& object : m_objects)
         (object->IsStatic() ? m_staticObjects : m_dynamicObjects).push_back(object);
 }
