@@ -40,6 +40,14 @@ HRESULT CPFileReader::Load()
     return result;
 }
 
+void CPFileReader::SetData(const BYTE* bytes, int32_t size)
+{
+    m_size = std::max(size, 0);
+    m_data.reset(m_size > 0 ? new BYTE[static_cast<size_t>(m_size)] : nullptr);
+    if (m_size > 0)
+        std::memcpy(m_data.get(), bytes, static_cast<size_t>(m_size));
+}
+
 // Reads `size` bytes from the file's current position into fresh data. A
 // short read keeps the full length, the missing bytes zero.
 HRESULT CPFileReader::LoadFrom(FILE* file, int64_t size)
@@ -98,15 +106,23 @@ HRESULT CPFileReader::Read(void* destination, size_t count)
 
 std::string CPFileReader::ReadString()
 {
+    std::string text;
+    ReadString(text);
+    return text;
+}
+
+void CPFileReader::ReadString(std::string& text)
+{
+    text.clear();
     const int32_t length = ReadInt();
     if (length <= 0)
-        return std::string();
+        return;
     const int32_t left = m_cursor < m_size ? m_size - m_cursor : 0;
     const int32_t taken = std::min(length, left);
     if (taken == 0)
-        return std::string();
-    const char* text = reinterpret_cast<const char*>(m_data.get() + m_cursor);
+        return;
+    const char* bytes = reinterpret_cast<const char*>(m_data.get() + m_cursor);
     m_cursor += taken;
-    const void* zero = std::memchr(text, 0, static_cast<size_t>(taken));
-    return std::string(text, zero ? static_cast<const char*>(zero) - text : taken);
+    const void* zero = std::memchr(bytes, 0, static_cast<size_t>(taken));
+    text.assign(bytes, zero ? static_cast<size_t>(static_cast<const char*>(zero) - bytes) : static_cast<size_t>(taken));
 }

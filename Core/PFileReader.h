@@ -51,6 +51,9 @@ public:
     // was). S_OK, or E_FAIL when the file is missing from disk and from every
     // archive, cannot be measured, is larger than 2 GB or reads short.
     HRESULT Load();
+    // Replaces the held bytes with a copy of these, as Load would with a
+    // file's (the cursor stays where it was).
+    void SetData(const BYTE* bytes, int32_t size);
 
     // The first held byte (null when none are held) and their number.
     const BYTE* GetData() const { return m_data.get(); }
@@ -64,6 +67,8 @@ public:
     // negative length gives "" (only the length is consumed); a length past
     // the end is cut to the bytes left.
     std::string ReadString();
+    // The same into `text`, whose storage is reused.
+    void ReadString(std::string& text);
 
     // Moves the cursor on as a Read of `count` bytes would, copying nothing.
     void Skip(size_t count)

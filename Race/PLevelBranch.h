@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class CPMaterial;
 class CPPerspectiveCamera;
@@ -59,17 +60,26 @@ public:
     const ObjectList& GetStaticObjects() const { return m_staticObjects; }
 
 private:
+    struct BuildScratch;
+    using Indices = std::vector<uint32_t>;
+
+    // Build's recursion over the objects at these positions of the build's
+    // object list (this branch's own objects, in order).
+    void Grow(int32_t depth, const Indices& mine, BuildScratch& scratch);
+    // AddObjects for a kept child, from what the build gathered; the static
+    // queue had these objects when the child was a candidate.
+    void Take(const Indices& mine, BuildScratch& scratch);
     void CollectMaterials(const ObjectList& hierarchy);
     void SortObjects();
     void DrawLeaf();
-    void AddMaterial(const CPSmartPtr<CPMaterial>& material);
     // The object to draw for a static object, by its detail levels and its
     // distance from the active camera; null for none.
     static CPGameObject* ChooseDetail(CPGameObject& object);
     // Replaces the children (destroying the old ones).
     void SetChildren(CPLevelBranch* upper, CPLevelBranch* lower);
 
-    std::unordered_map<CPMaterial*, CPSmartPtr<CPMaterial>> m_materials;
+    // The distinct materials of the branch's static render objects.
+    std::vector<CPSmartPtr<CPMaterial>> m_materials;
     CPBounds m_bounds;
     CPSmartPtr<CPLevelBranch> m_upper;
     CPSmartPtr<CPLevelBranch> m_lower;

@@ -4,6 +4,7 @@
 #include "Core/PTokenizer.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace
 {
@@ -14,9 +15,9 @@ constexpr int32_t kHeaderFloats = 4;
 // The first start camera: four bytes, then three matrix columns of four.
 constexpr int32_t kFirstCameraBytes = 4 + 12 * 4;
 
-bool StartsWith(const std::string& text, const char* prefix)
+bool StartsWith(std::string_view text, std::string_view prefix)
 {
-    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+    return text.substr(0, prefix.size()) == prefix;
 }
 
 // The ","-separated token of that index; empty past the last.
@@ -45,7 +46,7 @@ std::string StripTrailingDigits(const std::string& name)
     return name.substr(0, end);
 }
 
-CPLevelObjectKind ClassifyLevelObject(const std::string& baseName)
+CPLevelObjectKind ClassifyLevelObject(std::string_view baseName)
 {
     if (baseName == "player")
         return CPLevelObjectKind::Player;
@@ -86,7 +87,7 @@ bool ReadLevelHeader(CPFileReader& reader)
 
 bool ReadLevelObject(CPFileReader& reader, CPLevelObjectRecord& record)
 {
-    record.name = reader.ReadString();
+    reader.ReadString(record.name);
     record.position.x = reader.ReadFloat();
     record.position.y = reader.ReadFloat();
     record.position.z = reader.ReadFloat();

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CPFileReader;
 
@@ -44,7 +45,7 @@ std::string LevelFilePath(const std::string& levelName);
 std::string StripTrailingDigits(const std::string& name);
 // The kind of an object by its base name (trailing digits removed), tested
 // in order: "player", "enemy...", "che...", "chk...", "src...", anything else.
-CPLevelObjectKind ClassifyLevelObject(const std::string& baseName);
+CPLevelObjectKind ClassifyLevelObject(std::string_view baseName);
 // A gate's base name: the first ","-separated token of the full name
 // without its trailing digits.
 std::string GateBaseName(const std::string& fullName);
@@ -56,5 +57,6 @@ float GateTime(const std::string& fullName);
 // ends inside them.
 bool ReadLevelHeader(CPFileReader& reader);
 // Reads one object record; false (the record to be dropped) when the file
-// ends inside it.
+// ends inside it. The record's name keeps its storage from one record to
+// the next.
 bool ReadLevelObject(CPFileReader& reader, CPLevelObjectRecord& record);

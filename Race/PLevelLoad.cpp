@@ -331,6 +331,10 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
 
     const int32_t objectCount = reader.ReadInt();
     CPLevelObjectRecord record;
+    // The placed objects name a few descriptions many times over.
+    CPRenderObjectManager* const objectLoader = GetRenderObjectManager();
+    if (objectLoader)
+        objectLoader->BeginBatch();
     for (int32_t i = 0; i < objectCount; ++i) {
         if (!ReadLevelObject(reader, record))
             break;
@@ -412,6 +416,8 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
             }
         }
     }
+    if (objectLoader)
+        objectLoader->EndBatch();
     gateCountdown = 0.0f;
     currentGate = -1;
     gatesPassed = 0;

@@ -32,12 +32,6 @@ constexpr int32_t kTrackKeyBytes = 52;
 // The smallest track: an empty name and no keys.
 constexpr int32_t kMinTrackBytes = 8;
 
-bool FileExists(const char* folder, const std::string& name)
-{
-    CPFileFinder finder(folder + name);
-    return SUCCEEDED(finder.FindFirst());
-}
-
 // Reads the tracks of a track file; false when a count is refused.
 bool ReadTracks(CPFileReader& reader, CPTrackMap& tracks)
 {
@@ -68,6 +62,21 @@ bool ReadTracks(CPFileReader& reader, CPTrackMap& tracks)
     }
     return !reader.HasOverrun();
 }
+}
+
+bool CPRenderObjectManager::FileExists(const char* folder, const std::string& name)
+{
+    const std::string pattern = folder + name;
+    if (m_batchDepth > 0) {
+        const auto kept = m_batchExists.find(pattern);
+        if (kept != m_batchExists.end())
+            return kept->second;
+    }
+    CPFileFinder finder(pattern);
+    const bool found = SUCCEEDED(finder.FindFirst());
+    if (m_batchDepth > 0)
+        m_batchExists.emplace(pattern, found);
+    return found;
 }
 
 void CPRenderObjectManager::AttachModifier(CPGameObject& node, CPVertexModifier* modifier)

@@ -93,15 +93,24 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::LoadRenderObject(const std::stri
     if (std::find(m_loading.begin(), m_loading.end(), key) != m_loading.end())
         return CPSmartPtr<CPGameObject>();
 
-    CPFileReader file(kMeshFolder + name);
-    if (FAILED(file.Load())) {
-        SetShadowTexturesOn(0);
-        if (key == kFallbackDescription)
-            return CPSmartPtr<CPGameObject>();
-        return LoadRenderObject(kFallbackDescription, layerBase);
+    CPSceneDescription parsed;
+    CPSceneDescription* found = nullptr;
+    const auto kept = m_batchDescriptions.find(key);
+    if (kept != m_batchDescriptions.end()) {
+        found = &kept->second;
+    } else {
+        const std::string path = kMeshFolder + name;
+        CPFileReader file(path);
+        if (FAILED(LoadFile(path, file))) {
+            SetShadowTexturesOn(0);
+            if (key == kFallbackDescription)
+                return CPSmartPtr<CPGameObject>();
+            return LoadRenderObject(kFallbackDescription, layerBase);
+        }
+        parsed.Parse(reinterpret_cast<const char*>(file.GetData()), file.GetSize());
+        found = m_batchDepth > 0 ? &(m_batchDescriptions[key] = std::move(parsed)) : &parsed;
     }
-    CPSceneDescription description;
-    description.Parse(reinterpret_cast<const char*>(file.GetData()), file.GetSize());
+    CPSceneDescription& description = *found;
 
     m_loading.push_back(key);
     CPSmartPtr<CPGameObject> root;
@@ -122,6 +131,40 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::LoadRenderObject(const std::stri
     }
     m_loading.pop_back();
     return root;
+}
+
+void CPRenderObjectManager::BeginBatch()
+{
+    ++m_batchDepth;
+}
+
+void CPRenderObjectManager::EndBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0) {
+        m_batchFiles.clear();
+        m_batchDescriptions.clear();
+        m_batchExists.clear();
+    }
+}
+
+HRESULT CPRenderObjectManager::LoadFile(const std::string& path, CPFileReader& reader)
+{
+    if (m_batchDepth == 0)
+        return reader.Load();
+    const auto kept = m_batchFiles.find(path);
+    if (kept != m_batchFiles.end()) {
+        if (!kept->second.loaded)
+            return E_FAIL;
+        const std::vector<BYTE>& bytes = kept->second.bytes;
+        reader.SetData(bytes.data(), static_cast<int32_t>(bytes.size()));
+        return S_OK;
+    }
+    const HRESULT result = reader.Load();
+    BatchFile& file = m_batchFiles[path];
+    file.loaded = SUCCEEDED(result);
+    if (file.loaded)
+        file.bytes.assign(reader.GetData(), reader.GetData() + reader.GetSize());
+    return result;
 }
 
 CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildTree(const std::string& name, CPSceneDescription& description,
@@ -155,8 +198,9 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildAnimatedRoot(const std::str
         parts.NextToken(animationName);
         parts.NextToken(fileName);
         g_CurrentMeshFile = fileName;
-        CPFileReader reader(kMeshFolder + fileName);
-        if (FAILED(reader.Load()))
+        const std::string path = kMeshFolder + fileName;
+        CPFileReader reader(path);
+        if (FAILED(LoadFile(path, reader)))
             continue;
         reader.ReadInt();
         reader.ReadInt();
@@ -186,8 +230,9 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildMeshRoot(const std::string&
     ToLowerString(m_currentMeshName);
     const bool p3d = EndsWithP3d(spec);
     CPSmartPtr<CPGameObject> root;
-    CPFileReader reader(kMeshFolder + spec);
-    if (SUCCEEDED(reader.Load())) {
+    const std::string path = kMeshFolder + spec;
+    CPFileReader reader(path);
+    if (SUCCEEDED(LoadFile(path, reader))) {
         reader.ReadInt();
         const int32_t count = reader.ReadInt();
         bool refused = count > reader.GetRemaining() / kMinRootNodeBytes;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CPAnimation;
@@ -89,6 +90,15 @@ public:
     CPSmartPtr<CPGameObject> LoadRenderObject(const std::string& name, int32_t layerBase);
     void SetShadowTexturesOn(uint8_t on) { m_shadowTexturesOn = on; }
 
+    // While a batch is open (batches nest), each description and mesh file
+    // is read, each description parsed and each texture or effect looked up
+    // once, and every later load that names it again takes what was kept:
+    // a level opens one around its placed objects, which name the same few
+    // files many times. What was kept is dropped when the outermost batch
+    // ends, so files changed during a batch are seen by the next one.
+    void BeginBatch();
+    void EndBatch();
+
     // Node readers: each reads the node at the reader's position and its
     // children, styles each new node from the descriptions and returns it;
     // empty when the bytes are refused.
@@ -151,8 +161,27 @@ private:
     bool ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
                                std::vector<std::pair<CPGameObject*, CPSmartPtr<CPAnimation>>>& clips);
 
+    // Loads the file the reader was made for (at `path`), through the
+    // batch's copy when a batch is open.
+    HRESULT LoadFile(const std::string& path, CPFileReader& reader);
+    // Whether a file matching the name exists in the folder.
+    bool FileExists(const char* folder, const std::string& name);
+
     // Lower-cased names of the descriptions being loaded, outermost first.
     std::vector<std::string> m_loading;
+
+    // A file as the batch keeps it: its bytes, or that it could not be read.
+    struct BatchFile
+    {
+        bool loaded = false;
+        std::vector<BYTE> bytes;
+    };
+    int32_t m_batchDepth = 0;
+    std::unordered_map<std::string, BatchFile> m_batchFiles;
+    // Parsed descriptions by lower-cased name. Building from one only adds
+    // empty sections and empty values, which read as the missing ones did.
+    std::unordered_map<std::string, CPSceneDescription> m_batchDescriptions;
+    std::unordered_map<std::string, bool> m_batchExists;
 };
 
 // The file name (as the description writes it) of the animation file being

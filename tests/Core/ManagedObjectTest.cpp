@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,47 @@ TEST(ManagedObject, DestroyedObjectStaysListedButIsNoLongerLive)
     EXPECT_FALSE(CPManagedObject::IsLive(nullptr));
     CTestObject alive("alive");
     EXPECT_TRUE(CPManagedObject::IsLive(&alive));
+}
+
+TEST(ManagedObject, IdsNotGivenYetAreNotLive)
+{
+    CTestObject last("last");
+    EXPECT_EQ(CPManagedObject::FindLive(last.GetId()), &last);
+    EXPECT_EQ(CPManagedObject::FindLive(last.GetId() + 1), nullptr);
+    EXPECT_EQ(CPManagedObject::FindLive(UINT64_MAX), nullptr);
+}
+
+// Many objects made and destroyed in mixed order: each address is live
+// exactly while its object is.
+TEST(ManagedObject, LiveAddressesFollowMixedBirthsAndDeaths)
+{
+    std::vector<std::unique_ptr<CTestObject>> objects;
+    std::vector<const void*> gone;
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 700; ++i)
+            objects.push_back(std::make_unique<CTestObject>("o"));
+        for (size_t i = static_cast<size_t>(round) % 3; i < objects.size(); i += 3) {
+            if (objects[i]) {
+                gone.push_back(objects[i].get());
+                objects[i].reset();
+            }
+        }
+        for (const auto& object : objects) {
+            if (object) {
+                ASSERT_TRUE(CPManagedObject::IsLive(object.get()));
+            }
+        }
+    }
+    size_t stillGone = 0;
+    for (const void* address : gone)
+        stillGone += CPManagedObject::IsLive(address) ? 0 : 1;
+    // An address may have been taken again by a later object.
+    size_t reused = 0;
+    for (const void* address : gone) {
+        for (const auto& object : objects)
+            reused += object.get() == address ? 1 : 0;
+    }
+    EXPECT_EQ(stillGone + reused, gone.size());
 }
 
 TEST(ManagedObject, AnIdIsNeverGivenTwiceNotEvenAtTheSameAddress)

@@ -146,6 +146,48 @@ TEST_F(LevelTree, ListsMaterialsAndTheStaticQueue)
     EXPECT_EQ(m_stored, (std::vector<CPGameObject*>{ wall }));
 }
 
+// Every candidate pair of every axis that divides a branch is made, and each
+// hands its static objects to the static queue, kept or not.
+TEST_F(LevelTree, EveryCandidatePairIsMadeAndQueuesItsStaticObjects)
+{
+    g_CfgStatic = 1;
+    CPMaterial* one = Material(1);
+    CPMaterial* two = Material(2);
+    struct Case
+    {
+        // Positions (x, y) and materials of four objects.
+        D3DXVECTOR3 spots[4];
+        int materials[4];
+        std::vector<int> queued;
+        size_t branchesMade;
+    };
+    const Case cases[] = {
+        // x splits {1, 3} from {0, 2}, then y does better; each child splits on x.
+        { { { 0, 0, 0 }, { 10, 0, 0 }, { 0, 10, 0 }, { 10, 10, 0 } },
+          { 1, 1, 2, 2 },
+          { 0, 1, 2, 3, 1, 3, 0, 2, 2, 3, 0, 1, 3, 2, 1, 0 },
+          8 },
+        // A row on x: one candidate per branch, and a last object that stays with its twin.
+        { { { 0, 0, 0 }, { 5, 0, 0 }, { 10, 0, 0 }, { 10, 0, 0 } },
+          { 1, 2, 1, 2 },
+          { 0, 1, 2, 3, 2, 3, 0, 1, 1, 0 },
+          4 },
+    };
+    for (const Case& c : cases) {
+        std::vector<CPGameObject*> objects;
+        for (int i = 0; i < 4; ++i)
+            objects.push_back(MakeCube(m_pool, "o", c.spots[i], 1.0f, c.materials[i] == 1 ? one : two));
+        m_stored.clear();
+        const size_t listed = GetObjectList().size();
+        Build(objects);
+        EXPECT_EQ(GetObjectList().size() - listed, c.branchesMade + 1); // and the root
+        std::vector<CPGameObject*> expected;
+        for (int i : c.queued)
+            expected.push_back(objects[static_cast<size_t>(i)]);
+        EXPECT_EQ(m_stored, expected);
+    }
+}
+
 TEST_F(LevelTree, RaysFindTheNearestHitOverTheTree)
 {
     CPMaterial* stone = Material(1);
