@@ -20,7 +20,7 @@ namespace
 {
 // The end of the raw line that starts at `line`: its first line feed or zero
 // byte, else `end`. `slash` tells whether a '/' comes before it, so that a
-// line without one is scanned once. Sixteen bytes at a time where the
+// line without one is scanned once. Thirty-two bytes at a time where the
 // machine has them.
 const char* FindLineEnd(const char* line, const char* end, bool& slash)
 {
@@ -29,18 +29,22 @@ const char* FindLineEnd(const char* line, const char* end, bool& slash)
     const __m128i feed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
     const __m128i slashes = _mm_set1_epi8('/');
-    while (end - p >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned stops =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, feed), _mm_cmpeq_epi8(bytes, zero))));
-        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, slashes)));
+    while (end - p >= 32) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        const uint32_t stops =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(low, feed), _mm_cmpeq_epi8(low, zero))))
+            | static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(high, feed), _mm_cmpeq_epi8(high, zero))))
+                << 16;
+        const uint32_t found = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, slashes)))
+                               | static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, slashes))) << 16;
         if (stops) {
             const unsigned at = static_cast<unsigned>(__builtin_ctz(stops));
-            slash = slash || (found & ((1u << at) - 1)) != 0;
+            slash = slash || (found & ((uint32_t(1) << at) - 1)) != 0;
             return p + at;
         }
         slash = slash || found != 0;
-        p += 16;
+        p += 32;
     }
 #endif
     for (; p < end; ++p) {

@@ -60,13 +60,6 @@ inline std::string_view Trimmed(std::string_view view)
 }
 }
 
-CPTokenizer::CPTokenizer(std::string_view text, std::string_view separator, BYTE quote)
-    : m_separator(separator)
-    , m_quote(quote)
-{
-    Begin(text);
-}
-
 CPTokenizer::CPTokenizer(std::string&& text, std::string_view separator, BYTE quote)
     : m_ownText(std::move(text))
     , m_separator(separator)
@@ -78,25 +71,6 @@ CPTokenizer::CPTokenizer(std::string&& text, std::string_view separator, BYTE qu
 CPTokenizer::CPTokenizer(const char* text, std::string_view separator, BYTE quote)
     : CPTokenizer(std::string(text), separator, quote)
 {
-}
-
-CPTokenizer::~CPTokenizer() = default;
-
-void CPTokenizer::Begin(std::string_view text)
-{
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    TrimBounds(begin, end);
-    m_text = begin;
-    m_length = static_cast<size_t>(end - begin);
-
-    m_hasStops = !m_separator.empty() || m_quote;
-    m_stops[0] = m_separator.empty() ? '"' : m_separator[0];
-    m_stops[1] = m_quote ? '"' : m_stops[0];
-    const bool plain = m_separator.size() == 1 && !(m_quote && m_separator[0] == '"');
-    m_plainStop = plain ? static_cast<unsigned char>(m_separator[0]) : -1;
-    if (m_hasStops && m_length > 0)
-        LoadBlock(0);
 }
 
 size_t CPTokenizer::NextStop(size_t from)
@@ -160,29 +134,32 @@ void CPTokenizer::LoadBlock(size_t at)
     uint64_t firstBits = 0;
     uint64_t secondBits = 0;
 #if defined(__SSE2__)
-    // Sixteen characters at a time; a short last part is read as the text's
-    // last sixteen characters where the text has them, its bits shifted down.
+    // Sixteen characters at a time. The last sixteen of a block are read
+    // where they lie, overlapping the part before; a block shorter than
+    // sixteen is read as the text's last sixteen characters where the text
+    // has them, its bits shifted down.
     const __m128i first = _mm_set1_epi8(m_stops[0]);
     const __m128i second = _mm_set1_epi8(m_stops[1]);
-    const char* bytes = m_text + at;
-    size_t part = 0;
-    for (; part + 16 <= count; part += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part));
-        firstBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)))) << part;
-        secondBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)))) << part;
-    }
-    if (part < count) {
-        const size_t left = count - part;
-        if (m_length >= 16) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_text + m_length - 16));
-            const unsigned firstHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)));
-            const unsigned secondHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)));
-            firstBits |= static_cast<uint64_t>(firstHits >> (16 - left)) << part;
-            secondBits |= static_cast<uint64_t>(secondHits >> (16 - left)) << part;
-        } else {
-            firstBits |= StopBits(bytes + part, left, m_stops[0]) << part;
-            secondBits |= StopBits(bytes + part, left, m_stops[1]) << part;
+    const char* const bytes = m_text + at;
+    if (count >= 16) {
+        for (size_t part = 0;; part += 16) {
+            if (part + 16 > count)
+                part = count - 16;
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part));
+            firstBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)))) << part;
+            secondBits |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)))) << part;
+            if (part + 16 == count)
+                break;
         }
+    } else if (m_length >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_text + m_length - 16));
+        const unsigned firstHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, first)));
+        const unsigned secondHits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, second)));
+        firstBits = firstHits >> (16 - count);
+        secondBits = secondHits >> (16 - count);
+    } else {
+        firstBits = StopBits(bytes, count, m_stops[0]);
+        secondBits = StopBits(bytes, count, m_stops[1]);
     }
 #else
     firstBits = StopBits(m_text + at, count, m_stops[0]);

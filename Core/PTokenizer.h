@@ -25,7 +25,7 @@ public:
     // A temporary text, or a C string, is kept by the tokenizer itself.
     CPTokenizer(std::string&& text, std::string_view separator, BYTE quote);
     CPTokenizer(const char* text, std::string_view separator, BYTE quote);
-    ~CPTokenizer();
+    ~CPTokenizer() = default;
     CPTokenizer(const CPTokenizer&) = delete;
     CPTokenizer& operator=(const CPTokenizer&) = delete;
 
@@ -85,6 +85,31 @@ private:
     // A token that is not one stretch of the text is built here.
     std::string m_buffer;
 };
+
+// Built once per line by the line loops, so kept where the caller can inline it.
+inline CPTokenizer::CPTokenizer(std::string_view text, std::string_view separator, BYTE quote)
+    : m_separator(separator)
+    , m_quote(quote)
+{
+    Begin(text);
+}
+
+inline void CPTokenizer::Begin(std::string_view text)
+{
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    TrimBounds(begin, end);
+    m_text = begin;
+    m_length = static_cast<size_t>(end - begin);
+
+    m_hasStops = !m_separator.empty() || m_quote;
+    m_stops[0] = m_separator.empty() ? '"' : m_separator[0];
+    m_stops[1] = m_quote ? '"' : m_stops[0];
+    const bool plain = m_separator.size() == 1 && !(m_quote && m_separator[0] == '"');
+    m_plainStop = plain ? static_cast<unsigned char>(m_separator[0]) : -1;
+    if (m_hasStops && m_length > 0)
+        LoadBlock(0);
+}
 
 inline BYTE CPTokenizer::NextToken(std::string_view& token)
 {
