@@ -376,11 +376,13 @@ private:
     // the parent matrix a child was handed are kept elsewhere: the walk
     // leaves the one to be built when read and reads the other from its
     // parent.
+    // The block starts on a cache line (the class is allocated 64-byte
+    // aligned), so it spans the fewest lines.
     //
     // The object whose world matrix stands as this object's parent matrix:
     // the last parent that updated it. Null when m_parentMatrix holds it
     // (set by SetParentMatrix or CopyFrom, or kept when that parent ended).
-    CPGameObject* m_parentSource = nullptr;
+    alignas(64) CPGameObject* m_parentSource = nullptr;
     uint8_t m_dirty = 1;
     uint8_t m_transformUpdated = 1;
     uint8_t m_shadow = 1;
