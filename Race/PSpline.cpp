@@ -89,19 +89,22 @@ bool CPSpline::Load(CPFileReader& reader)
     const int32_t nameLength = reader.ReadInt();
     if (nameLength > reader.GetRemaining())
         return false;
-    std::string name;
+    m_pathName.clear();
     if (nameLength > 0) {
-        name.resize(static_cast<size_t>(nameLength));
-        reader.Read(&name[0], name.size());
-        name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+        m_pathName.resize(static_cast<size_t>(nameLength));
+        reader.Read(&m_pathName[0], m_pathName.size());
+        const size_t end = m_pathName.find('\0');
+        if (end != std::string::npos)
+            m_pathName.resize(end);
     }
-    m_pathName = name;
     m_closed = reader.ReadInt() != 0 ? 1 : 0;
     const int32_t count = reader.ReadInt();
     if (count > 0 && count > reader.GetRemaining() / kSegmentBytes)
         return false;
     m_totalLength = 0.0f;
 
+    if (count > 0)
+        m_segments.reserve(m_segments.size() + static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         CPSplineSegment segment;
         segment.p0 = ReadPoint(reader);
@@ -127,12 +130,22 @@ bool CPSpline::Load(CPFileReader& reader)
         return false;
     }
 
-    m_lines.push_back(std::make_unique<CPLine>());
-    CPLine* line = m_lines.back().get();
+    // The steps the cutting loop below takes, counted with the same float
+    // sums so that every line, vertex and index is stored without a regrow.
+    size_t steps = 0;
+    for (float s = 0.0f; m_totalLength > 0.0f && s < m_totalLength; s += kLineStep)
+        ++steps;
+    m_lineBlocks.push_back(std::make_unique<CPLine[]>(steps + 1));
+    CPLine* block = m_lineBlocks.back().get();
+    m_lines.reserve(m_lines.size() + steps + 1);
+    m_lines.push_back(block);
+    CPLine* line = block;
     m_firstLine = line;
     D3DXVECTOR3 point;
     std::vector<CPVertex>& vertices = body->GetLocalVertices();
     std::vector<uint16_t>& indices = body->GetIndices();
+    vertices.reserve(3 * steps);
+    indices.reserve(3 * steps);
     for (float s = 0.0f; m_totalLength > 0.0f && s < m_totalLength; s += kLineStep) {
         PointAtDistance(s, point);
         line->start = point;
@@ -159,8 +172,8 @@ bool CPSpline::Load(CPFileReader& reader)
         line->centre.x = (line->start.x + line->end.x) * 0.5f;
         line->centre.y = (line->start.y + line->end.y) * 0.5f;
 
-        m_lines.push_back(std::make_unique<CPLine>());
-        CPLine* next = m_lines.back().get();
+        CPLine* next = line + 1;
+        m_lines.push_back(next);
         line->next = next;
         next->previous = line;
         line = next;
@@ -209,7 +222,7 @@ void CPSpline::PointAtDistance(float distance, D3DXVECTOR3& point) const
 
 void CPSpline::DropToGround()
 {
-    for (const std::unique_ptr<CPLine>& line : m_lines) {
+    for (CPLine* line : m_lines) {
         line->centre.z = FindGroundHeight(D3DXVECTOR3(line->centre.x, line->centre.y, 0.0f));
         line->start.z = FindGroundHeight(D3DXVECTOR3(line->start.x, line->start.y, 0.0f));
         line->end.z = FindGroundHeight(D3DXVECTOR3(line->end.x, line->end.y, 0.0f));

@@ -84,7 +84,7 @@ public:
     bool IsClosed() const { return m_closed != 0; }
     const std::vector<CPSplineSegment>& GetSegments() const { return m_segments; }
     // Every line object made, the unfinished last one included.
-    const std::vector<std::unique_ptr<CPLine>>& GetLines() const { return m_lines; }
+    const std::vector<CPLine*>& GetLines() const { return m_lines; }
     CPLine* GetCurrentLine() const { return m_currentLine; }
     CPLine* GetFirstLine() const { return m_firstLine; }
 
@@ -98,6 +98,10 @@ private:
     uint8_t m_closed = 0;
     std::string m_pathName;
     CPLine* m_currentLine = nullptr;
-    std::vector<std::unique_ptr<CPLine>> m_lines;
+    // The lines of each load live in one block sized before the lines are
+    // cut; a block never moves, so the ring links and the pointers callers
+    // keep stay valid.
+    std::vector<std::unique_ptr<CPLine[]>> m_lineBlocks;
+    std::vector<CPLine*> m_lines;
     CPLine* m_firstLine = nullptr;
 };
