@@ -149,14 +149,11 @@ void CPLevelBranch::AddObjects(const ObjectList& objects)
     m_objects = objects;
     if (m_objects.empty())
         return;
-    m_bounds = m_objects.front()->GetObjectBounds();
-    for (size_t i = 1; i < m_objects.size(); ++i)
-        m_bounds.Merge(m_objects[i]->GetObjectBounds());
     ObjectList hierarchy;
     for (const CPSmartPtr<CPGameObject>& object : m_objects)
         object->CollectHierarchy(hierarchy);
     CollectMaterials(hierarchy);
-    SortObjects();
+    SortObjects(StaticQueue());
 }
 
 void CPLevelBranch::CollectMaterials(const ObjectList& hierarchy)
@@ -170,9 +167,11 @@ void CPLevelBranch::CollectMaterials(const ObjectList& hierarchy)
     });
 }
 
-void CPLevelBranch::SortObjects()
+void CPLevelBranch::SortObjects(const CPSmartPtr<CPRenderQueue>& staticQueue)
 {
-    const CPSmartPtr<CPRenderQueue> staticQueue = StaticQueue();
+    m_bounds = m_objects.front()->GetObjectBounds();
+    for (size_t i = 1; i < m_objects.size(); ++i)
+        m_bounds.Merge(m_objects[i]->GetObjectBounds());
     for (const CPSmartPtr<CPGameObject>& object : m_objects) {
         if (object->IsStatic()) {
             if (staticQueue)
@@ -259,13 +258,10 @@ void CPLevelBranch::Take(const Indices& mine, BuildScratch& scratch)
     m_objects.reserve(mine.size());
     for (const uint32_t i : mine)
         m_objects.push_back(scratch.objects[i]);
-    m_bounds = m_objects.front()->GetObjectBounds();
-    for (size_t i = 1; i < m_objects.size(); ++i)
-        m_bounds.Merge(m_objects[i]->GetObjectBounds());
     m_materials.reserve(scratch.CountMaterials(mine));
     scratch.ForEachMaterial(mine, [this](const CPSmartPtr<CPMaterial>& material) { m_materials.push_back(material); });
-    for (const CPSmartPtr<CPGameObject>& object : m_objects)
-        (object->IsStatic() ? m_staticObjects : m_dynamicObjects).push_back(object);
+    // The build queued these already, as it made the candidates.
+    SortObjects(CPSmartPtr<CPRenderQueue>());
 }
 
 CPGameObject* CPLevelBranch::ChooseDetail(CPGameObject& object)

@@ -18,6 +18,7 @@
 #include <vector>
 
 class CPMaterial;
+class CPRenderQueue;
 class CPPerspectiveCamera;
 
 class CPLevelBranch : public CPManagedObject
@@ -70,7 +71,9 @@ private:
     // queue had these objects when the child was a candidate.
     void Take(const Indices& mine, BuildScratch& scratch);
     void CollectMaterials(const ObjectList& hierarchy);
-    void SortObjects();
+    // Bounds from the objects (at least one), then each object listed as
+    // static or dynamic; static ones also go to the queue when one is given.
+    void SortObjects(const CPSmartPtr<CPRenderQueue>& staticQueue);
     void DrawLeaf();
     // The object to draw for a static object, by its detail levels and its
     // distance from the active camera; null for none.
