@@ -77,50 +77,62 @@ float Larger(float a, float b)
 // that is not finite (from the bounds or the matrix) ends up in one of these
 // two sums; when both are finite for every coordinate, so is every corner and
 // none is skipped. Gives the result of AddShadowByCorners, or returns false
-// and changes nothing.
+// and changes nothing. The three coordinates are worked side by side in four
+// lanes (the fourth is computed and never stored).
 bool AddShadowWithCommonW(float low[4], float high[4], const D3DXMATRIX& s)
 {
     const float inverse = 1.0f / s._44;
-    // The extents as they came: each axis below reads all of them.
+    // The extents as they came: each coordinate below reads all of them.
     const float originalLow[3] = { low[0], low[1], low[2] };
     const float originalHigh[3] = { high[0], high[1], high[2] };
-    float grownLow[3];
-    float grownHigh[3];
-    for (int c = 0; c < 3; ++c) {
+    float least[4];
+    float most[4];
+    float last[4];
+    for (int c = 0; c < 4; ++c) {
         const float x0 = originalLow[0] * s.m[0][c], x1 = originalHigh[0] * s.m[0][c];
         const float y0 = originalLow[1] * s.m[1][c], y1 = originalHigh[1] * s.m[1][c];
         const float z0 = originalLow[2] * s.m[2][c], z1 = originalHigh[2] * s.m[2][c];
         // Summed in the order of ProjectCorner.
         const float first = (Smaller(x0, x1) + Smaller(y0, y1) + Smaller(z0, z1) + s.m[3][c]) * inverse;
         const float second = (Larger(x0, x1) + Larger(y0, y1) + Larger(z0, z1) + s.m[3][c]) * inverse;
-        if (!std::isfinite(first) || !std::isfinite(second))
+        // A negative w turns the order round. Where first or second is NaN,
+        // least or most is too.
+        least[c] = Smaller(first, second);
+        most[c] = Larger(first, second);
+        // The last corner, ProjectCorner's corner 7.
+        last[c] = (x1 + y1 + z1 + s.m[3][c]) * inverse;
+    }
+    for (int c = 0; c < 3; ++c) {
+        if (!std::isfinite(least[c]) || !std::isfinite(most[c]))
             return false;
-        // A negative w turns the order round.
-        const float least = Smaller(first, second);
-        const float most = Larger(first, second);
+    }
 
+    float grownLow[3];
+    float grownHigh[3];
+    for (int c = 0; c < 3; ++c) {
         // The corner walk takes each corner that is not beyond the extreme so
         // far, so among equal values the last corner stands. That matters for
-        // zero only, which has two signs.
-        float lowest = originalLow[c];
-        float highest = originalHigh[c];
-        if (least != 0.0f && most != 0.0f) {
-            lowest = lowest < least ? lowest : least;
-            highest = highest > most ? highest : most;
-        } else if (least == most) {
-            // Every corner gives a zero: the last one stands.
-            const float value = ProjectCorner(originalLow, originalHigh, s, 7, c, inverse);
-            lowest = lowest < value ? lowest : value;
-            highest = highest > value ? highest : value;
-        } else {
+        // zero only, which has two signs: when every corner gives a zero the
+        // last one stands.
+        const bool zero = least[c] == 0.0f || most[c] == 0.0f;
+        const float lowCandidate = zero ? last[c] : least[c];
+        const float highCandidate = zero ? last[c] : most[c];
+        grownLow[c] = originalLow[c] < lowCandidate ? originalLow[c] : lowCandidate;
+        grownHigh[c] = originalHigh[c] > highCandidate ? originalHigh[c] : highCandidate;
+    }
+    for (int c = 0; c < 3; ++c) {
+        // A zero at one end only: each corner in turn.
+        if ((least[c] == 0.0f || most[c] == 0.0f) && least[c] != most[c]) {
+            float lowest = originalLow[c];
+            float highest = originalHigh[c];
             for (int k = 0; k < 8; ++k) {
                 const float value = ProjectCorner(originalLow, originalHigh, s, k, c, inverse);
                 lowest = lowest < value ? lowest : value;
                 highest = highest > value ? highest : value;
             }
+            grownLow[c] = lowest;
+            grownHigh[c] = highest;
         }
-        grownLow[c] = lowest;
-        grownHigh[c] = highest;
     }
     for (int c = 0; c < 3; ++c) {
         low[c] = grownLow[c];

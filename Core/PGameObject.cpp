@@ -29,6 +29,18 @@ bool IsIdentity(const D3DXMATRIX& m)
     return std::memcmp(m.m, kIdentity, sizeof(kIdentity)) == 0 || D3DXMatrixIsIdentity(&m);
 }
 
+// A matrix row held as one vector register (an extension of GCC and Clang):
+// a row is computed four columns at once and stored in one piece, so that
+// a reader that loads the row in one piece gets it straight from the store.
+typedef float RowLanes __attribute__((vector_size(16)));
+
+RowLanes LoadRow(const float row[4])
+{
+    RowLanes lanes;
+    std::memcpy(&lanes, row, sizeof(lanes));
+    return lanes;
+}
+
 // out = a x b. Most scene matrices are affine; their product skips the terms
 // of the fourth column, which add exact zeros, so it equals the full product.
 // Each row is summed four columns at once (the fourth is then set) and stored
@@ -39,17 +51,16 @@ void MultiplyTransforms(D3DXMATRIX& out, const D3DXMATRIX& a, const D3DXMATRIX& 
         D3DXMatrixMultiply(&out, &a, &b);
         return;
     }
+    const RowLanes b0 = LoadRow(b.m[0]);
+    const RowLanes b1 = LoadRow(b.m[1]);
+    const RowLanes b2 = LoadRow(b.m[2]);
+    const RowLanes b3 = LoadRow(b.m[3]);
     for (int row = 0; row < 4; ++row) {
-        const float a0 = a.m[row][0], a1 = a.m[row][1], a2 = a.m[row][2];
-        float r[4];
-        for (int col = 0; col < 4; ++col)
-            r[col] = a0 * b.m[0][col] + a1 * b.m[1][col] + a2 * b.m[2][col];
-        if (row == 3) {
-            for (int col = 0; col < 4; ++col)
-                r[col] += b.m[3][col];
-        }
+        RowLanes r = a.m[row][0] * b0 + a.m[row][1] * b1 + a.m[row][2] * b2;
+        if (row == 3)
+            r += b3;
         r[3] = row == 3 ? 1.0f : 0.0f;
-        std::memcpy(out.m[row], r, sizeof(r));
+        std::memcpy(out.m[row], &r, sizeof(r));
     }
 }
 
@@ -106,6 +117,14 @@ void PrefetchForWrite(const void* address, size_t size)
     (void)address;
     (void)size;
 #endif
+}
+
+// Reads one byte. Unlike a prefetch, a read also brings in the address
+// translation of its page, which the prefetches that follow on that page
+// then find; in a large tree most objects lie on a page of their own.
+void ReadAhead(const void* address)
+{
+    static_cast<void>(*static_cast<const volatile char*>(address));
 }
 
 // The later detail levels: entry 0 is the object itself.
@@ -378,12 +397,22 @@ void CPGameObject::UpdateDirtyTransform(WalkExtents& extents)
 
 void CPGameObject::PrefetchForChild(size_t index) const
 {
-    // The fields kFieldsAhead children ahead, the part boxes kBoxesAhead
-    // ahead: their address is in fields asked for some steps earlier. The
-    // first children's fields are asked for when the walk begins.
+    // Every kReadBatch children, the batch after the next one is read: the
+    // reads wait for memory together rather than one child at a time, and
+    // leave each child's page ready for the prefetches of its fields
+    // kFieldsAhead children ahead and of its part boxes kBoxesAhead ahead
+    // (their address is in fields asked for some steps earlier). The first
+    // two batches are read, and the first children's fields asked for, when
+    // the walk begins.
+    constexpr size_t kReadBatch = 16;
     constexpr size_t kFieldsAhead = 6;
     constexpr size_t kBoxesAhead = 3;
     const size_t count = m_children.size();
+    if (index % kReadBatch == 0) {
+        const size_t end = std::min(count, index + 2 * kReadBatch);
+        for (size_t i = index == 0 ? 0 : index + kReadBatch; i < end; ++i)
+            ReadAhead(&m_children[i]->m_parentSource);
+    }
     if (index == 0) {
         for (size_t i = 0; i < kFieldsAhead && i < count; ++i)
             m_children[i]->PrefetchFields();

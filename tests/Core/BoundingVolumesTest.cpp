@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace
@@ -312,6 +313,67 @@ TEST(Bounds, AddShadowUnderASunMatchesEveryProjectedCorner)
         ExpectVec(bounds.m_max, expectedHigh.x, expectedHigh.y, expectedHigh.z, 1e-3f);
         if (HasFailure())
             break;
+    }
+    crt::srand(1);
+}
+
+TEST(Bounds, AddShadowUnderASunGivesTheCornerWalkBitForBit)
+{
+    // With w = 1 every corner projects exactly to (x, y, z, 1) x S, so the
+    // shortcut for a sun must give, bit for bit, what walking the corners in
+    // order gives: the first of equal extremes is replaced by each later one,
+    // which decides the sign of a zero, and a corner with a coordinate that
+    // is not finite is skipped.
+    ShadowMatrixGuard guard;
+    const float values[] = { 0.0f, -0.0f, 1.0f, -1.0f, 0.5f, -2.0f, 3.0f, 1e30f,
+                             std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN() };
+    constexpr int kCommonValues = 7; // the finite ones below 1e30
+    crt::srand(3);
+    const auto pick = [&values](int count) { return values[crt::rand() % count]; };
+    for (int trial = 0; trial < 20000; ++trial) {
+        // Mostly small values that give exact zeros of both signs; now and
+        // then one that overflows or is not finite.
+        const int count = trial % 8 == 0 ? 10 : kCommonValues;
+        D3DXMATRIX s;
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 3; ++c)
+                s.m[r][c] = pick(count);
+        }
+        s._14 = s._24 = s._34 = 0.0f;
+        s._44 = 1.0f;
+        g_ShadowMatrix = s;
+        float low[3];
+        float high[3];
+        for (int c = 0; c < 3; ++c) {
+            low[c] = pick(count);
+            high[c] = pick(count);
+        }
+
+        float expectedLow[3] = { low[0], low[1], low[2] };
+        float expectedHigh[3] = { high[0], high[1], high[2] };
+        for (int k = 0; k < 8; ++k) {
+            const float corner[3] = { (k & 1) ? high[0] : low[0], (k & 2) ? high[1] : low[1],
+                                      (k & 4) ? high[2] : low[2] };
+            float point[3];
+            bool finite = true;
+            for (int c = 0; c < 3; ++c) {
+                point[c] = corner[0] * s.m[0][c] + corner[1] * s.m[1][c] + corner[2] * s.m[2][c] + s.m[3][c];
+                finite = finite && std::isfinite(point[c]);
+            }
+            if (!finite)
+                continue;
+            for (int c = 0; c < 3; ++c) {
+                expectedLow[c] = expectedLow[c] < point[c] ? expectedLow[c] : point[c];
+                expectedHigh[c] = expectedHigh[c] > point[c] ? expectedHigh[c] : point[c];
+            }
+        }
+
+        CPBounds bounds = MakeBounds(D3DXVECTOR3(low), D3DXVECTOR3(high));
+        bounds.AddShadow();
+        const D3DXVECTOR3 wantLow(expectedLow);
+        const D3DXVECTOR3 wantHigh(expectedHigh);
+        ASSERT_EQ(std::memcmp(&bounds.m_min, &wantLow, sizeof(wantLow)), 0) << "trial " << trial;
+        ASSERT_EQ(std::memcmp(&bounds.m_max, &wantHigh, sizeof(wantHigh)), 0) << "trial " << trial;
     }
     crt::srand(1);
 }

@@ -292,6 +292,45 @@ TEST(GameObject, BoundsCoverPartsAndOwnBoxesOfTheSubtree)
     ExpectVec(root->GetObjectBounds().m_centre, 2.25f, 10, 0);
 }
 
+// A parent with more children than the walk reads ahead at once, some of them
+// destroyed before the update (the first, the last and every seventh): every
+// remaining child is placed, and the bounds cover the remaining ones only.
+TEST(GameObject, AWideParentPlacesAndBoundsEveryRemainingChild)
+{
+    ObjectPool pool;
+    CPGameObject* root = pool.Make("root");
+    root->SetShadow(false);
+    std::vector<CPGameObject*> children;
+    for (int i = 0; i < 53; ++i) {
+        CPGameObject* child = pool.Make("child_" + std::to_string(i), root);
+        child->SetBoundingBox(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.5f, 0.5f, 0.5f)));
+        child->GetPartBoxes().push_back(CPBoundingBox(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0.25f, 0.25f, 0.25f)));
+        child->SetPosition(D3DXVECTOR3(static_cast<float>(i), 0, 0));
+        children.push_back(child);
+    }
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (i % 7 == 0 || i + 1 == children.size()) {
+            pool.Destroy(children[i]);
+            children[i] = nullptr;
+        }
+    }
+    root->SetPosition(D3DXVECTOR3(0, 10, 0));
+    root->UpdateTransform();
+
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (!children[i])
+            continue;
+        EXPECT_FALSE(children[i]->IsDirty()) << i;
+        ExpectVec(Translation(children[i]->GetWorldMatrix()), static_cast<float>(i), 10, 0);
+    }
+    // Children 1 to 51 remain; the object bounds also hold the root's own
+    // (smallest) box.
+    ExpectVec(root->GetPartBounds().m_min, 0.75f, 9.75f, -0.25f);
+    ExpectVec(root->GetPartBounds().m_max, 51.25f, 10.25f, 0.25f);
+    ExpectVec(root->GetObjectBounds().m_min, -CPBoundingBox::kMinHalfSize, 9.5f, -0.5f);
+    ExpectVec(root->GetObjectBounds().m_max, 51.5f, 10.5f, 0.5f);
+}
+
 TEST(GameObject, ShadowWidensObjectBoundsOnly)
 {
     // Sun along (1, 0, -1) onto the ground plane z = 0.
