@@ -76,8 +76,6 @@ CPTokenizer::CPTokenizer(const char* text, std::string_view separator, BYTE quot
 {
 }
 
-CPTokenizer::~CPTokenizer() = default;
-
 CPTokenizer::Storage& CPTokenizer::Stored()
 {
     if (!m_storage)

@@ -26,7 +26,7 @@ public:
     // A temporary text, or a C string, is kept by the tokenizer itself.
     CPTokenizer(std::string&& text, std::string_view separator, BYTE quote);
     CPTokenizer(const char* text, std::string_view separator, BYTE quote);
-    ~CPTokenizer();
+    ~CPTokenizer() = default;
     CPTokenizer(const CPTokenizer&) = delete;
     CPTokenizer& operator=(const CPTokenizer&) = delete;
 
