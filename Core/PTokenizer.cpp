@@ -180,7 +180,7 @@ void CPTokenizer::LoadBlock(size_t at)
     m_quoteBits = m_quote ? secondBits : 0;
 }
 
-bool CPTokenizer::QuotedToken(size_t start, uint64_t quote, std::string_view& token)
+std::string_view CPTokenizer::QuotedToken(size_t start, uint64_t quote)
 {
     // The closing quote, and the stop after it, must both be in the block
     // (or the block must reach the end of the text). The members are read before any
@@ -192,7 +192,7 @@ bool CPTokenizer::QuotedToken(size_t start, uint64_t quote, std::string_view& to
     const uint64_t passed = (quote << 1) - 1;
     const uint64_t quotes = m_quoteBits & ~passed;
     if (!quotes)
-        return false;
+        return std::string_view();
     const uint64_t closing = quotes & (0 - quotes);
     const char* const close = block + __builtin_ctzll(closing);
     uint64_t after = m_blockBits & ~((closing << 1) - 1);
@@ -200,19 +200,19 @@ bool CPTokenizer::QuotedToken(size_t start, uint64_t quote, std::string_view& to
     if (after) {
         end = block + __builtin_ctzll(after);
         if (*end == '"')
-            return false;
+            return std::string_view();
     } else if (!blockReachesEnd) {
-        return false;
+        return std::string_view();
     }
     const char* const first = text + start;
     const char* const open = block + __builtin_ctzll(quote);
     for (const char* at = first; at < open; ++at) {
         if (!IsSpace(*at))
-            return false;
+            return std::string_view();
     }
     for (const char* at = close + 1; at < end; ++at) {
         if (!IsSpace(*at))
-            return false;
+            return std::string_view();
     }
     // Blanks, the quoted text, blanks: the token is the quoted text trimmed,
     // unless the whole of it, quotes aside, is one space.
@@ -229,10 +229,9 @@ bool CPTokenizer::QuotedToken(size_t start, uint64_t quote, std::string_view& to
     } else {
         TrimBounds(begin, stop);
     }
-    token = std::string_view(begin, static_cast<size_t>(stop - begin));
     m_position = static_cast<size_t>(end - text) + 1;
     m_blockBits = after & (after - 1);
-    return true;
+    return std::string_view(begin, static_cast<size_t>(stop - begin));
 }
 
 std::string_view CPTokenizer::NextQuirkToken(size_t start, size_t stop)

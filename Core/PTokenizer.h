@@ -60,9 +60,10 @@ private:
     std::string_view NextQuirkToken(size_t start, size_t stop);
     // The common quoted token, only blanks around one quoted stretch without
     // inner quotes, read at once from the block's bits when all of it lies in
-    // the block; false for any other shape. `quote` is the bit of the opening
-    // quote, the block's lowest stop.
-    bool QuotedToken(size_t start, uint64_t quote, std::string_view& token);
+    // the block; a view without data for any other shape (a token always
+    // points somewhere). `quote` is the bit of the opening quote, the
+    // block's lowest stop.
+    std::string_view QuotedToken(size_t start, uint64_t quote);
 
     // What few tokenizers need, made on first use, so that building one for
     // a line stores little: a text kept for the caller, a separator longer
@@ -164,9 +165,9 @@ inline BYTE CPTokenizer::NextToken(std::string_view& token)
         stop = m_blockStart + static_cast<size_t>(__builtin_ctzll(bits));
         if (m_plainStop < 0 || (m_quoteBits & lowest)) {
             // With a plain stop any other stop is a quote.
-            if (m_plainStop >= 0 && QuotedToken(start, lowest, token))
-                return 1;
-            token = NextQuirkToken(start, stop);
+            token = m_plainStop >= 0 ? QuotedToken(start, lowest) : std::string_view();
+            if (!token.data())
+                token = NextQuirkToken(start, stop);
             return 1;
         }
         m_blockBits = bits ^ lowest; // the separator is passed
