@@ -11,14 +11,16 @@ namespace
 {
 // A token put together from stretches of the text. While every stretch
 // follows the one before it in the text the token stays a view of the text;
-// the first stretch that does not moves it into the buffer.
+// the first stretch that does not moves it into the buffer, which `buffer()`
+// gives when first needed.
+template <typename Buffer>
 class TokenBuilder
 {
 public:
-    TokenBuilder(const char* begin, const char* end, std::string& buffer)
+    TokenBuilder(const char* begin, const char* end, Buffer buffer)
         : m_begin(begin)
         , m_end(end)
-        , m_buffer(buffer)
+        , m_getBuffer(buffer)
     {
     }
 
@@ -26,29 +28,29 @@ public:
     {
         if (length == 0)
             return;
-        if (!m_buffered) {
+        if (!m_buffer) {
             if (text == m_end || m_begin == m_end) {
                 if (m_begin == m_end)
                     m_begin = text;
                 m_end = text + length;
                 return;
             }
-            m_buffer.assign(m_begin, static_cast<size_t>(m_end - m_begin));
-            m_buffered = true;
+            m_buffer = &m_getBuffer();
+            m_buffer->assign(m_begin, static_cast<size_t>(m_end - m_begin));
         }
-        m_buffer.append(text, length);
+        m_buffer->append(text, length);
     }
 
     std::string_view View() const
     {
-        return m_buffered ? std::string_view(m_buffer) : std::string_view(m_begin, static_cast<size_t>(m_end - m_begin));
+        return m_buffer ? std::string_view(*m_buffer) : std::string_view(m_begin, static_cast<size_t>(m_end - m_begin));
     }
 
 private:
     const char* m_begin;
     const char* m_end;
-    std::string& m_buffer;
-    bool m_buffered = false;
+    Buffer m_getBuffer;
+    std::string* m_buffer = nullptr;
 };
 
 inline std::string_view Trimmed(std::string_view view)
@@ -61,16 +63,24 @@ inline std::string_view Trimmed(std::string_view view)
 }
 
 CPTokenizer::CPTokenizer(std::string&& text, std::string_view separator, BYTE quote)
-    : m_ownText(std::move(text))
-    , m_separator(separator)
-    , m_quote(quote)
+    : m_quote(quote)
 {
-    Begin(m_ownText);
+    SetSeparator(separator);
+    Storage& storage = Stored();
+    storage.text = std::move(text);
+    Begin(storage.text);
 }
 
 CPTokenizer::CPTokenizer(const char* text, std::string_view separator, BYTE quote)
     : CPTokenizer(std::string(text), separator, quote)
 {
+}
+
+CPTokenizer::Storage& CPTokenizer::Stored()
+{
+    if (!m_storage)
+        m_storage = std::make_unique<Storage>();
+    return *m_storage;
 }
 
 size_t CPTokenizer::NextStop(size_t from)
@@ -170,42 +180,62 @@ void CPTokenizer::LoadBlock(size_t at)
     m_quoteBits = m_quote ? secondBits : 0;
 }
 
-inline bool CPTokenizer::QuotedToken(size_t start, size_t stop, std::string_view& token)
+std::string_view CPTokenizer::QuotedToken(size_t start, uint64_t quote)
 {
+    // The closing quote, and the stop after it, must both be in the block
+    // (or the block must reach the end of the text). The members are read before any
+    // character, which could otherwise stand for them.
     const char* const text = m_text;
-    for (size_t i = start; i < stop; ++i) {
-        if (!IsSpace(text[i]))
-            return false;
+    const char* const block = text + m_blockStart;
+    const bool blockReachesEnd = m_blockStart + m_blockCount >= m_length;
+    const char* const textEnd = text + m_length;
+    const uint64_t passed = (quote << 1) - 1;
+    const uint64_t quotes = m_quoteBits & ~passed;
+    if (!quotes)
+        return std::string_view();
+    const uint64_t closing = quotes & (0 - quotes);
+    const char* const close = block + __builtin_ctzll(closing);
+    uint64_t after = m_blockBits & ~((closing << 1) - 1);
+    const char* end = textEnd;
+    if (after) {
+        end = block + __builtin_ctzll(after);
+        if (*end == '"')
+            return std::string_view();
+    } else if (!blockReachesEnd) {
+        return std::string_view();
     }
-    const size_t close = NextQuote(stop + 1);
-    if (close == m_length)
-        return false;
-    const size_t end = NextStop(close + 1);
-    if (end < m_length && static_cast<unsigned char>(text[end]) != m_plainStop)
-        return false;
-    for (size_t i = close + 1; i < end; ++i) {
-        if (!IsSpace(text[i]))
-            return false;
+    const char* const first = text + start;
+    const char* const open = block + __builtin_ctzll(quote);
+    for (const char* at = first; at < open; ++at) {
+        if (!IsSpace(*at))
+            return std::string_view();
+    }
+    for (const char* at = close + 1; at < end; ++at) {
+        if (!IsSpace(*at))
+            return std::string_view();
     }
     // Blanks, the quoted text, blanks: the token is the quoted text trimmed,
-    // unless the whole of it is one space.
-    std::string_view result(text + stop + 1, close - stop - 1);
-    const char* single = stop > start ? text + start : result.empty() ? text + close + 1 : result.data();
-    if ((stop - start) + result.size() + (end - close - 1) == 1 && *single == ' ')
-        result = std::string_view(single, 1);
-    else
-        result = Trimmed(result);
-    token = result;
-    m_position = end + 1;
-    DropStopsBefore(m_position);
-    return true;
+    // unless the whole of it, quotes aside, is one space.
+    const char* begin = open + 1;
+    const char* stop = close;
+    if (end - first == 3) {
+        const char* single = open > first ? first : close > open + 1 ? open + 1 : close + 1;
+        if (*single == ' ') {
+            begin = single;
+            stop = single + 1;
+        } else {
+            TrimBounds(begin, stop);
+        }
+    } else {
+        TrimBounds(begin, stop);
+    }
+    m_position = static_cast<size_t>(end - text) + 1;
+    m_blockBits = after & (after - 1);
+    return std::string_view(begin, static_cast<size_t>(stop - begin));
 }
 
 std::string_view CPTokenizer::NextQuirkToken(size_t start, size_t stop)
 {
-    std::string_view quoted;
-    if (m_quote && m_plainStop >= 0 && m_text[stop] == '"' && QuotedToken(start, stop, quoted))
-        return quoted;
     const char* const text = m_text;
     const size_t length = m_length;
     const size_t separatorLength = m_separator.size();
@@ -217,7 +247,7 @@ std::string_view CPTokenizer::NextQuirkToken(size_t start, size_t stop)
     while (lead < plainEnd && IsSpace(*lead))
         ++lead;
     const size_t skipped = static_cast<size_t>(lead - (text + start));
-    TokenBuilder builder(lead, plainEnd, m_buffer);
+    TokenBuilder builder(lead, plainEnd, [this]() -> std::string& { return Stored().buffer; });
     // The characters matched so far are the separator's first `matched`
     // characters; while no quote came between them they are also the text
     // just before `position`.

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,16 +59,34 @@ private:
     // `stop`: character by character from there.
     std::string_view NextQuirkToken(size_t start, size_t stop);
     // The common quoted token, only blanks around one quoted stretch without
-    // inner quotes, read at once; false for any other shape.
-    bool QuotedToken(size_t start, size_t stop, std::string_view& token);
+    // inner quotes, read at once from the block's bits when all of it lies in
+    // the block; a view without data for any other shape (a token always
+    // points somewhere). `quote` is the bit of the opening quote, the
+    // block's lowest stop.
+    std::string_view QuotedToken(size_t start, uint64_t quote);
 
-    // The text of a temporary, kept here.
-    std::string m_ownText;
+    // What few tokenizers need, made on first use, so that building one for
+    // a line stores little: a text kept for the caller, a separator longer
+    // than one character, and the buffer of a token that is not one stretch
+    // of the text.
+    struct Storage
+    {
+        std::string text;
+        std::string separator;
+        std::string buffer;
+    };
+    Storage& Stored();
+    // Keeps the separator: a single character here, a longer one in the
+    // storage.
+    void SetSeparator(std::string_view separator);
+
+    std::unique_ptr<Storage> m_storage;
     // The trimmed text to split.
     const char* m_text;
     size_t m_length;
     size_t m_position = 0;
-    std::string m_separator;
+    std::string_view m_separator;
+    char m_separatorChar;
     BYTE m_quote;
     // The stop that ends a token at once: a one-character separator that is
     // not also the quote; -1 when there is none.
@@ -78,20 +97,28 @@ private:
     char m_stops[2];
     // The stops not yet passed among the m_blockCount characters from
     // m_blockStart, one bit per character, and the quotes among them.
-    size_t m_blockStart = 0;
-    size_t m_blockCount = 0;
-    uint64_t m_blockBits = 0;
-    uint64_t m_quoteBits = 0;
-    // A token that is not one stretch of the text is built here.
-    std::string m_buffer;
+    size_t m_blockStart;
+    size_t m_blockCount;
+    uint64_t m_blockBits;
+    uint64_t m_quoteBits;
 };
 
 // Built once per line by the line loops, so kept where the caller can inline it.
 inline CPTokenizer::CPTokenizer(std::string_view text, std::string_view separator, BYTE quote)
-    : m_separator(separator)
-    , m_quote(quote)
+    : m_quote(quote)
 {
+    SetSeparator(separator);
     Begin(text);
+}
+
+inline void CPTokenizer::SetSeparator(std::string_view separator)
+{
+    if (separator.size() > 1) {
+        m_separator = Stored().separator.assign(separator);
+        return;
+    }
+    m_separatorChar = separator.empty() ? '\0' : separator[0];
+    m_separator = std::string_view(&m_separatorChar, separator.size());
 }
 
 inline void CPTokenizer::Begin(std::string_view text)
@@ -107,8 +134,14 @@ inline void CPTokenizer::Begin(std::string_view text)
     m_stops[1] = m_quote ? '"' : m_stops[0];
     const bool plain = m_separator.size() == 1 && !(m_quote && m_separator[0] == '"');
     m_plainStop = plain ? static_cast<unsigned char>(m_separator[0]) : -1;
-    if (m_hasStops && m_length > 0)
+    if (m_hasStops && m_length > 0) {
         LoadBlock(0);
+        return;
+    }
+    m_blockStart = 0;
+    m_blockCount = 0;
+    m_blockBits = 0;
+    m_quoteBits = 0;
 }
 
 inline BYTE CPTokenizer::NextToken(std::string_view& token)
@@ -119,17 +152,26 @@ inline BYTE CPTokenizer::NextToken(std::string_view& token)
         return 0;
     }
     // The common token: plain text up to a one-character separator or the
-    // end, trimmed where it lies.
-    size_t stop = m_length; // no stops left when the block reaches the end
-    if (m_blockBits)
-        stop = m_blockStart + static_cast<size_t>(__builtin_ctzll(m_blockBits));
-    else if (m_blockStart + m_blockCount < m_length)
-        stop = SeekStop(start);
-    if (stop < m_length && static_cast<unsigned char>(m_text[stop]) != m_plainStop) {
-        token = NextQuirkToken(start, stop);
-        return 1;
+    // end, trimmed where it lies. Once a block is loaded its lowest stop bit
+    // is the next stop; with a plain stop every other stop is a quote.
+    uint64_t bits = m_blockBits;
+    if (!bits && m_blockStart + m_blockCount < m_length) {
+        SeekStop(start);
+        bits = m_blockBits;
     }
-    m_blockBits &= m_blockBits - 1; // the separator is passed
+    size_t stop = m_length; // no stops left when the block reaches the end
+    if (bits) {
+        const uint64_t lowest = bits & (0 - bits);
+        stop = m_blockStart + static_cast<size_t>(__builtin_ctzll(bits));
+        if (m_plainStop < 0 || (m_quoteBits & lowest)) {
+            // With a plain stop any other stop is a quote.
+            token = m_plainStop >= 0 ? QuotedToken(start, lowest) : std::string_view();
+            if (!token.data())
+                token = NextQuirkToken(start, stop);
+            return 1;
+        }
+        m_blockBits = bits ^ lowest; // the separator is passed
+    }
     const char* begin = m_text + start;
     const char* end = m_text + stop;
     if (end - begin != 1 || *begin != ' ')

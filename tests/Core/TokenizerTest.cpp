@@ -168,3 +168,16 @@ TEST(Tokenizer, RandomTextsSplitAsThePlainReading)
             << "text [" << text << "] separator [" << separator << "] quote " << int(quote);
     }
 }
+
+TEST(Tokenizer, QuotedTokensAtEveryPlaceInABlock)
+{
+    // Quoted tokens of every common shape, shifted along so that each quote
+    // and the stop after it meet the edge of a block of stops.
+    const std::string fields = ", \"q, r\" , b,\"\",\" \", \" x \"\t   ,\"a\",\" y\"";
+    for (size_t pad = 0; pad < 140; ++pad) {
+        for (const std::string& text : { std::string(pad, 'a') + fields, fields + std::string(pad, 'b'),
+                                         std::string(pad, ' ') + "\"" + std::string(pad, 'c') + "\" ,d" }) {
+            ASSERT_EQ(AllTokens(text, ",", 1), ReferenceTokens(text, ",", true)) << "text [" << text << "]";
+        }
+    }
+}
