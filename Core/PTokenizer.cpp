@@ -182,12 +182,13 @@ void CPTokenizer::LoadBlock(size_t at)
 
 std::string_view CPTokenizer::QuotedToken(size_t start, uint64_t quote)
 {
-    // The closing quote, and the stop after it, must both be in the block
-    // (or the block must reach the end of the text). The members are read before any
-    // character, which could otherwise stand for them.
+    // The closing quote must be in the block. With no stop after it in the
+    // block the token runs to the end of the text, which then holds only
+    // blanks after the quote (the text is trimmed, so only when the quote
+    // ends it). The members are read before any character, which could
+    // otherwise stand for them.
     const char* const text = m_text;
     const char* const block = text + m_blockStart;
-    const bool blockReachesEnd = m_blockStart + m_blockCount >= m_length;
     const char* const textEnd = text + m_length;
     const uint64_t passed = (quote << 1) - 1;
     const uint64_t quotes = m_quoteBits & ~passed;
@@ -201,8 +202,6 @@ std::string_view CPTokenizer::QuotedToken(size_t start, uint64_t quote)
         end = block + __builtin_ctzll(after);
         if (*end == '"')
             return std::string_view();
-    } else if (!blockReachesEnd) {
-        return std::string_view();
     }
     const char* const first = text + start;
     const char* const open = block + __builtin_ctzll(quote);

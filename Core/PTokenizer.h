@@ -59,8 +59,8 @@ private:
     // `stop`: character by character from there.
     std::string_view NextQuirkToken(size_t start, size_t stop);
     // The common quoted token, only blanks around one quoted stretch without
-    // inner quotes, read at once from the block's bits when all of it lies in
-    // the block; a view without data for any other shape (a token always
+    // inner quotes, read at once from the block's bits when its closing quote
+    // lies in the block; a view without data for any other shape (a token always
     // points somewhere). `quote` is the bit of the opening quote, the
     // block's lowest stop.
     std::string_view QuotedToken(size_t start, uint64_t quote);
