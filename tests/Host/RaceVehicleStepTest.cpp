@@ -262,20 +262,23 @@ TEST_F(RaceVehicleStep, DriftPointsReportTheDriftRoundedDownToTenths)
 {
     g_GameData->m_texts["drift_time"] = "Drift";
     Player().m_arrows = 1;
+    // The drift time grows by the frame time, however long the step.
     const struct
     {
         int frames;
+        float frameTime;
         Commands reported;
     } cases[] = {
-        { 27, {} },
-        { 34, { "bonus_points2(time|Drift|0.500000)" } },
-        { 70, { "bonus_points2(time|Drift|1.100000)" } },
+        { 27, kStep, {} },
+        { 34, kStep, { "bonus_points2(time|Drift|0.500000)" } },
+        { 70, kStep, { "bonus_points2(time|Drift|1.100000)" } },
+        { 6, 0.1f, { "bonus_points2(time|Drift|0.600000)" } },
     };
     for (const auto& c : cases) {
         Drain();
         for (int i = 0; i <= c.frames; ++i) {
             const bool drifting = i < c.frames;
-            AdvanceFrameClock(kStep);
+            AdvanceFrameClock(c.frameTime);
             Car().m_driftValue = drifting ? 1.0f : 0.0f;
             Car().m_steering = 0.3f;
             Player().Update(kStep);
