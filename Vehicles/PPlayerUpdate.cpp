@@ -129,8 +129,9 @@ void CPPlayer::Update(float dt)
     // 4. Direction arrows and drift points.
     if (m_arrows) {
         const int32_t arrow = level ? ArrowValue(*level) : 0;
+        // Drift points count the frame's time, not the step's.
         if (car && car->m_driftValue > 0.0f && car->m_steering != 0.0f) {
-            m_driftTime += dt;
+            m_driftTime += g_FrameTime;
         } else {
             if (m_driftTime > kDriftMinimum) {
                 CPGameData* data = GetGameData();

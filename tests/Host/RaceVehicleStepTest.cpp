@@ -14,9 +14,11 @@
 #include "Render/PRender.h"
 #include "Render/PRenderQueue.h"
 #include "ScratchRoot.h"
+#include "Sound/NSound.h"
 #include "Sound/NSoundManager.h"
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PPhysicBody.h"
+#include "Vehicles/PPhysicControllerNode.h"
 #include "WavBuilder.h"
 
 #include "Race/PathRecord.h"
@@ -262,20 +264,23 @@ TEST_F(RaceVehicleStep, DriftPointsReportTheDriftRoundedDownToTenths)
 {
     g_GameData->m_texts["drift_time"] = "Drift";
     Player().m_arrows = 1;
+    // The drift time grows by the frame time, however long the step.
     const struct
     {
         int frames;
+        float frameTime;
         Commands reported;
     } cases[] = {
-        { 27, {} },
-        { 34, { "bonus_points2(time|Drift|0.500000)" } },
-        { 70, { "bonus_points2(time|Drift|1.100000)" } },
+        { 27, kStep, {} },
+        { 34, kStep, { "bonus_points2(time|Drift|0.500000)" } },
+        { 70, kStep, { "bonus_points2(time|Drift|1.100000)" } },
+        { 6, 0.1f, { "bonus_points2(time|Drift|0.600000)" } },
     };
     for (const auto& c : cases) {
         Drain();
         for (int i = 0; i <= c.frames; ++i) {
             const bool drifting = i < c.frames;
-            AdvanceFrameClock(kStep);
+            AdvanceFrameClock(c.frameTime);
             Car().m_driftValue = drifting ? 1.0f : 0.0f;
             Car().m_steering = 0.3f;
             Player().Update(kStep);
@@ -889,4 +894,161 @@ TEST_F(RaceVehicleStep, AWeaponWithoutCapacityIsEmptyAndNeverFires)
     EXPECT_TRUE(m_fired.empty());
     EXPECT_EQ(Player().m_outOfAmmo, 1);
     EXPECT_EQ(Player().m_ammunition[0], 1.0f);
+}
+
+// The arrow compares the level's track direction with the direction of the
+// line four lines ahead of the player's current line (along the next links
+// on a reversed track, the previous links otherwise): 0 within 30 degrees,
+// else the side the track turns to. The lines three and five ahead turn
+// sharply and the line four back turns the other way, so a wrong count or a
+// wrong way shows.
+TEST_F(RaceVehicleStep, TheArrowPointsWhereTheTrackTurnsFourLinesAhead)
+{
+    Player().m_arrows = 1;
+    constexpr float kTrack = 0.3f;
+    const struct
+    {
+        bool reversed;
+        float turn;
+        const char* sent;
+    } cases[] = {
+        { false, 0.0f, "update_arrows(0)" },    { false, 0.5f, "update_arrows(0)" }, // 28.6 degrees
+        { false, 0.55f, "update_arrows(1)" }, // 31.5 degrees, to the left
+        { false, -0.55f, "update_arrows(-1)" }, { true, 0.55f, "update_arrows(1)" },
+        { true, -0.55f, "update_arrows(-1)" },
+    };
+    std::vector<CPLine> lines(11);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        lines[i].previous = i > 0 ? &lines[i - 1] : nullptr;
+        lines[i].next = i + 1 < lines.size() ? &lines[i + 1] : nullptr;
+    }
+    m_level->centreLineHint = &lines[5];
+    m_level->trackDirection = kTrack;
+    for (const auto& c : cases) {
+        const int way = c.reversed ? 1 : -1;
+        for (CPLine& line : lines)
+            line.direction = kTrack;
+        lines[static_cast<size_t>(5 + 3 * way)].direction = kTrack + 1.0f;
+        lines[static_cast<size_t>(5 + 5 * way)].direction = kTrack + 1.0f;
+        lines[static_cast<size_t>(5 + 4 * way)].direction = kTrack + c.turn;
+        lines[static_cast<size_t>(5 - 4 * way)].direction = kTrack - c.turn;
+        m_level->reversed = c.reversed ? 1 : 0;
+        Drain();
+        Player().Update(kStep);
+        EXPECT_EQ(m_interface.Drain(), Commands { c.sent }) << c.reversed << " " << c.turn;
+    }
+    m_level->centreLineHint = nullptr;
+}
+
+// A crashed car throws debris every step: a tenth of its speed in pieces
+// (twice that at difficulty 3), each within one unit of the vehicle in x and
+// y at its height, drawn along the car's motion with the z turned upward.
+TEST_F(RaceVehicleStep, ACrashedCarThrowsDebrisByItsSpeed)
+{
+    const struct
+    {
+        int32_t difficulty;
+        bool crashed;
+        size_t pieces;
+        size_t dust;
+    } cases[] = { { 2, true, 3, 1 }, { 3, true, 6, 3 }, { 3, false, 0, 0 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.difficulty);
+        SCOPED_TRACE(c.crashed);
+        g_CfgCamSpeed = c.difficulty;
+        GetParticleManager()->Reset();
+        DebrisLiveCount() = 0;
+        Car().SetCrashed(c.crashed ? 1 : 0);
+        // Speed 34.
+        Car().m_velocity = D3DXVECTOR4(30.0f, 0.0f, -16.0f, 0.0f);
+        Player().Update(kStep);
+        const std::vector<CPHostEmitter::Particle>& pieces = Emitter("derbis").GetParticles();
+        EXPECT_EQ(pieces.size(), c.pieces);
+        EXPECT_EQ(Emitter("pil_").GetParticleCount(), c.dust);
+        const D3DXVECTOR3 at = Player().GetPosition();
+        for (const CPHostEmitter::Particle& piece : pieces) {
+            EXPECT_LE(std::fabs(piece.position.x - at.x), 1.0f);
+            EXPECT_LE(std::fabs(piece.position.y - at.y), 1.0f);
+            EXPECT_EQ(piece.position.z, at.z);
+            // Beside gravity, a pull along (30, 0, 16).
+            const D3DXVECTOR3 pull = piece.acceleration + D3DXVECTOR3(0.0f, 0.0f, 9.8f);
+            EXPECT_NEAR(pull.x * 16.0f, pull.z * 30.0f, 1e-3f);
+            EXPECT_EQ(pull.y, 0.0f);
+        }
+        Car().SetCrashed(0);
+    }
+}
+
+// The bonus time runs down by the step while it is above 0, then stays.
+TEST_F(RaceVehicleStep, TheBonusTimeRunsDownToJustBelowZero)
+{
+    Player().SetBonusTime(0.03f);
+    for (float left : { 0.03f - kStep, 0.03f - 2.0f * kStep, 0.03f - 2.0f * kStep }) {
+        Player().Update(kStep);
+        EXPECT_NEAR(Player().m_bonusTime, left, 1e-6f);
+    }
+}
+
+// The player's gloom world ends 15 s after it began: the motion blur goes
+// off, the normal look comes back and the level's vehicles are reset, so the
+// traffic runs again.
+TEST_F(RaceVehicleStep, ThePlayersGloomWorldEndsAfterFifteenSeconds)
+{
+    CPRender& render = *GetRender();
+    const struct
+    {
+        float clock;
+        bool ends;
+    } cases[] = { { 14.9f, false }, { 14.99f, true } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clock);
+        Player().m_playerGloom = 1;
+        Player().m_playerGloomClock = c.clock;
+        render.SetMotionBlur(0.3f);
+        render.SetBlurAlpha(CPRender::kGloomWorld);
+        m_level->trafficActive = 0;
+        Player().Update(kStep);
+        EXPECT_EQ(Player().m_playerGloom, c.ends ? 0 : 1);
+        EXPECT_EQ(render.m_motionBlurOn, c.ends ? 0 : 1);
+        EXPECT_EQ(render.m_motionBlurAmount, c.ends ? 0.0f : 0.3f);
+        EXPECT_EQ(render.m_gloom, c.ends ? CPRender::kGloomNormal : CPRender::kGloomWorld);
+        EXPECT_EQ(m_level->trafficActive, c.ends ? 1 : 0);
+    }
+    render.SetBlurAlpha(CPRender::kGloomNormal);
+    render.SetMotionBlur(0.0f);
+}
+
+// In the stop pose the rider's pitch rises; the stoppie sound plays while it
+// is above a tenth, when the engine's pitch also aims a fifth higher, and
+// stops once the pitch is back at a tenth or below.
+TEST_F(RaceVehicleStep, TheStoppieSoundPlaysWhileTheRiderPitchIsAboveATenth)
+{
+    CPCar& car = Car();
+    CPPhysicControllerNode* node = car.GetControllerNode();
+    const CPSmartPtr<CNSound>& stoppie = car.GetSound(CPCar::kSoundStoppie);
+    ASSERT_TRUE(stoppie);
+    // Steps of 0.1 s at rest: the engine's pitch goes halfway to its target.
+    const struct
+    {
+        bool stop;
+        float pitch;
+        bool playing;
+        float engineTarget;
+    } steps[] = {
+        { true, 0.1f, false, 0.5f }, // a tenth: not above it
+        { true, 0.18f, true, 0.6f },    { false, 0.144f, true, 0.6f },
+        { false, 0.1152f, true, 0.6f }, { false, 0.09216f, false, 0.5f },
+    };
+    car.m_riderPitch = 0.0f;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.pitch);
+        car.SetStop(s.stop ? 1 : 0);
+        m_vehicle->Body()->SetVelocity(D3DXVECTOR4(0.0f, 0.0f, 0.0f, 0.0f));
+        const float engineBefore = car.m_enginePitch;
+        AdvanceFrameClock(0.1f);
+        car.OnStep(node, 0.1f);
+        EXPECT_NEAR(car.m_riderPitch, s.pitch, 1e-6f);
+        EXPECT_EQ(stoppie->IsPlaying(), s.playing);
+        EXPECT_NEAR(car.m_enginePitch, 0.5f * (engineBefore + s.engineTarget), 1e-5f);
+    }
 }

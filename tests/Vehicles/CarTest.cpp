@@ -343,3 +343,69 @@ TEST_F(Car, CrashesOnceAndTellsThePlayerOnlyAtTheHardestDifficulty)
     car.SetCrashed(1);
     EXPECT_TRUE(m_interface.Drain().empty());
 }
+
+// Stop held: the rider's pitch moves toward 0.5 at twice the step; once it is
+// 0 or more "bike01" stands in for "bike", the nitro is cut and the brake
+// force follows twice the roll speed along the body's y axis, pushing against
+// the roll. Released, the rider comes back on "bike01" while the pitch is
+// above 0. The rider's yaw follows the steering half as far in the stop pose.
+TEST_F(Car, TheStopPoseTipsTheRiderAndBrakesAgainstTheRoll)
+{
+    fixture::Vehicle vehicle;
+    auto* bike = new CPGameObject("bike");
+    auto* stopped = new CPGameObject("bike01");
+    vehicle.AddPart(bike);
+    vehicle.AddPart(stopped);
+    CPCar& car = Build(vehicle);
+    CPPhysicControllerNode* node = car.GetControllerNode();
+    struct Case
+    {
+        const char* label;
+        bool stop;
+        float pitchBefore, brakeBefore;
+        float pitch;
+        uint8_t stopPose;
+        bool bikeShown;
+        float brakeForce, yaw, forceY;
+    };
+    // Steps of 0.1 s rolling at 10 toward -y (the drag alone is (0, 5, 0));
+    // steering 0.5.
+    const Case cases[] = {
+        { "stop from level", true, 0.0f, 0.0f, 0.1f, 1, false, -0.2f, -0.05f, 5.2f },
+        { "stop held", true, 0.1f, -0.2f, 0.18f, 1, false, -0.398f, -0.05f, 5.398f },
+        { "stop out of a wheelie", true, -0.5f, -3.0f, -0.3f, 0, true, 0.0f, -0.1f, 5.0f },
+        { "coming back", false, 0.18f, -0.4f, 0.144f, 0, false, -0.4f, -0.1f, 5.0f },
+        { "level", false, 0.0f, -0.4f, 0.0f, 0, true, -0.4f, -0.1f, 5.0f },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        vehicle.Body()->SetVelocity(D3DXVECTOR4(0.0f, -10.0f, 0.0f, 0.0f));
+        car.SetStop(c.stop ? 1 : 0);
+        car.m_steering = 0.5f;
+        car.m_nitro = c.stop ? 1.0f : 0.0f;
+        car.m_riderPitch = c.pitchBefore;
+        car.m_riderYaw = 0.0f;
+        car.m_brakeForce = c.brakeBefore;
+        car.OnStep(node, 0.1f);
+        EXPECT_NEAR(car.m_riderPitch, c.pitch, 1e-6f);
+        EXPECT_EQ(car.m_stopPose, c.stopPose);
+        EXPECT_EQ(car.m_riderNormal, c.bikeShown ? 1 : 0);
+        EXPECT_EQ(bike->IsVisible(), c.bikeShown);
+        EXPECT_EQ(stopped->IsVisible(), !c.bikeShown);
+        EXPECT_EQ(car.m_nitro, 0.0f);
+        EXPECT_NEAR(car.m_brakeForce, c.brakeForce, 1e-6f);
+        EXPECT_NEAR(car.m_riderYaw, c.yaw, 1e-6f);
+        EXPECT_NEAR(node->m_force.y, c.forceY, 1e-4f);
+        // The shown part leans by the pitch about x, then turns by the yaw about y.
+        D3DXMATRIX pitch;
+        D3DXMATRIX yaw;
+        D3DXMatrixRotationX(&pitch, c.pitch);
+        D3DXMatrixRotationY(&yaw, c.yaw);
+        D3DXMATRIX both;
+        D3DXMatrixMultiply(&both, &pitch, &yaw);
+        D3DXQUATERNION expected;
+        D3DXQuaternionRotationMatrix(&expected, &both);
+        const D3DXQUATERNION& turned = (c.bikeShown ? bike : stopped)->GetRotation();
+        EXPECT_NEAR(std::fabs(D3DXQuaternionDot(&turned, &expected)), 1.0f, 1e-5f);
+    }
+}
