@@ -159,7 +159,8 @@ TEST_F(SceneBuild, DetailLevelChainsEndAtTheDeepestLoadWithALogLine)
          level = level->GetDetailLevels()[1].object.Get())
         ++loaded;
     EXPECT_EQ(loaded, CPRenderObjectManager::kMaxDescriptionDepth);
-    EXPECT_EQ(Refusals(), std::vector<std::string>{ "cannot read Data\\Meshes\\D" + std::to_string(deeper)
+    // Description values are read in small letters.
+    EXPECT_EQ(Refusals(), std::vector<std::string>{ "cannot read Data\\Meshes\\d" + std::to_string(deeper)
                                                      + ".rdf: nested deeper than 256 levels\n" });
 }
 
