@@ -8,6 +8,7 @@
 #include "Core/PBounds.h"
 #include "Core/PFileReader.h"
 #include "Core/PGlobals.h"
+#include "Core/PLog.h"
 #include "Core/PUtils.h"
 #include "Platform/CRand.h"
 #include "Platform/Clock.h"
@@ -430,6 +431,8 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
         // Held plainly: a path that is dropped or replaced is deleted here.
         auto* path = new CPSpline();
         if (!path->Load(reader)) {
+            GetLog().Print(0, "cannot read %s: path record %d is cut short or out of range\n",
+                           LevelFilePath(name).c_str(), i + 1);
             delete path;
             break;
         }

@@ -99,7 +99,9 @@ bool CPSpline::Load(CPFileReader& reader)
     }
     m_closed = reader.ReadInt() != 0 ? 1 : 0;
     const int32_t count = reader.ReadInt();
-    if (count > 0 && count > reader.GetRemaining() / kSegmentBytes)
+    // A record that ends inside its header, or whose segments run past the
+    // bytes left, is refused.
+    if (reader.HasOverrun() || (count > 0 && count > reader.GetRemaining() / kSegmentBytes))
         return false;
     m_totalLength = 0.0f;
 

@@ -64,8 +64,8 @@ public:
 
     // Reads one path record at the reader's cursor and builds the segments,
     // the lines, the ring and the debug body. False, with no line built, when
-    // the record's name or segments run past the end of the data, or when
-    // the path is too long for the debug body to index its lines.
+    // the record's name, header or segments run past the end of the data, or
+    // when the path is too long for the debug body to index its lines.
     bool Load(CPFileReader& reader);
     // Puts the start, end and centre of every line onto the ground.
     void DropToGround();

@@ -4,6 +4,7 @@
 
 #include "Core/PFileReader.h"
 #include "Core/PGameObject.h"
+#include "Core/PLog.h"
 #include "Core/PUtils.h"
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
@@ -20,6 +21,26 @@ constexpr int32_t kMinMeshNodeBytes = 4 + CPRenderObjectManager::kNameBytes + 4 
 constexpr int32_t kMinAnimatedNodeBytes = CPRenderObjectManager::kNameBytes + 28 + 52 + 52 + 4 * 4;
 // A further animation file's child: its name, then the node after the name.
 constexpr int32_t kMinAnimatedFrameBytes = kMinAnimatedNodeBytes;
+
+// Counts the levels of the node being read while its reader runs.
+class NodeLevel
+{
+public:
+    explicit NodeLevel(int32_t& depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
+    ~NodeLevel() { --m_depth; }
+    NodeLevel(const NodeLevel&) = delete;
+    NodeLevel& operator=(const NodeLevel&) = delete;
+    bool TooDeep() const { return m_depth > CPRenderObjectManager::kMaxNodeDepth; }
+
+private:
+    int32_t& m_depth;
+};
+
+const std::string kTooDeep = "nested deeper than " + std::to_string(CPRenderObjectManager::kMaxNodeDepth) + " levels";
 
 std::string ReadNodeName(CPFileReader& reader)
 {
@@ -67,6 +88,17 @@ CPBoundingBox ShapeBox(const CPMeshShapeRecord& shape)
 
 std::string g_CurrentMeshFile;
 
+bool CPRenderObjectManager::Refuse(const std::string& reason)
+{
+    m_refusal = reason;
+    return false;
+}
+
+void CPRenderObjectManager::ReportRefusal(const std::string& path, const std::string& reason)
+{
+    GetLog().Print(0, "cannot read %s: %s\n", path.c_str(), reason.c_str());
+}
+
 void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions,
                                          int32_t layerBase)
 {
@@ -101,6 +133,11 @@ bool CPRenderObjectManager::ReadShapes(CPFileReader& reader, CPGameObject& objec
 CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadP3dNode(CPFileReader& reader, CPDescriptionMap& descriptions,
                                                             int32_t layerBase)
 {
+    const NodeLevel level(m_nodeDepth);
+    if (level.TooDeep()) {
+        Refuse(kTooDeep);
+        return CPSmartPtr<CPGameObject>();
+    }
     reader.ReadInt();
     const std::string name = ReadNodeName(reader);
     const auto placement = ReadRecord<CPMeshPlacement>(reader);
@@ -150,6 +187,11 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadChildNodes(CPFileReader& rea
 CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadMeshNode(CPFileReader& reader, CPDescriptionMap& descriptions,
                                                              int32_t layerBase)
 {
+    const NodeLevel level(m_nodeDepth);
+    if (level.TooDeep()) {
+        Refuse(kTooDeep);
+        return CPSmartPtr<CPGameObject>();
+    }
     reader.ReadInt();
     CPSmartPtr<CPGameObject> object(new CPGameObject(ReadNodeName(reader)));
     auto* body = new CPRenderObject(object.Get());
@@ -176,6 +218,11 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadAnimatedNode(CPFileReader& r
                                                                  CPDescriptionMap& descriptions, int32_t layerBase,
                                                                  const std::string& animationName)
 {
+    const NodeLevel level(m_nodeDepth);
+    if (level.TooDeep()) {
+        Refuse(kTooDeep);
+        return CPSmartPtr<CPGameObject>();
+    }
     const std::string name = ReadNodeName(reader);
     ReadRecord<CPMeshPlacement>(reader); // read and not applied
     const auto physicsRecord = ReadRecord<CPMeshShapeRecord>(reader);
@@ -225,7 +272,10 @@ bool CPRenderObjectManager::ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>
     // A name the first file's tree lacks leaves the bytes of that node unread,
     // so the rest of the file cannot be followed.
     if (!node)
-        return false;
+        return Refuse("names a node the first file lacks");
+    const NodeLevel level(m_nodeDepth);
+    if (level.TooDeep())
+        return Refuse(kTooDeep);
     ReadRecord<CPMeshPlacement>(reader);
     ReadRecord<CPMeshShapeRecord>(reader);
     ReadRecord<CPMeshShapeRecord>(reader);

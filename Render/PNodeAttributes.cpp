@@ -31,6 +31,8 @@ constexpr int32_t kFireLayer = 20;
 constexpr int32_t kTrackKeyBytes = 52;
 // The smallest track: an empty name and no keys.
 constexpr int32_t kMinTrackBytes = 8;
+// A track file opens with its track count.
+constexpr int32_t kTrackHeaderBytes = 4;
 
 // Reads the tracks of a track file; false when a count is refused.
 bool ReadTracks(CPFileReader& reader, CPTrackMap& tracks)
@@ -106,12 +108,19 @@ void CPRenderObjectManager::AttachModifier(CPGameObject& node, CPVertexModifier*
 
 void CPRenderObjectManager::LoadAnimation(const std::string& fileName, CPTrackMap& tracks)
 {
-    CPFileReader reader(kAnimationFolder + fileName);
+    const std::string path = kAnimationFolder + fileName;
+    CPFileReader reader(path);
     if (FAILED(reader.Load()))
         return;
-    CPTrackMap read;
-    if (!ReadTracks(reader, read))
+    if (reader.GetSize() < kTrackHeaderBytes) {
+        ReportRefusal(path, kShortHeader);
         return;
+    }
+    CPTrackMap read;
+    if (!ReadTracks(reader, read)) {
+        ReportRefusal(path, kShortCounts);
+        return;
+    }
     for (auto& entry : read)
         tracks[entry.first] = entry.second;
 }

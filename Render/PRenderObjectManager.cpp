@@ -25,6 +25,8 @@ const char* const kWeatherSystems[] = { "snow", "snow2", "snow3" };
 constexpr int32_t kMinRootNodeBytes = 4 + CPRenderObjectManager::kNameBytes + 4 * 4;
 // A trailer entry: its name's length and twelve floats.
 constexpr int32_t kMinTrailerEntryBytes = 4 + 12 * 4;
+// Mesh and animation files open with two 32-bit values.
+constexpr int32_t kFileHeaderBytes = 8;
 
 const std::string& Field(const CPDescriptionFields& fields, size_t index)
 {
@@ -92,6 +94,13 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::LoadRenderObject(const std::stri
     // load for ever.
     if (std::find(m_loading.begin(), m_loading.end(), key) != m_loading.end())
         return CPSmartPtr<CPGameObject>();
+    // Each description down a chain of detail levels is loaded inside the
+    // one above it.
+    if (m_loading.size() >= static_cast<size_t>(kMaxDescriptionDepth)) {
+        ReportRefusal(kMeshFolder + name,
+                      "nested deeper than " + std::to_string(kMaxDescriptionDepth) + " levels");
+        return CPSmartPtr<CPGameObject>();
+    }
 
     CPSceneDescription parsed;
     CPSceneDescription* found = nullptr;
@@ -202,17 +211,26 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildAnimatedRoot(const std::str
         CPFileReader reader(path);
         if (FAILED(LoadFile(path, reader)))
             continue;
+        if (reader.GetSize() < kFileHeaderBytes) {
+            ReportRefusal(path, kShortHeader);
+            continue;
+        }
+        m_refusal.clear();
         reader.ReadInt();
         reader.ReadInt();
+        bool read = false;
         if (!root) {
             root = ReadAnimatedNode(reader, description.nodes, layerBase, animationName);
+            read = static_cast<bool>(root);
             if (root)
                 root->SetSourceName(name);
         } else {
             char rootName[kNameBytes];
             reader.Read(rootName, sizeof(rootName));
-            ReadAnimatedFrame(root, reader, description.nodes, layerBase, animationName);
+            read = ReadAnimatedFrame(root, reader, description.nodes, layerBase, animationName);
         }
+        if (!read)
+            ReportRefusal(path, m_refusal.empty() ? kShortCounts : m_refusal);
         if (root)
             root->UpdateTransform();
     }
@@ -233,9 +251,10 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildMeshRoot(const std::string&
     const std::string path = kMeshFolder + spec;
     CPFileReader reader(path);
     if (SUCCEEDED(LoadFile(path, reader))) {
+        m_refusal = reader.GetSize() < kFileHeaderBytes ? kShortHeader : "";
         reader.ReadInt();
         const int32_t count = reader.ReadInt();
-        bool refused = count > reader.GetRemaining() / kMinRootNodeBytes;
+        bool refused = !m_refusal.empty() || count > reader.GetRemaining() / kMinRootNodeBytes;
         auto readNode = [&] {
             return p3d ? ReadP3dNode(reader, description.nodes, layerBase)
                        : ReadMeshNode(reader, description.nodes, layerBase);
@@ -255,8 +274,10 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::BuildMeshRoot(const std::string&
         }
         if (!refused && !reader.IsAtEnd())
             refused = !ReadTrailer(reader);
-        if (refused)
+        if (refused) {
+            ReportRefusal(path, m_refusal.empty() ? kShortCounts : m_refusal);
             root = CPSmartPtr<CPGameObject>();
+        }
         if (root) {
             root->SetSourceName(name);
             root->UpdateTransform();

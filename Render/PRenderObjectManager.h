@@ -7,7 +7,9 @@
 // line data that the description hangs on the tree.
 //
 // The binary readers trust no count: each is checked against the bytes left
-// before anything is allocated, and a file that breaks one is refused whole.
+// before anything is allocated, and a file that breaks one is refused whole,
+// as is a file shorter than its header or nested deeper than the readers go.
+// Each refusal is logged with the file's path and the reason.
 #pragma once
 
 #include "Core/PSmartPtr.h"
@@ -75,6 +77,12 @@ public:
     static constexpr int32_t kShapeCylinder = 1;
     // Bytes of a node's name field.
     static constexpr int32_t kNameBytes = 260;
+    // The deepest node the node readers take (a root is level 1): they recurse
+    // once per level, so a file nested deeper is refused whole.
+    static constexpr int32_t kMaxNodeDepth = 256;
+    // The deepest chain of descriptions loading one another (through detail
+    // levels) that a load follows; a description further down gives nothing.
+    static constexpr int32_t kMaxDescriptionDepth = 256;
 
     CPRenderObjectManager();
     ~CPRenderObjectManager();
@@ -101,7 +109,7 @@ public:
 
     // Node readers: each reads the node at the reader's position and its
     // children, styles each new node from the descriptions and returns it;
-    // empty when the bytes are refused.
+    // empty when the bytes are refused (GetRefusal then says why).
     CPSmartPtr<CPGameObject> ReadP3dNode(CPFileReader& reader, CPDescriptionMap& descriptions, int32_t layerBase);
     CPSmartPtr<CPGameObject> ReadMeshNode(CPFileReader& reader, CPDescriptionMap& descriptions, int32_t layerBase);
     // Reads a node's children with the node reader of its format, then
@@ -118,6 +126,8 @@ public:
     // refused or name a child the tree lacks.
     bool ReadAnimatedFrame(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
                            CPDescriptionMap& descriptions, int32_t layerBase, const std::string& animationName);
+    // Why the last node read that failed refused its bytes, in plain words.
+    const std::string& GetRefusal() const { return m_refusal; }
 
     // Styles a node or sprite from its attributes (missing "effectfile",
     // "texturefile1" and "type" are inserted empty).
@@ -160,6 +170,16 @@ private:
     void DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions, int32_t layerBase);
     bool ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
                                std::vector<std::pair<CPGameObject*, CPSmartPtr<CPAnimation>>>& clips);
+    // Reasons a file is refused, in the words the log gives them: too short
+    // for its fixed header, or for what its counts say (a count past the
+    // bytes left, or a record cut off by the file's end).
+    static constexpr const char* kShortHeader = "shorter than its header";
+    static constexpr const char* kShortCounts = "shorter than its counts say";
+    // Notes why a node read failed; false, for the caller to return.
+    bool Refuse(const std::string& reason);
+    // Logs that the file at `path` (a game path as the caller built it) was
+    // refused, for `reason`.
+    static void ReportRefusal(const std::string& path, const std::string& reason);
 
     // Loads the file the reader was made for (at `path`), through the
     // batch's copy when a batch is open.
@@ -169,6 +189,10 @@ private:
 
     // Lower-cased names of the descriptions being loaded, outermost first.
     std::vector<std::string> m_loading;
+    // Levels of the node being read (0 between reads) and why the last failed
+    // read refused its bytes.
+    int32_t m_nodeDepth = 0;
+    std::string m_refusal;
 
     // A file as the batch keeps it: its bytes, or that it could not be read.
     struct BatchFile

@@ -232,6 +232,35 @@ inline std::string AnimationFile(const Node& root)
     return out.Str();
 }
 
+// The formats a file of nested nodes can take.
+enum class NodeFormat { Mesh, P3d, Animated };
+
+// A file whose single root holds one child, which holds one child, and so on,
+// `depth` levels in all; every node named "n", without geometry. Written
+// level by level, so any depth can be made.
+inline std::string NestedFile(NodeFormat format, int32_t depth)
+{
+    Node node;
+    node.name = "n";
+    Bytes level;
+    if (format == NodeFormat::Animated)
+        WriteAnimatedNode(level, node);
+    else if (format == NodeFormat::P3d)
+        WriteP3dNode(level, node);
+    else
+        WriteMeshNode(level, node);
+    // A node's child count is its last field.
+    const std::string leaf = level.Str();
+    std::string parent = leaf;
+    parent.replace(parent.size() - 4, 4, Bytes().Int(1).Str());
+
+    std::string out = format == NodeFormat::Animated ? Bytes().Int(0).Int(0).Str() : Bytes().Int(0).Int(1).Str();
+    out.reserve(out.size() + static_cast<size_t>(depth) * leaf.size());
+    for (int32_t i = 1; i < depth; ++i)
+        out += parent;
+    return out + leaf;
+}
+
 struct Track
 {
     std::string name;

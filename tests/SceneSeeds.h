@@ -4,6 +4,7 @@
 // descriptions over the fixture files that SceneFuzzFiles writes.
 #pragma once
 
+#include "Render/PRenderObjectManager.h"
 #include "SceneFixtures.h"
 
 #include <string>
@@ -33,6 +34,9 @@ inline Seeds MeshFileSeeds()
         { "three_roots.bin", std::string(1, '\0') + MeshFile({ Triangle("a"), Triangle("b"), Triangle("c") }, false) },
         { "box_p3d.bin", std::string(1, '\1') + MeshFile({ box }, true, { marker }) },
         { "animated.bin", std::string(1, '\2') + AnimationFile(walk) },
+        // One level deeper than the readers take.
+        { "too_deep.bin",
+          std::string(1, '\0') + NestedFile(NodeFormat::Mesh, CPRenderObjectManager::kMaxNodeDepth + 1) },
     };
 }
 

@@ -2,6 +2,7 @@
 // objects, the name and mode rules, and files that are cut short, hostile or
 // missing what a level normally has.
 #include "Core/PGlobals.h"
+#include "Core/PLog.h"
 #include "Host/PGameHost.h"
 #include "LevelFixture.h"
 #include "Race/PAIVehicle.h"
@@ -453,4 +454,22 @@ TEST_F(LevelLoad, TruncatedAndHostileFilesLoadWhatTheyHold)
     EXPECT_EQ(m_level->objects.size(), 1u);
     EXPECT_FALSE(m_level->centrePath);
 }
+}
+
+TEST_F(LevelLoad, APathRecordCutInsideItsHeaderEndsThePathsWithALogLine)
+{
+    // The centre path, then a record that ends after its name.
+    WriteLevel("cut", LevelBytes({}, { level::RingPath("c_path", 60.0f), scene::Bytes().String("left").Str() }));
+    std::vector<std::string> lines;
+    GetLog().SetSink([&lines](int32_t, const std::string& text) {
+        if (text.rfind("cannot read ", 0) == 0)
+            lines.push_back(text);
+    });
+    const bool loaded = Load("cut");
+    GetLog().SetSink(nullptr);
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(m_level->centrePath);
+    EXPECT_FALSE(m_level->leftPath);
+    EXPECT_EQ(lines, std::vector<std::string>{ "cannot read Data\\Levels\\cut.lvl: path record 2 is cut short or out "
+                                               "of range\n" });
 }

@@ -189,7 +189,11 @@ TEST_F(SplineLoad, OverrunningCountsFailTheRead)
     shortSegments[4 + 6 + 4] = 2;
     // A path too long for the body's 16-bit indices.
     const std::string endless = StraightPath(1.0e9f, false);
-    for (const std::string& bytes : { longName, shortSegments, whole.substr(0, whole.size() - 4), endless }) {
+    // Cut after the name, and after the closed flag: the header runs past the end.
+    const std::string noFlag = whole.substr(0, 4 + 6);
+    const std::string noCount = whole.substr(0, 4 + 6 + 4);
+    for (const std::string& bytes :
+         { longName, shortSegments, whole.substr(0, whole.size() - 4), endless, noFlag, noCount }) {
         CPSpline spline;
         EXPECT_FALSE(Load(spline, bytes));
         EXPECT_EQ(spline.GetFirstLine(), nullptr);

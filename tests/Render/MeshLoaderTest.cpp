@@ -124,7 +124,7 @@ TEST_F(SceneLoader, RootCountsMakeGroupsAndTrailersAreRead)
     EXPECT_TRUE(none->GetChildren().empty());
 }
 
-TEST_F(SceneLoader, TruncatedAndHostileMeshFilesGiveNoRoot)
+TEST_F(SceneLoader, TruncatedShortAndDeepFilesGiveNoRootAndALogLine)
 {
     Node tri = scene::Triangle("tri");
     const std::string good = scene::MeshFile({ tri }, false);
@@ -134,30 +134,78 @@ TEST_F(SceneLoader, TruncatedAndHostileMeshFilesGiveNoRoot)
     overrun.vertexCountOverride = 4; // one more than the file holds
     Node negative = tri;
     negative.vertexCountOverride = 0x80000000;
-    const std::vector<std::pair<const char*, std::string>> files = {
-        { "truncated", good.substr(0, good.size() - 5) },
-        { "huge vertex count", scene::MeshFile({ huge }, false) },
-        { "overrunning vertex count", scene::MeshFile({ overrun }, false) },
-        { "negative vertex count", scene::MeshFile({ negative }, false) },
-        { "huge root count", scene::Bytes().Int(0).Int(0x7fffffff).Str() },
-        { "huge child count", good.substr(0, good.size() - 4) + scene::Bytes().Int(1000000).Str() },
-        { "bad trailer", good + scene::Bytes().Int(1000).Str() },
-        { "p3d shapes overrun", std::string() },
+    std::string shapesOverrun = scene::MeshFile({ scene::BoxNode("box") }, true);
+    // The shape count sits after the indices: push it past the bytes.
+    shapesOverrun.replace(shapesOverrun.size() - 4 - 52 - 4, 4, scene::Bytes().Int(2).Str());
+    const std::string walk = scene::AnimationFile(scene::ThreeFrameNode("body"));
+    const std::string tooDeep = "nested deeper than 256 levels";
+    using scene::NestedFile;
+    using scene::NodeFormat;
+    const int32_t deeper = CPRenderObjectManager::kMaxNodeDepth + 1;
+
+    const struct
+    {
+        const char* label;
+        const char* file; // ".anm" files are read as the animated root
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        { "truncated", "bad.msh", good.substr(0, good.size() - 5), "shorter than its counts say" },
+        { "huge vertex count", "bad.msh", scene::MeshFile({ huge }, false), "shorter than its counts say" },
+        { "overrunning vertex count", "bad.msh", scene::MeshFile({ overrun }, false), "shorter than its counts say" },
+        { "negative vertex count", "bad.msh", scene::MeshFile({ negative }, false), "shorter than its counts say" },
+        { "huge root count", "bad.msh", scene::Bytes().Int(0).Int(0x7fffffff).Str(), "shorter than its counts say" },
+        { "huge child count", "bad.msh", good.substr(0, good.size() - 4) + scene::Bytes().Int(1000000).Str(),
+          "shorter than its counts say" },
+        { "bad trailer", "bad.msh", good + scene::Bytes().Int(1000).Str(), "shorter than its counts say" },
+        { "p3d shapes overrun", "bad.p3d", shapesOverrun, "shorter than its counts say" },
+        { "cut animation", "bad.anm", walk.substr(0, walk.size() - 1), "shorter than its counts say" },
+        { "empty mesh", "bad.msh", "", "shorter than its header" },
+        { "7-byte mesh", "bad.msh", std::string(7, '\1'), "shorter than its header" },
+        { "1-byte p3d", "bad.p3d", std::string(1, '\0'), "shorter than its header" },
+        { "empty animation", "bad.anm", "", "shorter than its header" },
+        { "4-byte animation", "bad.anm", scene::Bytes().Int(0).Str(), "shorter than its header" },
+        { "mesh one level too deep", "bad.msh", NestedFile(NodeFormat::Mesh, deeper), tooDeep },
+        { "mesh 40000 levels deep", "bad.msh", NestedFile(NodeFormat::Mesh, 40000), tooDeep },
+        { "p3d one level too deep", "bad.p3d", NestedFile(NodeFormat::P3d, deeper), tooDeep },
+        { "animation one level too deep", "bad.anm", NestedFile(NodeFormat::Animated, deeper), tooDeep },
     };
-    for (const auto& file : files) {
-        std::string bytes = file.second;
-        std::string name = "bad.msh";
-        if (bytes.empty()) {
-            Node box = scene::BoxNode("box");
-            bytes = scene::MeshFile({ box }, true);
-            // The shape count sits after the indices: push it past the bytes.
-            const size_t at = bytes.size() - 4 - 52 - 4;
-            bytes.replace(at, 4, scene::Bytes().Int(2).Str());
-            name = "bad.p3d";
-        }
-        Mesh(name, bytes);
-        Mesh("bad.rdf", "mesh = " + name + "\n");
-        EXPECT_FALSE(Load("bad.rdf")) << file.first;
+    for (const auto& c : cases) {
+        Mesh(c.file, c.bytes);
+        const bool animated = std::string(c.file).find(".anm") != std::string::npos;
+        Mesh("bad.rdf", (animated ? "root = anim;walk," : "mesh = ") + std::string(c.file) + "\n");
+        m_reports.clear();
+        EXPECT_FALSE(Load("bad.rdf")) << c.label;
+        EXPECT_EQ(Refusals(), std::vector<std::string>{ "cannot read Data\\Meshes\\" + std::string(c.file) + ": "
+                                                       + c.reason + "\n" })
+            << c.label;
+    }
+}
+
+TEST_F(SceneLoader, NestingUpToTheBoundLoadsEveryLevel)
+{
+    const int32_t deepest = CPRenderObjectManager::kMaxNodeDepth;
+    const struct
+    {
+        const char* file;
+        scene::NodeFormat format;
+    } cases[] = {
+        { "deep.msh", scene::NodeFormat::Mesh },
+        { "deep.p3d", scene::NodeFormat::P3d },
+        { "deep.anm", scene::NodeFormat::Animated },
+    };
+    for (const auto& c : cases) {
+        Mesh(c.file, scene::NestedFile(c.format, deepest));
+        const bool animated = c.format == scene::NodeFormat::Animated;
+        Mesh("deep.rdf", (animated ? "root = anim;walk," : "mesh = ") + std::string(c.file) + "\n");
+        m_reports.clear();
+        const CPSmartPtr<CPGameObject> root = Load("deep.rdf");
+        ASSERT_TRUE(root) << c.file;
+        int32_t levels = 1;
+        for (CPGameObject* node = root.Get(); !node->GetChildren().empty(); node = node->GetChildren()[0].Get())
+            ++levels;
+        EXPECT_EQ(levels, deepest) << c.file;
+        EXPECT_TRUE(Refusals().empty()) << c.file;
     }
 }
 

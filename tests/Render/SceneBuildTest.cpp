@@ -146,6 +146,24 @@ TEST_F(SceneBuild, DetailLevelsLoadTheirDescriptionsAndNeverLoop)
     EXPECT_FALSE(inner[1].object); // the cycle back to house.rdf
 }
 
+TEST_F(SceneBuild, DetailLevelChainsEndAtTheDeepestLoadWithALogLine)
+{
+    // Each description's detail level is the next one: d1.rdf, d2.rdf, ...
+    const int32_t deeper = CPRenderObjectManager::kMaxDescriptionDepth + 1;
+    for (int32_t i = 1; i <= deeper; ++i)
+        Mesh("d" + std::to_string(i) + ".rdf", "mesh = house.msh\nlod = D" + std::to_string(i + 1) + ".rdf, 10\n");
+    const CPSmartPtr<CPGameObject> root = Load("d1.rdf");
+    ASSERT_TRUE(root);
+    int32_t loaded = 1;
+    for (CPGameObject* level = root.Get(); level->GetDetailLevels().size() > 1 && level->GetDetailLevels()[1].object;
+         level = level->GetDetailLevels()[1].object.Get())
+        ++loaded;
+    EXPECT_EQ(loaded, CPRenderObjectManager::kMaxDescriptionDepth);
+    // Description values are read in small letters.
+    EXPECT_EQ(Refusals(), std::vector<std::string>{ "cannot read Data\\Meshes\\d" + std::to_string(deeper)
+                                                     + ".rdf: nested deeper than 256 levels\n" });
+}
+
 TEST_F(SceneBuild, MissingFilesFallBackOnceAndMissingMeshesGiveNothing)
 {
     Mesh("nomesh.rdf", "mesh = gone.msh\nsprite = s, 0, 0, 0, 1\n");

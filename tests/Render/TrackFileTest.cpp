@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 TEST_F(SceneLoader, TrackFilesGiveOnePartAnimationPerTrack)
 {
     scene::Track door = scene::ThreeKeyTrack("Door");
@@ -33,21 +35,33 @@ TEST_F(SceneLoader, TrackFilesGiveOnePartAnimationPerTrack)
 TEST_F(SceneLoader, HostileOrMissingTrackFilesBindNothing)
 {
     const std::string good = scene::TrackFile({ scene::ThreeKeyTrack("door") });
-    const std::vector<std::string> bad = {
-        good.substr(0, good.size() - 1),
-        scene::Bytes().Int(0x7fffffff).Str(),
-        scene::Bytes().Int(1).String("door").Int(-1).Str(),
-        scene::Bytes().Int(1).String("door").Int(100).Float(1).Str(),
+    const std::string shortCounts = "shorter than its counts say";
+    const struct
+    {
+        std::string bytes;
+        std::string reason;
+    } bad[] = {
+        { good.substr(0, good.size() - 1), shortCounts },
+        { scene::Bytes().Int(0x7fffffff).Str(), shortCounts },
+        { scene::Bytes().Int(1).String("door").Int(-1).Str(), shortCounts },
+        { scene::Bytes().Int(1).String("door").Int(100).Float(1).Str(), shortCounts },
+        { "", "shorter than its header" },
+        { std::string(3, '\0'), "shorter than its header" },
     };
-    for (size_t i = 0; i < bad.size(); ++i) {
-        m_root.MakeFile("Data/Animations/bad.trk", bad[i]);
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        m_root.MakeFile("Data/Animations/bad.trk", bad[i].bytes);
         CPTrackMap tracks;
-        m_loader.LoadAnimation("bad.trk", tracks);
+        m_reports.clear();
+        m_loader.LoadAnimation("Bad.trk", tracks);
         EXPECT_TRUE(tracks.empty()) << "case " << i;
+        EXPECT_EQ(Refusals(), std::vector<std::string>{ "cannot read Data\\Animations\\Bad.trk: " + bad[i].reason + "\n" })
+            << "case " << i;
     }
     CPTrackMap tracks;
+    m_reports.clear();
     m_loader.LoadAnimation("missing.trk", tracks);
     EXPECT_TRUE(tracks.empty());
+    EXPECT_TRUE(Refusals().empty());
 }
 
 TEST_F(SceneLoader, AnimationEntriesBindTracksToTheNodesOfTheHierarchy)
