@@ -57,8 +57,12 @@ public:
     int32_t GetFrameStamp() const { return m_frameStamp; }
     void SetFrameStamp(int32_t frame) { m_frameStamp = frame; }
 
-private:
+    // Fills the buffer from the start of the WAV data. What the reader no
+    // longer delivers becomes silence, or, with `repeat`, the data again from
+    // its start until the buffer is full. 0 without a buffer.
     HRESULT FillBuffer(IDirectSoundBuffer* buffer, bool repeat);
+
+private:
     // 1 when the buffer was not lost; 0 after restoring it (then `restored`
     // is set), without a buffer, or when restoring failed.
     int32_t RestoreBuffer(IDirectSoundBuffer* buffer, bool* restored);

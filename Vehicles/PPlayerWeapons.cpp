@@ -287,9 +287,11 @@ void CPPlayer::UpdateWeapon(const D3DXVECTOR3& aimPoint, const CPSmartPtr<CPGame
     const D3DXMATRIX& world = GetWorldMatrix();
     D3DXVECTOR3 w;
     D3DXVec3TransformCoord(&w, &weapon->GetPosition(), &world);
+    // The vehicle's forward direction: turned by the world matrix, not
+    // moved with it.
     D3DXVECTOR3 f;
     const D3DXVECTOR3 ahead(0.0f, -1.0f, 0.0f);
-    D3DXVec3TransformCoord(&f, &ahead, &world);
+    D3DXVec3TransformNormal(&f, &ahead, &world);
     D3DXVECTOR3 aim = aimPoint;
     if (target && target->GetPhysicData() && target->GetPhysicData()->m_rigidBody)
         aim.z = target->GetPartBounds().m_centre.z;

@@ -5,7 +5,9 @@
 #include "Host/PScriptObject.h"
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
+#include "Platform/D3D9Device.h"
 #include "Race/PGameData.h"
+#include "Render/PRender.h"
 #include "ScratchRoot.h"
 #include "Script/ScriptBinding.h"
 #include "Startup/PConfigVars.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -141,6 +144,44 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     EXPECT_EQ(screen->windows.at("quit")->vertices[2].position.y, 60.0f);
     EXPECT_EQ(screen->renderObject->GetLocalVertices().size(), 8u);
     screen->Deactivate();
+    g_CfgScreenWidth = 640;
+    g_CfgScreenHeight = 480;
+}
+
+TEST(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
+{
+    ScratchRoot root;
+    CPGameHost host(root.Path());
+    g_CfgScreenWidth = 1024;
+    g_CfgScreenHeight = 768;
+    PlatformD3D9::RecordingDevice* device = PlatformD3D9::RecordOf(GetRender()->m_device);
+    ASSERT_NE(device, nullptr);
+    device->SetLogging(true);
+    // The percentage is truncated toward zero; the bar reaches that share of
+    // the screen width and repeats its tile once per percent.
+    const struct
+    {
+        const char* call;
+        float right;
+        float tiles;
+    } cases[] = {
+        { "InitWarning(50)", 512.0f, 50.0f },
+        { "InitWarning(37.9)", 378.88f, 37.0f },
+        { "InitWarning(-2.5)", -20.48f, -2.0f },
+    };
+    for (const auto& c : cases) {
+        device->ClearLog();
+        const int presented = device->PresentCount();
+        std::string error;
+        ASSERT_TRUE(host.RunString(c.call, "warning", error)) << error;
+        EXPECT_EQ(device->PresentCount(), presented + 1) << c.call;
+        ASSERT_EQ(device->UserVertices().size(), 2u) << c.call;
+        CPScreenVertex bar[4];
+        ASSERT_EQ(device->UserVertices()[1].size(), sizeof(bar));
+        std::memcpy(bar, device->UserVertices()[1].data(), sizeof(bar));
+        EXPECT_FLOAT_EQ(bar[0].x, c.right) << c.call;
+        EXPECT_FLOAT_EQ(bar[0].u, c.tiles) << c.call;
+    }
     g_CfgScreenWidth = 640;
     g_CfgScreenHeight = 480;
 }

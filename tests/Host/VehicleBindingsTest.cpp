@@ -2,10 +2,14 @@
 // player's car in a level with six opponents, a table of calls with their
 // results, what the calls did to the vehicles, and the same calls without a
 // level and with nil vehicles.
+#include "Core/PFileReader.h"
 #include "HostRaceFixture.h"
 #include "Race/PCamera.h"
 #include "Race/PGameData.h"
+#include "Race/PSpline.h"
 #include "Render/PPerspectiveCamera.h"
+
+#include "Race/PathRecord.h"
 
 #include <memory>
 #include <string>
@@ -230,6 +234,84 @@ TEST_F(VehicleBindings, KillPlayerTakesTheCarOutOfTheRace)
     EXPECT_FALSE(m_car->Player()->IsVisible());
     EXPECT_FALSE(m_car->Player()->HasCollision());
     EXPECT_FALSE(GetPhysicManager()->IsActiveObject(m_car->Player()));
+}
+
+TEST_F(VehicleBindings, SetWeaponPosTurnsTheWeaponTowardTheAimAlongTheCar)
+{
+    // The car stands at (10, 0, 0) facing -y; its gun sits 1 above it.
+    CPGameObject* gun = new CPGameObject("lgun");
+    gun->SetPosition(D3DXVECTOR3(0.0f, 0.0f, 1.0f));
+    m_car->AddPart(gun);
+    CPPlayer& player = *m_car->Player();
+    player.UpdateTransform();
+    player.m_currentWeapon = gun;
+    const float quarter = 1.5707964f;
+    const struct
+    {
+        const char* call;
+        D3DXVECTOR3 aim;
+        float yaw;
+    } cases[] = {
+        { "SetWeaponPos(10, -20, 1)", D3DXVECTOR3(10, -20, 1), 0.0f },
+        { "SetWeaponPos(30, 0, 1, o1)", D3DXVECTOR3(30, 0, 1), quarter },
+        { "SetWeaponPos(-10, 0, 4, nil)", D3DXVECTOR3(-10, 0, 4), -quarter },
+    };
+    for (const auto& c : cases) {
+        Run(c.call);
+        EXPECT_EQ(player.m_aimPoint, c.aim) << c.call;
+        D3DXQUATERNION expected;
+        D3DXQuaternionRotationYawPitchRoll(&expected, c.yaw, 0.0f, 0.0f);
+        const D3DXQUATERNION& turned = gun->GetRotation();
+        EXPECT_NEAR(turned.x, expected.x, 1e-5f) << c.call;
+        EXPECT_NEAR(turned.y, expected.y, 1e-5f) << c.call;
+        EXPECT_NEAR(turned.z, expected.z, 1e-5f) << c.call;
+        EXPECT_NEAR(turned.w, expected.w, 1e-5f) << c.call;
+    }
+    // A level without its player leaves the weapon as it was.
+    m_level->player = nullptr;
+    Run("SetWeaponPos(1, 2, 3)");
+    EXPECT_EQ(player.m_aimPoint, D3DXVECTOR3(-10, 0, 4));
+    m_level->player = &player;
+    player.m_currentWeapon = nullptr;
+}
+
+TEST_F(VehicleBindings, SpawnPutsTheVehicleBackOnTheCentrePath)
+{
+    // A straight path from x -60 to 60; its line nearest x 12 runs from x 10.
+    m_root.MakeFile("Data/Levels/path.lvl",
+                    PathRecord("c_path", false, { StraightSegment(D3DXVECTOR3(-60, 0, 0), D3DXVECTOR3(60, 0, 0)) }));
+    CPFileReader reader("Data\\Levels\\path.lvl");
+    ASSERT_EQ(reader.Load(), S_OK);
+    std::unique_ptr<CPSpline> path = std::make_unique<CPSpline>();
+    ASSERT_TRUE(path->Load(reader));
+    m_level->centrePath = path.get();
+    m_level->vehicles.clear(); // nothing in the way of the first point
+    CPPlayer& player = *m_car->Player();
+    const auto standAt = [&player](float x) {
+        player.SetPosition(D3DXVECTOR3(x, 0.0f, 0.0f));
+        player.UpdateTransform();
+    };
+    standAt(12.0f);
+    m_level->respawnTimer = 5.0f;
+    Run(R"(check({
+  { function() Spawn(nil) return GetPlayerPosition() end, "12 0 0" },
+  { function() Spawn(p) return GetPlayerPosition() end, "10 0 3" },
+  { function() return GetPlayerDirection() end, "-1 0 0" },
+}))");
+    EXPECT_EQ(player.m_respawnTime, 1.0f);
+    EXPECT_EQ(m_level->respawnTimer, 0.0f);
+    EXPECT_EQ(player.m_fadeDown, 1);
+
+    // Not again within a second, nor while locked.
+    standAt(30.0f);
+    Run("Spawn(p)");
+    EXPECT_EQ(player.GetPosition().x, 30.0f);
+    player.m_respawnTime = 0.0f;
+    player.m_locked = 1;
+    Run("Spawn(p)");
+    EXPECT_EQ(player.GetPosition().x, 30.0f);
+    player.m_locked = 0;
+    m_level->centrePath = nullptr;
 }
 
 TEST_F(VehicleBindings, WithoutALevelOrAVehicle)

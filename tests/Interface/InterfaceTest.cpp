@@ -158,6 +158,24 @@ TEST_F(Screen, PointerHoversTopmostAndReportsOverAndOut)
     EXPECT_EQ(screen.mouseX, 150.0f);
 }
 
+TEST_F(Screen, LeavingAPlainWindowSendsItsOutWithoutARebuild)
+{
+    screen.Load("menu", 0);
+    screen.SilentActivate(0);
+    script.Drain();
+    DispatchMouseMove(700, 100); // the panel lies over the back
+    EXPECT_EQ(screen.currentButton.Get(), &Window("panel"));
+    // A pressed look that only a rebuild would show (190 wide, not 200).
+    Button("play").OnMouseDown(0, 0, 0);
+    DispatchMouseMove(500, 500);
+    EXPECT_EQ(script.Drain(), (Commands { "mouse_move 0.68,0.13", "mouse_window_over panel", "mouse_move 0.49,0.65",
+                                          "mouse_window_out panel", "mouse_window_over back" }));
+    EXPECT_EQ(screen.currentButton.Get(), &Window("back"));
+    EXPECT_FLOAT_EQ(screen.renderObject->GetLocalVertices()[6].position.x, 99.5f + 200.0f);
+    screen.UpdateBuffers();
+    EXPECT_FLOAT_EQ(screen.renderObject->GetLocalVertices()[6].position.x, 99.5f + 190.0f);
+}
+
 TEST_F(Screen, MenuKeysWalkQualifyingButtonsAndWrap)
 {
     screen.Load("menu", 0);

@@ -5,6 +5,7 @@
 #include "Core/PLog.h"
 #include "Host/PGameHost.h"
 #include "LevelFixture.h"
+#include "Platform/D3D9Device.h"
 #include "Race/PAIVehicle.h"
 #include "Race/PCamera.h"
 #include "Race/PGameData.h"
@@ -13,8 +14,11 @@
 #include "Race/PLevelFile.h"
 #include "Race/PSpline.h"
 #include "Render/PAnimatedObject.h"
+#include "Render/PIVertexBuffer.h"
 #include "Render/PQuadNode.h"
+#include "Render/PRender.h"
 #include "Render/PRenderObject.h"
+#include "Render/PRenderQueue.h"
 #include "ScratchRoot.h"
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PPhysicManager.h"
@@ -67,6 +71,7 @@ protected:
         g_CfgPlane = 0.5f;
         g_CfgQuadLevels = 0;
         g_CfgRolling = 0;
+        g_CfgStatic = 0;
     }
 
     // A new level loaded from the name.
@@ -274,6 +279,95 @@ TEST_F(LevelLoad, LaterPathsReplaceEarlierOnesAndQuadLevelsBuildAQuadtree)
     ASSERT_NE(m_level->quadTree, nullptr);
     ASSERT_NE(m_level->quadTree->GetBounds(), nullptr);
     EXPECT_EQ(m_level->quadTree->GetBounds()->m_max, D3DXVECTOR3(500.0f, 500.0f, 100.0f));
+}
+
+TEST_F(LevelLoad, TrafficSlotsFollowTheGameDataAndReplaceTheLastLevels)
+{
+    CPAIVehicleManager& ai = *GetAIVehicleManager();
+    const struct
+    {
+        int32_t count;
+        uint8_t enabledBefore;
+        uint8_t enabledAfter;
+    } cases[] = {
+        { 3, 1, 1 }, // a count keeps the switch as it was
+        { 2, 0, 0 },
+        { 0, 1, 0 }, // no traffic switches it off
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        GetGameData()->m_trafficCount = c.count;
+        ai.trafficEnabled = c.enabledBefore;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(ai.trafficCount, c.count);
+        EXPECT_EQ(ai.trafficEnabled, c.enabledAfter);
+        EXPECT_EQ(ai.racers.size(), 12u);
+        ASSERT_EQ(ai.traffic.size(), static_cast<size_t>(c.count));
+        for (const CPSmartPtr<AI_Vehicle>& slot : ai.traffic) {
+            ASSERT_TRUE(slot);
+            EXPECT_FALSE(slot->vehicle);
+            EXPECT_EQ(slot->centreLine, nullptr); // paths go to the racer slots only
+        }
+    }
+}
+
+TEST_F(LevelLoad, StaticSettingWritesThePlacedObjectsIntoTheLevelRingDuringTheBuild)
+{
+    CPDynamicIVBuffer& ring = *GetRender()->GetStaticRenderQueue()->GetDynamicBuffer();
+    const PlatformD3D9::ResourceRecord& vertexBuffer = *PlatformD3D9::RecordOf(ring.GetVertexBuffer(0));
+    const PlatformD3D9::ResourceRecord& indexBuffer = *PlatformD3D9::RecordOf(ring.GetIndexBuffer(0));
+    for (const int32_t setting : { 0, 1 }) {
+        SCOPED_TRACE(setting);
+        g_CfgStatic = setting;
+        ring.Reset();
+        const int vertexLocks = vertexBuffer.lockCount;
+        const int indexLocks = indexBuffer.lockCount;
+        ASSERT_TRUE(Load());
+        // One lock of both whole buffers around the build, undone after it.
+        EXPECT_EQ(vertexBuffer.lockCount - vertexLocks, setting);
+        EXPECT_EQ(indexBuffer.lockCount - indexLocks, setting);
+        EXPECT_EQ(vertexBuffer.lockDepth, 0);
+        EXPECT_EQ(indexBuffer.lockDepth, 0);
+        EXPECT_FALSE(ring.IsLocked());
+        if (setting) {
+            EXPECT_EQ(vertexBuffer.lockOffset, 0u);
+            EXPECT_EQ(vertexBuffer.lockSize, vertexBuffer.length);
+            EXPECT_EQ(indexBuffer.lockOffset, 0u);
+            EXPECT_EQ(indexBuffer.lockSize, indexBuffer.length);
+            // The level ring keeps its contents: no discard.
+            EXPECT_EQ(vertexBuffer.lockFlags, static_cast<DWORD>(D3DLOCK_NOSYSLOCK));
+            EXPECT_EQ(indexBuffer.lockFlags, static_cast<DWORD>(D3DLOCK_NOSYSLOCK));
+        }
+        // Every static mesh of the placed objects has its place in the ring,
+        // one after another.
+        int32_t bodies = 0;
+        int32_t vertices = 0;
+        std::vector<int32_t> starts;
+        for (const CPSmartPtr<CPGameObject>& object : m_level->objects) {
+            CPGameObject::ObjectList hierarchy;
+            object->CollectHierarchy(hierarchy);
+            for (const CPSmartPtr<CPGameObject>& node : hierarchy) {
+                if (node->GetKind() != kBodyRenderObject || !node->IsStatic() || !node->IsVisible())
+                    continue;
+                auto* body = dynamic_cast<CPRenderObject*>(node->GetBody().Get());
+                if (!body || body->GetVertexCount() == 0)
+                    continue;
+                ++bodies;
+                vertices += body->GetVertexCount();
+                starts.push_back(ring.GetStart(body));
+            }
+        }
+        EXPECT_GT(bodies, 0);
+        std::sort(starts.begin(), starts.end());
+        if (setting) {
+            EXPECT_EQ(starts.front(), 0);
+            EXPECT_EQ(std::adjacent_find(starts.begin(), starts.end()), starts.end()) << "a start given twice";
+            EXPECT_EQ(ring.GetVertexBase(), vertices);
+        } else {
+            EXPECT_EQ(starts.back(), -1);
+            EXPECT_EQ(ring.GetVertexBase(), 0);
+        }
+    }
 }
 
 TEST_F(LevelLoad, TimeModeLoadsTheGhostOfIndexedLevelsOnly)

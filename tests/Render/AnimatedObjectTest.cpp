@@ -7,6 +7,8 @@
 #include "Render/PAnimatedObject.h"
 #include "Render/PAnimation.h"
 #include "Render/PAnimationManager.h"
+#include "Render/PMaterial.h"
+#include "Render/PVertexModifier.h"
 #include "ScratchRoot.h"
 #include "SceneFixtures.h"
 
@@ -233,6 +235,65 @@ TEST_F(AnimatedObject, VerticesArePlacedAndMirroredTrianglesKeepTheirWinding)
     body->FillBuffers(out.data(), indices.data(), 0, 0);
     EXPECT_FLOAT_EQ(out[1].position.x, -11.0f);
     EXPECT_EQ(indices, (std::vector<uint16_t>{ 0, 2, 1 }));
+}
+
+TEST_F(AnimatedObject, ACopyPlaysOnFromTheSourcesStateWithItsOwnOwnerAndModifiers)
+{
+    const float savedFrameTime = g_FrameTime;
+    g_FrameTime = 0.25f;
+    CPSmartPtr<CPMaterial> material(new CPMaterial(5));
+    m_body->SetMaterial(material);
+    m_body->AddAnimation("run", Clip(4));
+    m_body->AddModifier(CreateVertexModifier("fade", { "255" }));
+    // Started at 10 s, twice as fast, two passes, reporting frame 5.
+    g_FullTime = 0;
+    CPAnimationRequest request;
+    request.name = "walk";
+    request.speed = 2.0f;
+    request.loopLimit = 2;
+    request.reportFrame = 5;
+    request.reportTarget = &m_target;
+    request.startOffset = 10.0f;
+    m_body->SetAnimation(request, true);
+    EXPECT_EQ(FillAt(10.325), 6);
+    EXPECT_EQ(FillAt(10.525), 0); // first wrap
+    EXPECT_EQ(FillAt(10.775), 5); // reported in the second pass
+    EXPECT_EQ(m_target.Received(), (std::vector<std::string>{ "animation_report", "animation_report" }));
+
+    CPGameObject other("other");
+    other.SetPosition(D3DXVECTOR3(0, 0, 5));
+    other.UpdateTransform();
+    CPSmartPtr<CPAnimatedObject> copy(new CPAnimatedObject());
+    copy->SetOwner(&other);
+    copy->CopyFrom(*m_body);
+    EXPECT_EQ(copy->GetOwner(), &other);
+    EXPECT_EQ(copy->GetMaterial(), material);
+    ASSERT_EQ(copy->GetClips().size(), 2u);
+    EXPECT_EQ(copy->GetClips().at("run"), m_body->GetClips().at("run")); // shared, not copied
+    EXPECT_EQ(copy->GetCurrentClip(), m_body->GetClips().at("walk"));
+    ASSERT_EQ(copy->GetModifiers().size(), 1u);
+    EXPECT_NE(copy->GetModifiers()[0], m_body->GetModifiers()[0]);
+
+    // The source goes, with its modifiers; the copy plays on where it was.
+    CPAnimatedObject* source = m_body.Get();
+    m_body = CPSmartPtr<CPAnimatedObject>();
+    delete source;
+    std::vector<CPVertex> out(16);
+    std::vector<uint16_t> indices(16);
+    g_FullTime = 10.875;
+    copy->FillBuffers(out.data(), indices.data(), 0, 0);
+    EXPECT_EQ(copy->GetShownFrame(), 7);
+    // Placed by its own owner; the cloned fade had fallen to 63.75 and now
+    // reaches 0.
+    EXPECT_FLOAT_EQ(out[0].position.z, 5.0f);
+    EXPECT_EQ(out[0].diffuse, 0x00FFFFFFu);
+    EXPECT_TRUE(m_target.Received().empty()); // frame 5 was reported in this pass
+    g_FullTime = 11.025;
+    copy->FillBuffers(out.data(), indices.data(), 0, 0); // second wrap: the pass limit
+    EXPECT_TRUE(copy->IsStopped());
+    EXPECT_EQ(copy->GetShownFrame(), 8);
+    EXPECT_EQ(m_target.Received(), std::vector<std::string>{ "animation_stopped" });
+    g_FrameTime = savedFrameTime;
 }
 
 TEST(AnimationClip, LoadsFramesTimesBoundsAndTheLoaderColour)

@@ -202,6 +202,47 @@ TEST_F(VertexModifiers, AnimStepsThroughTheAtlasRowByRow)
     EXPECT_EQ(static_cast<const CPAnimModifier&>(*anim).GetCurrentCell(), 1);
 }
 
+TEST_F(VertexModifiers, ACloneCarriesOnFromTheOriginalsStateAndOutlivesIt)
+{
+    // Each kind runs a frame first, so its clock, level, offsets or cell
+    // have moved away from where a new modifier would start.
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> arguments;
+    };
+    const Case cases[] = {
+        { "environment", { "2" } },
+        { "fade", { "100" } },
+        { "movingtex", { "0.3", "-0.7" } },
+        { "flick", { "5", "40", "220" } },
+        { "anim", { "4", "2", "8" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<CPVertexModifier> original = Make(c.name, c.arguments);
+        ASSERT_NE(original, nullptr);
+        Frame(*original, 0.3f);
+        const std::unique_ptr<CPVertexModifier> clone(original->Clone());
+        ASSERT_NE(clone, nullptr);
+        const CPVertexModifier& made = *clone;
+        const CPVertexModifier& source = *original;
+        EXPECT_EQ(typeid(made), typeid(source));
+        EXPECT_NE(clone.get(), original.get());
+        const std::vector<CPVertex> expected = Frame(*original, 0.2f);
+        // The clone owns everything it uses: the original may go first.
+        original.reset();
+        const std::vector<CPVertex> got = Frame(*clone, 0.2f);
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].diffuse, expected[i].diffuse) << i;
+            EXPECT_EQ(got[i].u1, expected[i].u1) << i;
+            EXPECT_EQ(got[i].v1, expected[i].v1) << i;
+            EXPECT_EQ(got[i].u2, expected[i].u2) << i;
+            EXPECT_EQ(got[i].v2, expected[i].v2) << i;
+        }
+    }
+}
+
 TEST_F(VertexModifiers, ModifiersInARowWorkInPlace)
 {
     const auto fade = Make("fade", { "255" });

@@ -231,3 +231,42 @@ TEST_F(Sound, RegionTheFileNoLongerFillsBecomesSilence)
         EXPECT_EQ(Record(sound).memory, std::vector<uint8_t>(20000, c.silence));
     }
 }
+
+TEST_F(Sound, RepeatedFillReadsTheDataAgainUntilTheBufferIsFull)
+{
+    // The file is rewritten under the open reader with the same length but a
+    // data chunk that now declares 700 bytes: each pass of the reader then
+    // delivers 700 of the buffer's 20000 bytes. (Larger than the reader's I/O
+    // buffer, so the refill goes back to the disk.)
+    const std::string samples = wav::Samples(20000);
+    const std::string head = samples.substr(0, 700);
+    std::string looped;
+    while (looped.size() + head.size() <= samples.size())
+        looped += head;
+    looped += head.substr(0, samples.size() - looped.size());
+    struct Case
+    {
+        uint16_t bits;
+        bool repeat;
+        std::string expected;
+    };
+    const Case cases[] = {
+        { 8, true, looped },
+        { 16, true, looped },
+        { 8, false, head + std::string(samples.size() - head.size(), '\x80') },
+        { 16, false, head + std::string(samples.size() - head.size(), '\0') },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits * 10 + c.repeat);
+        const std::string wave = wav::Pcm(1, 22050, c.bits, samples);
+        CNSound sound(m_device, WriteSound("loop.wav", wave), 0);
+        ASSERT_TRUE(sound.IsReady());
+        ASSERT_EQ(Record(sound).memory, Bytes(samples));
+        const size_t dataSize = wave.size() - samples.size() - 4;
+        m_root.MakeFile("Data/Sounds/loop.wav", wave.substr(0, dataSize) + wav::Le32(700) + wave.substr(dataSize + 4));
+        EXPECT_EQ(sound.FillBuffer(sound.GetBuffer(), c.repeat), DS_OK);
+        EXPECT_EQ(Record(sound).memory, Bytes(c.expected));
+        EXPECT_EQ(sound.GetBaseFrequency(), 22050u);
+    }
+    EXPECT_EQ(ReportsFrom("Sound/NSound"), 0);
+}
