@@ -37,28 +37,30 @@ expect 0 "" "$level_tool" --help
 grep -q "^usage: make_fixture_level FOLDER" out.txt || { echo "FAIL: make_fixture_level --help"; failures=$((failures + 1)); }
 expect 2 "no folder given" "$level_tool"
 expect 2 "unknown option --crates" "$level_tool" --crates 3
-expect 2 "unknown option -5" "$level_tool" -5
 expect 2 "CRATES is no whole number" "$level_tool" level abc
 expect 2 "CRATES is no whole number" "$level_tool" level -1
-expect 2 "SEGMENTS is no whole number" "$level_tool" level 2 1e3
-expect 2 "STRIPS is no whole number" "$level_tool" level 2 24 " 1"
 expect 2 "SEGMENTS 3 or more" "$level_tool" level 2 2
 expect 2 "too many arguments" "$level_tool" level 1 2 3 4
 expect 0 "" "$level_tool" level 0 24 1
 [ -f level/Data/Levels/level1.lvl ] || { echo "FAIL: make_fixture_level wrote no level"; failures=$((failures + 1)); }
 rm -rf level
 
+# Debian's interpreter, which tools/deps.sh installs, starts fastest.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+# Each tool takes its command line from seed_folder.py: every tool is asked
+# for help, given an option and run; the other refusals are checked once.
 for tool in "$tools"/make_*_seeds.py; do
   name="$(basename "$tool")"
-  expect 0 "" python3 "$tool" --help
+  expect 0 "" "$python" "$tool" --help
   grep -q "^usage: $name" out.txt || { echo "FAIL: $name --help"; failures=$((failures + 1)); }
-  expect 2 "unrecognized arguments: --folder" python3 "$tool" --folder
-  expect 2 "no such option: -x" python3 "$tool" -- -x
-  expect 2 "unrecognized arguments: two" python3 "$tool" one two
-  expect 0 "" python3 "$tool" seeds
+  expect 2 "unrecognized arguments: --folder" "$python" "$tool" --folder
+  expect 0 "" "$python" "$tool" seeds
   [ -n "$(ls -A seeds)" ] || { echo "FAIL: $name wrote no seed"; failures=$((failures + 1)); }
   rm -rf seeds
 done
+expect 2 "no such option: -x" "$python" "$tool" -- -x
+expect 2 "unrecognized arguments: two" "$python" "$tool" one two
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures command line checks failed"
