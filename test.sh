@@ -2,12 +2,14 @@
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
 # (warnings are errors),
 # runs every test and then every fuzz target briefly over its seed corpus.
+# VELTRIX_JOBS sets the build's and the tests' parallelism (default: all
+# cores), VELTRIX_FUZZ_SECONDS each fuzz target's time (default: 5).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/tools/deps.sh" test
 
 build="$here/build-check"
-jobs="$(nproc)"
+jobs="${VELTRIX_JOBS:-$(nproc)}"
 fuzz_seconds="${VELTRIX_FUZZ_SECONDS:-5}"
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja \

@@ -1,17 +1,21 @@
 #include "Core/PFileReader.h"
 
+#include "Core/PLog.h"
 #include "Core/PScramble.h"
 #include "Core/PUtils.h"
 #include "Platform/GamePath.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 std::vector<CPPackArchive> g_PackArchives;
 
 CPFileReader::CPFileReader(const std::string& path, BYTE descramble)
     : m_path(path)
+    , m_givenPath(path)
     , m_descramble(descramble)
 {
     ToLowerString(m_path);
@@ -23,9 +27,16 @@ HRESULT CPFileReader::Load()
 {
     m_data.reset();
     m_size = 0;
+    errno = 0;
     FILE* file = GamePath::GameFOpen(m_path, "rb");
-    if (!file)
-        return LoadFromArchives();
+    if (!file) {
+        // A path that leads nowhere may fail without a system call to say so.
+        const int openError = errno != 0 ? errno : ENOENT;
+        if (IsInArchives())
+            return LoadFromArchives();
+        GetLog().Print(0, "cannot open %s: %s\n", m_givenPath.c_str(), std::strerror(openError));
+        return E_FAIL;
+    }
 
     HRESULT result = E_FAIL;
     if (std::fseek(file, 0, SEEK_END) == 0) {
@@ -62,6 +73,15 @@ HRESULT CPFileReader::LoadFrom(FILE* file, int64_t size)
         return E_FAIL;
     }
     return S_OK;
+}
+
+bool CPFileReader::IsInArchives() const
+{
+    for (const CPPackArchive& archive : g_PackArchives) {
+        if (archive.index.count(m_path) != 0)
+            return true;
+    }
+    return false;
 }
 
 // The first archive whose index holds the path supplies the bytes, which are

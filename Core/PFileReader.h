@@ -2,7 +2,9 @@
 // sequentially (integers and floats as 4 bytes little-endian, strings as a
 // 32-bit length and that many bytes) or as one block. The path is lower-cased
 // at construction; the path layer still finds it whatever its case on disk.
-// A file missing on disk is looked up in the pack archives.
+// A file missing on disk is looked up in the pack archives; one found in
+// neither is reported to the log as "cannot open <path>: <reason>", with the
+// path as the caller spelled it.
 //
 // Reads never leave the loaded bytes: what lies past the end reads as zeros,
 // and the cursor still moves on by the count asked for (it stops at the
@@ -49,7 +51,8 @@ public:
 
     // Replaces the held bytes with the file's (the cursor stays where it
     // was). S_OK, or E_FAIL when the file is missing from disk and from every
-    // archive, cannot be measured, is larger than 2 GB or reads short.
+    // archive (the log names it), cannot be measured, is larger than 2 GB or
+    // reads short.
     HRESULT Load();
     // Replaces the held bytes with a copy of these, as Load would with a
     // file's (the cursor stays where it was).
@@ -107,11 +110,13 @@ private:
         return word;
     }
     HRESULT LoadFrom(FILE* file, int64_t size);
+    bool IsInArchives() const;
     HRESULT LoadFromArchives();
 
     std::unique_ptr<BYTE[]> m_data;
     int32_t m_size = 0; // bytes held
-    std::string m_path;
+    std::string m_path;      // lower-cased
+    std::string m_givenPath; // as the caller spelled it, for the log
     BYTE m_descramble = 0;
     int32_t m_cursor = 0; // never negative
 };

@@ -4,15 +4,33 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace
 {
 const char kDXErrorFormat[] = "DXError if %s on line %d\n%s\n%s\n";
+const char kLogVariable[] = "VELTRIX_LOG";
+
+// Read at every report, so a program may set the variable once it runs.
+bool LogsToStandardError()
+{
+    const char* value = std::getenv(kLogVariable);
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
+// One text as whole lines: a text without a final line end gets one.
+void WriteToStandardError(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    if (text.empty() || text.back() != '\n')
+        std::fputc('\n', stderr);
+}
 }
 
 void CPLog::Print(int32_t level, const char* format, ...)
 {
-    if (!m_sink || !format)
+    if (!format || (!m_sink && !LogsToStandardError()))
         return;
     va_list args;
     va_start(args, format);
@@ -26,7 +44,10 @@ void CPLog::Print(int32_t level, const char* format, ...)
             text.resize(static_cast<size_t>(length));
             std::vsnprintf(&text[0], text.size() + 1, format, args);
         }
-        m_sink(level, text);
+        if (m_sink)
+            m_sink(level, text);
+        else
+            WriteToStandardError(text);
     } catch (...) {
         // A report never stops its caller.
     }

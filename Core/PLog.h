@@ -1,7 +1,9 @@
 // The engine's one log and its report of failed DirectX calls. Reports are
-// made where a device call fails; the caller then goes on with its fallback.
-// The log prints nothing: a report has no effect unless a sink is set (tests
-// set one to see what was reported; a normal run has none).
+// made where a device call or a file fails; the caller then goes on with its
+// fallback. Where a printed text goes: to the sink when one is set (tests set
+// one to see what was reported), else to standard error when the environment
+// variable VELTRIX_LOG is set to anything but "" or "0", else nowhere, so a
+// normal run and the tests stay quiet.
 #pragma once
 
 #include "Platform/Win32.h"
@@ -16,9 +18,11 @@ public:
     // Receives each printed text, formatted, with its leading integer.
     using Sink = std::function<void(int32_t level, const std::string& text)>;
 
-    // printf-style; discarded unless a sink is set. Never fails, never throws.
+    // printf-style. Never fails, never throws; costs no formatting when the
+    // text would go nowhere.
     void Print(int32_t level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
+    // A null sink puts back the default: standard error under VELTRIX_LOG.
     void SetSink(Sink sink) { m_sink = std::move(sink); }
 
 private:

@@ -1,9 +1,11 @@
 #include "Sound/PWaveFile.h"
 
+#include "Core/PLog.h"
 #include "Platform/COM.h"
 #include "Platform/ResourceData.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace
@@ -75,9 +77,16 @@ HRESULT CPWaveFile::Open(const char* name, const WAVEFORMATEX* format, DWORD mod
         if (!name)
             return E_INVALIDARG;
         m_format.clear();
+        errno = 0;
         m_mmio = mmioOpenA(name, nullptr, MMIO_ALLOCBUF | MMIO_READ);
-        if (!m_mmio && FAILED(OpenResource(name)))
-            return E_FAIL;
+        if (!m_mmio) {
+            // A path that leads nowhere may fail without a system call to say so.
+            const int openError = errno != 0 ? errno : ENOENT;
+            if (FAILED(OpenResource(name))) {
+                GetLog().Print(0, "cannot open %s: %s\n", name, std::strerror(openError));
+                return E_FAIL;
+            }
+        }
         if (FAILED(ReadHeader()) || FAILED(ResetFile())) {
             CloseHandle();
             return E_FAIL;

@@ -23,8 +23,9 @@ public:
     CPWaveFile(const CPWaveFile&) = delete;
     CPWaveFile& operator=(const CPWaveFile&) = delete;
 
-    // S_OK, E_FAIL when the file or resource cannot be opened or is no valid
-    // WAVE, E_INVALIDARG for a missing name in read mode. `format` is used
+    // S_OK, E_FAIL when the file or resource cannot be opened (the log names
+    // a file found neither way) or is no valid WAVE, E_INVALIDARG for a
+    // missing name in read mode. `format` is used
     // only in write mode.
     HRESULT Open(const char* name, const WAVEFORMATEX* format, DWORD mode);
     // Finishes a written file and closes the handle.

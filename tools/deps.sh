@@ -2,8 +2,9 @@
 # Installs the Debian packages the calling script needs, only those that are
 # missing. `tools/deps.sh run` installs what a Release build of the launcher
 # and the host needs (./run.sh); `tools/deps.sh test` (the default) adds the
-# compilers, sanitizer runtimes, test, fuzz and benchmark libraries
-# (./test.sh). A package goes on one line in the list that needs it.
+# compilers, sanitizer runtimes, test, fuzz and benchmark libraries and the
+# Python that runs the seed tools (./test.sh). A package goes on one line in
+# the list that needs it.
 set -euo pipefail
 
 # What building the programs needs: the tools and every library the engine links.
@@ -31,6 +32,7 @@ test_packages=(
   libgtest-dev
   libgmock-dev
   libbenchmark-dev
+  python3
 )
 
 case "${1:-test}" in

@@ -4,8 +4,9 @@ run-length), BMP, PNG and DDS files (plain, cube map, DXT1 with mip levels)
 that reach each reader's main paths."""
 import os
 import struct
-import sys
 import zlib
+
+from seed_folder import seed_folder
 
 
 def tga(width, height, pixels, rle=False):
@@ -53,9 +54,7 @@ def dds(width, height, levels, cube=False, dxt1=False):
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..', 'fuzz', 'corpus',
-                                                              'image_file')
-    os.makedirs(out, exist_ok=True)
+    out = seed_folder(__doc__, 'image_file')
     seeds = {
         'tiny.tga': tga(2, 2, [0xFF0000FF, 0x80FF0000, 0, 0xFFFFFFFF]),
         'rle.tga': tga(4, 2, [0xFF00FF00] * 8, rle=True),

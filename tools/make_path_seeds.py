@@ -6,7 +6,8 @@ square loop of four curved segments, a degenerate path, and a record whose
 segment count runs past the data."""
 import os
 import struct
-import sys
+
+from seed_folder import seed_folder
 
 
 def record(name, closed, segments, count=None):
@@ -24,9 +25,7 @@ def straight(a, b):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'path_record')
-    os.makedirs(target, exist_ok=True)
+    target = seed_folder(__doc__, 'path_record')
     corners = [(0, 0, 0), (60, 0, 0), (60, 60, 0), (0, 60, 0)]
     loop = []
     for i in range(4):

@@ -7,7 +7,8 @@ played one with a two-sample ghost, one cut short inside a ghost and one
 whose ghost count runs past the data."""
 import os
 import struct
-import sys
+
+from seed_folder import seed_folder
 
 
 def text(value):
@@ -33,9 +34,7 @@ def save(profile, player, races, points, records, ghost_count=None):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'save_file')
-    os.makedirs(target, exist_ok=True)
+    target = seed_folder(__doc__, 'save_file')
     played = {1: (61.5, 7, b'scout_469', [1.0, 5.0]), 11: (99.25, -2, b'', [])}
     seeds = {
         'fresh': save(b'Ann', b'coupe_tt', 0, 0, {}),

@@ -4,7 +4,8 @@ joined by a line "@@" (skyscape, cloud set, cloud group, cloud layer). One
 complete small sky, one cut short, one whose counts promise far more than
 it holds, and one with quoted names and extra values."""
 import os
-import sys
+
+from seed_folder import seed_folder
 
 
 def keyframe(k, points=3, meshes=2):
@@ -62,9 +63,7 @@ SEEDS = {
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'sky_text')
-    os.makedirs(target, exist_ok=True)
+    target = seed_folder(__doc__, 'sky_text')
     for name, text in SEEDS.items():
         with open(os.path.join(target, name), 'w') as out:
             out.write(text)

@@ -5,7 +5,8 @@ another order, an odd-sized chunk, a format with extra bytes, a data chunk
 that promises more than the file holds)."""
 import os
 import struct
-import sys
+
+from seed_folder import seed_folder
 
 
 def chunk(cid, body, declared=None):
@@ -42,9 +43,7 @@ SEEDS = {
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'wav_file')
-    os.makedirs(target, exist_ok=True)
+    target = seed_folder(__doc__, 'wav_file')
     for name, data in SEEDS.items():
         with open(os.path.join(target, name), 'wb') as out:
             out.write(data)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -29,6 +30,30 @@ protected:
     std::vector<Report> reports;
 };
 using Log = LogSinkFixture;
+
+// Sets VELTRIX_LOG (null: unsets it) while it lives, then puts back what was there.
+class ScopedLogVariable
+{
+public:
+    explicit ScopedLogVariable(const char* value)
+        : m_had(std::getenv("VELTRIX_LOG") != nullptr)
+        , m_saved(m_had ? std::getenv("VELTRIX_LOG") : "")
+    {
+        Set(value);
+    }
+    ~ScopedLogVariable() { Set(m_had ? m_saved.c_str() : nullptr); }
+    static void Set(const char* value)
+    {
+        if (value)
+            setenv("VELTRIX_LOG", value, 1);
+        else
+            unsetenv("VELTRIX_LOG");
+    }
+
+private:
+    bool m_had;
+    std::string m_saved;
+};
 }
 
 TEST_F(Log, DXErrorReportFormat)
@@ -49,14 +74,43 @@ TEST_F(Log, SinkFailureNeverReachesTheCaller)
     EXPECT_NO_THROW(ReportDXError("Render/PEffect", 1, E_FAIL));
 }
 
-TEST(LogWithoutSink, PrintsNothingAnywhere)
+TEST(LogWithoutSink, WritesToStandardErrorOnlyUnderVeltrixLog)
 {
     EXPECT_EQ(&GetLog(), &GetLog());
+    const ScopedLogVariable restore(nullptr);
+    const struct
+    {
+        const char* value; // null: unset
+        bool shown;
+    } cases[] = { { nullptr, false }, { "", false }, { "0", false }, { "1", true }, { "yes", true } };
     const auto here = std::filesystem::current_path();
     const auto before = std::distance(std::filesystem::directory_iterator(here), {});
-    GetLog().Print(0, "%s %d", "nothing", 1);
-    ReportDXError("Render/PRender", 3, E_INVALIDARG);
+    for (const auto& c : cases) {
+        ScopedLogVariable::Set(c.value);
+        testing::internal::CaptureStderr();
+        GetLog().Print(0, "cannot open %s: %s\n", "Data\\Levels\\x.lvl", "No such file or directory");
+        GetLog().Print(0, "no line end");
+        ReportDXError("Render/PRender", 3, E_INVALIDARG);
+        const std::string shown = testing::internal::GetCapturedStderr();
+        const std::string expected = std::string("cannot open Data\\Levels\\x.lvl: No such file or directory\n")
+                                     + "no line end\nDXError if Render/PRender on line 3\nE_INVALIDARG\n"
+                                     + DXGetErrorDescription9A(E_INVALIDARG) + "\n";
+        EXPECT_EQ(shown, c.shown ? expected : "") << (c.value ? c.value : "unset");
+    }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(here), {}), before);
+}
+
+TEST(LogWithoutSink, SetSinkTakesOverAndNullGivesBackStandardError)
+{
+    const ScopedLogVariable on("1");
+    std::vector<std::string> seen;
+    GetLog().SetSink([&seen](int32_t, const std::string& text) { seen.push_back(text); });
+    testing::internal::CaptureStderr();
+    GetLog().Print(0, "to the sink\n");
+    GetLog().SetSink(nullptr);
+    GetLog().Print(0, "to standard error\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "to standard error\n");
+    EXPECT_EQ(seen, std::vector<std::string> { "to the sink\n" });
 }
 
 TEST(DXErr, NamesKnownCodesAndSaysUnknownOtherwise)

@@ -116,13 +116,18 @@ TEST(GameHost, ProgramCommandLine)
         const char* err;     // how standard error starts
         const char* written; // what the script wrote
     } cases[] = {
-        { "--help", 0, "usage: veltrix-host [--data DIR] SCRIPT.lua [ARG...]\n", "", "" },
+        { "--help", 0, "usage: veltrix-host [--data DIR] [--log] SCRIPT.lua [ARG...]\n", "", "" },
         { "--version", 0, "veltrix-host " VELTRIX_VERSION "\n", "", "" },
         { "--frobnicate bom.lua", 2, "", "veltrix-host: unknown option --frobnicate\nusage: ", "" },
         { "-q bom.lua", 2, "", "veltrix-host: unknown option -q\nusage: ", "" },
         { "--data", 2, "", "veltrix-host: --data needs a directory\nusage: ", "" },
         { "", 2, "", "veltrix-host: no script given\nusage: ", "" },
-        { "missing.lua", 1, "", "cannot open missing.lua", "" },
+        { "--data nowhere bom.lua", 2, "",
+          "veltrix-host: cannot use nowhere as the game root: No such file or directory\nusage: ", "" },
+        { "--data bom.lua bom.lua", 2, "", "veltrix-host: cannot use bom.lua as the game root: Not a directory\nusage: ",
+          "" },
+        { "missing.lua", 1, "", "veltrix-host: cannot open missing.lua: No such file or directory\n", "" },
+        { ".", 1, "", "veltrix-host: cannot open .: Is a directory\n", "" },
         { "bom.lua a --data", 0, "", "", "a,--data" }, // after the script, its own arguments
         { "- c d < bom.lua", 0, "", "", "c,d" },
     };
@@ -132,6 +137,35 @@ TEST(GameHost, ProgramCommandLine)
         EXPECT_EQ(root.ReadFile("out.txt").rfind(c.out, 0), 0u) << c.arguments << ": " << root.ReadFile("out.txt");
         EXPECT_EQ(root.ReadFile("err.txt").rfind(c.err, 0), 0u) << c.arguments << ": " << root.ReadFile("err.txt");
         EXPECT_EQ(root.ReadFile("bom.txt"), c.written) << c.arguments;
+    }
+}
+
+TEST(GameHost, ProgramLogNamesMissingFilesOnlyWhenAsked)
+{
+    ScratchRoot root;
+    root.MakeFile("nolevel.lua", "InitLevel('nolevel') assert(HOST.player() == nil)");
+    const std::string program = std::string(VELTRIX_BINARY_DIR) + "/veltrix-host";
+    const std::string missing = "cannot open Data\\Levels\\nolevel.lvl: No such file or directory\n";
+    const struct
+    {
+        const char* environment;
+        const char* options;
+        bool logged;
+    } cases[] = {
+        { "env -u VELTRIX_LOG", "", false },
+        { "env VELTRIX_LOG=0", "", false },
+        { "env VELTRIX_LOG=1", "", true },
+        { "env -u VELTRIX_LOG", "--log", true },
+    };
+    for (const auto& c : cases) {
+        const std::string command = "cd " + root.Path() + " && " + c.environment + " " + program + " " + c.options
+                                    + " nolevel.lua 2>err.txt";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+        const std::string err = root.ReadFile("err.txt");
+        EXPECT_EQ(err.find(missing) != std::string::npos, c.logged) << command << ": " << err;
+        if (!c.logged)
+            EXPECT_EQ(err, "") << command;
     }
 }
 
