@@ -4,7 +4,8 @@ lacks: a description with a declaration, a comment, CDATA and quoted
 attribute values that hold '<' and '>'; elements nested one level deeper than
 the loader takes; and the same depth hidden inside a comment."""
 import os
-import sys
+
+from seed_folder import seed_folder
 
 DEEPEST = 256  # the loader's depth bound
 
@@ -23,9 +24,7 @@ SEEDS = {
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'fuzz', 'corpus', 'xml_load')
-    os.makedirs(target, exist_ok=True)
+    target = seed_folder(__doc__, 'xml_load')
     for name, text in SEEDS.items():
         with open(os.path.join(target, name), 'w') as out:
             out.write(text)
