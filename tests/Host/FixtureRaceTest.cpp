@@ -17,6 +17,8 @@ struct RaceRun
     std::vector<int32_t> opponentProgress;
     // Opponents the race put back on the path at some frame.
     int respawnedOpponents = 0;
+    // Whether the player, held still, was put back at some frame.
+    bool respawnedPlayer = false;
     size_t lapLines = 0;
     int32_t playerLap = 0;
 };
@@ -34,6 +36,7 @@ RaceRun RunFixtureRace(int frames)
         run.hashes.push_back(HashRaceState());
         for (size_t i = 0; i < race.vehicles.size(); ++i)
             respawned[i] = respawned[i] || race.vehicles[i]->m_respawnTime > 0.0f;
+        run.respawnedPlayer = run.respawnedPlayer || fixture.Player().m_respawnTime > 0.0f;
     }
     run.respawnedOpponents = static_cast<int>(std::count(respawned.begin(), respawned.end(), true));
     CPGameData& data = *GetGameData();
@@ -55,6 +58,8 @@ TEST(FixtureRace, OpponentsDriveRoundTheTrackTheSameWayEveryRun)
     // The opponents settle onto the road from their starts and stay on it;
     // a lap is longer than an opponent's lap slack of 50 lines.
     EXPECT_EQ(first.respawnedOpponents, 0);
+    // The player's vehicle is never put back for standing still.
+    EXPECT_FALSE(first.respawnedPlayer);
     EXPECT_GE(first.lapLines, 50u);
 
     const RaceRun second = RunFixtureRace(frames);
