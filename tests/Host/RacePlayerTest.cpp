@@ -1,12 +1,16 @@
 // The player's vehicle in a loaded race on the fixture level: the arrows and
-// the drift time of its fixed steps, its shorter crash and its respawn rules.
+// the drift time of its fixed steps, its shorter crash, its respawn rules,
+// and the chase camera that follows it.
 #include "FixtureRace.h"
+#include "Race/PCamera.h"
 #include "Race/PSpline.h"
+#include "Render/PPerspectiveCamera.h"
 #include "Startup/PConfigVars.h"
 #include "Vehicles/PCar.h"
 
 #include "Vehicles/VehicleTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -16,6 +20,16 @@ namespace
 using Commands = std::vector<std::string>;
 
 constexpr float kStep = 1.0f / 60.0f;
+
+// A direction of the vehicle's own frame in the world; it looks along -y.
+D3DXVECTOR3 Turned(const CPPlayer& vehicle, const D3DXVECTOR3& direction)
+{
+    D3DXMATRIX turn;
+    D3DXMatrixRotationQuaternion(&turn, &vehicle.GetRotation());
+    D3DXVECTOR3 world;
+    D3DXVec3TransformNormal(&world, &direction, &turn);
+    return world;
+}
 
 float FlatDistance(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
 {
@@ -59,6 +73,23 @@ protected:
                 others.push_back(command);
         }
         return others;
+    }
+
+    // Frames in which the player follows a line 4 units inside the middle
+    // of the ring road at full throttle, aiming 12 units ahead.
+    void DriveRoundTheRing(int frames)
+    {
+        const float line = level::kRadius - 4.0f;
+        for (int i = 0; i < frames; ++i) {
+            const D3DXVECTOR3 at = Player().GetPosition();
+            const D3DXVECTOR3 forward = Turned(Player(), D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+            const float ahead = std::atan2(at.y, at.x) + 12.0f / line;
+            float error = std::atan2(line * std::sin(ahead) - at.y, line * std::cos(ahead) - at.x)
+                          - std::atan2(forward.y, forward.x);
+            error = std::remainder(error, 2.0f * level::kPi);
+            Player().SetCarParams(1.0f, std::max(-1.0f, std::min(1.0f, -2.0f * error)));
+            m_race->Frames(1);
+        }
     }
 
     std::unique_ptr<FixtureRace> m_race;
@@ -175,4 +206,34 @@ TEST_F(RacePlayer, ThePlayersRespawnStartsFromItsLineOfTheLevel)
         EXPECT_LT(FlatDistance(Player().GetPosition(), expected->centre), CPSpline::kLineStep) << arrows;
         EXPECT_EQ(Race().centreLineHint, playerLine);
     }
+}
+
+TEST_F(RacePlayer, TheChaseCameraLooksDownFromBehindAtThePresetPitch)
+{
+    // A 15 degree view whose speed corrections are negligible.
+    Race().camera1Angle = 15.0f;
+    Race().camera1AngleDiv = 1.0e4f;
+    Race().camera1DistanceDiv = 1.0e4f;
+    Race().SetCameraView(0);
+    DriveRoundTheRing(300);
+
+    const CPCamera& camera = *Race().camera;
+    EXPECT_NEAR(camera.pitchAngle, 0.2617994f, 1e-6f);
+    const D3DXVECTOR3 at = Player().GetPosition();
+    const D3DXVECTOR3 eye = camera.mainCamera->m_eye;
+    const D3DXVECTOR3 forward = Turned(Player(), D3DXVECTOR3(0.0f, -1.0f, 0.0f));
+    const D3DXVECTOR3 up = Turned(Player(), D3DXVECTOR3(0.0f, 0.0f, 1.0f));
+    ASSERT_GT(FlatDistance(at, level::PlayerStart()), 30.0f) << "the player drove off";
+    // Behind the car, against its heading, and above it.
+    const D3DXVECTOR3 back(at.x - eye.x, at.y - eye.y, 0.0f);
+    const float flat = std::hypot(back.x, back.y);
+    ASSERT_GT(flat, 1.0f);
+    EXPECT_GT((back.x * forward.x + back.y * forward.y) / (flat * std::hypot(forward.x, forward.y)), 0.8f);
+    EXPECT_GT(eye.z, at.z);
+    // Above the car's own backward axis by the view's angle (the camera
+    // follows the pitch of the car's nose).
+    const D3DXVECTOR3 fromLookAt = eye - camera.lookAt;
+    const float upward = D3DXVec3Dot(&fromLookAt, &up);
+    const float backward = -D3DXVec3Dot(&fromLookAt, &forward);
+    EXPECT_NEAR(std::atan2(upward, backward), 0.2617994f, 0.02f);
 }
