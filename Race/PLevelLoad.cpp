@@ -609,8 +609,7 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
     if (staticBuffer)
         staticBuffer->Unlock(true);
 
-    player->m_pathLine = CurrentLine(centrePath);
-    player->m_pathFlag = 1;
+    player->m_arrows = 1;
     SetSlotPaths(*this, CPAIVehicleManager::kPlayerSlot);
     return true;
 }

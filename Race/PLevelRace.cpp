@@ -35,6 +35,8 @@ namespace
 // The player's physics runs in steps of exactly this many seconds.
 constexpr float kPlayerStep = 0.016666668f;
 constexpr float kHalfPi = 1.5707964f;
+// The views keep their camera angle in degrees; the chase camera turns by radians.
+constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kDemoCutInterval = 1.5f;
 constexpr float kGhostInterval = 0.05f;
 constexpr float kMaxRespawnStep = 0.1f;
@@ -299,7 +301,7 @@ void CPLevel::Update()
         if (camera) {
             camera->vehiclePitch = std::fabs(ClampedAcos(forward.z)) - kHalfPi;
             camera->angleDiv = cameraAngleDiv;
-            camera->pitchAngle = cameraAngle;
+            camera->pitchAngle = cameraAngle * kDegreesToRadians;
             const float k = car && car->m_crashed && g_CfgCamSpeed == 3 ? 1.5f : 1.0f;
             bool distanceSet = false;
             if (orbitStyle == 1) {

@@ -609,8 +609,9 @@ int GetSplineLinePoint(lua_State* L)
 {
     const int32_t index = ScriptReadInt(L, 1);
     const CPSpline* path = GetCentrePath();
-    if (!path || index <= 0)
+    if (!path)
         return 0;
+    // An index of 0 or less takes no step: the first line's centre.
     const CPLine* line = Advance(path->GetFirstLine(), index, true, path->GetLines().size());
     if (!line)
         return 0;

@@ -36,7 +36,6 @@ struct CPFlameParticle
 void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& up, const D3DXVECTOR3& direction, int32_t count);
 // The live debris pieces, for the debris emitter.
 int32_t& DebrisLiveCount();
-class CPLine;
 
 // A weapon catalogue entry as the vehicle keeps a copy of it.
 struct CPWeaponRecord
@@ -225,6 +224,10 @@ public:
     float m_slowClock = 0.0f;
     float m_bonusTime = 0.0f;
     float m_driveTime = 0.0f;
+    // Set by the level loader on the player's vehicle: the step sends the
+    // direction arrows and counts drift time, the crash ends sooner, the
+    // vehicle is never put back for standing still, and a respawn starts
+    // from the level's line of the player.
     uint8_t m_arrows = 0;
     int32_t m_driverValues[2] = {};
     uint8_t m_dead = 0;
@@ -233,9 +236,6 @@ public:
     // Opponent steering limits, from the description's "camera" "min" and "max".
     int32_t limitMin = 0;
     int32_t limitMax = 0;
-    // The player's line of the centre path, and whether it is kept.
-    CPLine* m_pathLine = nullptr;
-    uint8_t m_pathFlag = 0;
     uint8_t m_hasMines = 0;
     uint8_t m_mineBlock = 0;
     int32_t m_mineCount = 0;

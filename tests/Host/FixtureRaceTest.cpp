@@ -1,39 +1,24 @@
 // A race on the fixture level as the host runs one: the level loaded, the
 // race started, then frames of 1/60 s with the opponent driver, the physics
 // stepper and the race update as tasks in their orders, and the drawing.
-#include "Core/PGameHost.h"
-#include "Core/PGlobals.h"
-#include "Core/PObjUpdater.h"
-#include "Core/PTaskManager.h"
-#include "Host/PGameHost.h"
-#include "Host/PHostFrame.h"
+#include "FixtureRace.h"
 #include "Host/PHostRaceState.h"
-#include "LevelFixture.h"
-#include "Platform/CRand.h"
-#include "Platform/Clock.h"
-#include "Race/PAIVehicle.h"
-#include "Race/PGameData.h"
-#include "Race/PLevel.h"
-#include "ScratchRoot.h"
-#include "Vehicles/PPhysicManager.h"
-#include "Vehicles/PPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace
 {
-constexpr float kFrame = 1.0f / 60.0f;
-
 struct RaceRun
 {
     std::vector<uint64_t> hashes;
     std::vector<int32_t> opponentProgress;
     // Opponents the race put back on the path at some frame.
     int respawnedOpponents = 0;
+    // Whether the player, held still, was put back at some frame.
+    bool respawnedPlayer = false;
     size_t lapLines = 0;
     int32_t playerLap = 0;
 };
@@ -42,57 +27,22 @@ struct RaceRun
 RaceRun RunFixtureRace(int frames)
 {
     RaceRun run;
-    ScratchRoot root;
-    EXPECT_TRUE(level::WriteLevelFiles(root.Path()));
-    auto host = std::make_unique<CPGameHost>(root.Path());
-    PlatformClock::SetTime(1000);
-    crt::srand(7);
-    CPGameData& data = *GetGameData();
-    data.m_playerName = level::kPlayerModel;
-    data.m_roundsCount = 3;
-    data.m_levelStarted = 1;
-
-    auto race = std::make_unique<CPLevel>();
-    EXPECT_TRUE(race->Load(level::kName, false, false));
-    EXPECT_EQ(race->vehicles.size(), static_cast<size_t>(level::kOpponents));
-    // What starting the race does for the lap counting and the update.
-    race->firstPlace = race->secondPlace = race->thirdPlace = -1;
-    race->ended = 0;
-    race->demo = 0;
-    race->raceStarted = 1;
-    race->timeLimit = 600.0f;
-    race->stepAccumulator = 0.0f;
-    race->InitTrackProgress();
-
-    auto updater = std::make_unique<CPObjUpdater>(race.get(), &CPLevel::Update);
-    updater->SetOrder(500);
-    CPTaskManager& tasks = *GetTaskManager();
-    GetPhysicManager()->SetOrder(400);
-    tasks.AddTask(GetAIVehicleManager());
-    tasks.AddTask(GetPhysicManager());
-    tasks.AddTask(updater.get());
-
-    run.lapLines = race->centreLines.size();
-    std::vector<bool> respawned(race->vehicles.size(), false);
+    FixtureRace fixture;
+    CPLevel& race = *fixture.race;
+    run.lapLines = race.centreLines.size();
+    std::vector<bool> respawned(race.vehicles.size(), false);
     for (int frame = 0; frame < frames; ++frame) {
-        RunFrame(kFrame);
+        fixture.Frames(1);
         run.hashes.push_back(HashRaceState());
-        for (size_t i = 0; i < race->vehicles.size(); ++i)
-            respawned[i] = respawned[i] || race->vehicles[i]->m_respawnTime > 0.0f;
+        for (size_t i = 0; i < race.vehicles.size(); ++i)
+            respawned[i] = respawned[i] || race.vehicles[i]->m_respawnTime > 0.0f;
+        run.respawnedPlayer = run.respawnedPlayer || fixture.Player().m_respawnTime > 0.0f;
     }
     run.respawnedOpponents = static_cast<int>(std::count(respawned.begin(), respawned.end(), true));
+    CPGameData& data = *GetGameData();
     for (int i = 0; i < level::kOpponents; ++i)
         run.opponentProgress.push_back(data.m_opponentProgress[std::to_string(i)].progress);
     run.playerLap = data.m_currentLap;
-
-    for (CPTask* task : { static_cast<CPTask*>(GetAIVehicleManager()), static_cast<CPTask*>(GetPhysicManager()),
-                          static_cast<CPTask*>(updater.get()) })
-        task->Stop();
-    RunTasks(tasks);
-    race->Stop();
-    race.reset();
-    updater.reset();
-    host.reset();
     return run;
 }
 
@@ -108,6 +58,8 @@ TEST(FixtureRace, OpponentsDriveRoundTheTrackTheSameWayEveryRun)
     // The opponents settle onto the road from their starts and stay on it;
     // a lap is longer than an opponent's lap slack of 50 lines.
     EXPECT_EQ(first.respawnedOpponents, 0);
+    // The player's vehicle is never put back for standing still.
+    EXPECT_FALSE(first.respawnedPlayer);
     EXPECT_GE(first.lapLines, 50u);
 
     const RaceRun second = RunFixtureRace(frames);

@@ -239,9 +239,13 @@ TEST_F(LevelBindings, CentrePathQueries)
 {
     Run(R"(
 check("count", GetSplineLineCount, 1)
-check("index 0", function() return GetSplineLinePoint(0) end)
+-- An index of 0 or less takes no step: the first line's centre, 5.25 of the
+-- first side's 90 length units along its 100.
+local fx, fy, fz = GetSplineLinePoint(0)
+assert(fy == -30 and math.abs(fx - (-50 + 5.25 * 100 / 90)) < 1e-3, "the first line " .. fx .. " " .. fy)
+check("index below 0", function() return GetSplineLinePoint(-7) end, fx, fy, fz)
 local x, y, z = GetSplineLinePoint(1)
-assert(y == -30 and x > -50 and x < -30, "first line after the start " .. x .. " " .. y)
+assert(y == -30 and x > fx and x < -30, "first line after the start " .. x .. " " .. y)
 check("round the ring", function() return select("#", GetSplineLinePoint(2000000000)) end, 3)
 check("far from every line", function() return GetClosestLineCenter(0, 0, 0, 0) end)
 local cx, cy, half, angle = GetClosestLineCenter(10, -30, 0, 0)

@@ -167,6 +167,7 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
         EXPECT_TRUE(physics->IsActiveObject(&vehicle));
         EXPECT_EQ(vehicle.limitMin, 20);
         EXPECT_EQ(vehicle.limitMax, 30);
+        EXPECT_EQ(vehicle.m_arrows, 0);
         EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->centreLine, lvl.centrePath->GetCurrentLine());
         EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->leftLine, lvl.leftPath->GetCurrentLine());
         EXPECT_EQ(ai->racers[static_cast<size_t>(i)]->rightLine, lvl.rightPath->GetCurrentLine());
@@ -181,8 +182,8 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
     EXPECT_EQ(lvl.recordModel, "buggy");
     ExpectNear(lvl.player->GetPosition(), level::PlayerStart());
     EXPECT_NE(lvl.player->GetCarPtr(), nullptr);
-    EXPECT_EQ(lvl.player->m_pathLine, lvl.centrePath->GetCurrentLine());
-    EXPECT_EQ(lvl.player->m_pathFlag, 1);
+    // The player alone gets the arrows and the player's respawn rules.
+    EXPECT_EQ(lvl.player->m_arrows, 1);
     EXPECT_TRUE(lvl.player->m_shadow);
     EXPECT_TRUE(lvl.vehicles[0]->m_shadow);
     EXPECT_EQ(lvl.camera1Distance, 8.0f);
@@ -489,7 +490,6 @@ TEST_F(LevelLoad, MissingPartsAreSkippedSafely)
     ASSERT_TRUE(Load("bare"));
     EXPECT_FALSE(m_level->centrePath);
     EXPECT_EQ(m_level->centreLineHint, nullptr);
-    EXPECT_EQ(m_level->player->m_pathLine, nullptr);
     EXPECT_EQ(m_level->player->GetPosition(), D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ(m_level->player->GetRotation(), D3DXQUATERNION(0, 0, 0, 1));
     EXPECT_EQ(GetAIVehicleManager()->racers[0]->centreLine, nullptr);

@@ -79,11 +79,14 @@ local width, depth = GetLevelSize()
 assert(width > 0 and depth > 0, "world size")
 run({
   { "GetSplineLineCount", {}, { 1 } },
-  { "GetSplineLinePoint", { 0 }, {} },
   { "GetClosestLineCenter", { 500, 500, 0, 0 }, {} },
   { "GetPositionForEnemy", { "e", 1, "tag", 10, -5 }, { true, 12, -3 } },
 })
 eq(select("#", GetSplineLinePoint(1)), 3, "a line centre")
+local fx, fy, fz = GetSplineLinePoint(0)
+local bx, by, bz = GetSplineLinePoint(-2)
+assert(fx and fx == bx and fy == by and fz == bz, "no steps for an index of 0 or less: the first line")
+assert((fx - 120) ^ 2 + fy ^ 2 < 100, "the first line starts the ring at the start")
 local cx, cy, half = GetClosestLineCenter(120, 10, 0, 0)
 assert(half == 0.5 and (cx - 120) ^ 2 + (cy - 10) ^ 2 < 400, "a centre within 20 units")
 local heading, direction = GetPlayerSplineAngle()

@@ -5,8 +5,9 @@
 -- on the shorter line, while the host drives the opponents; the race reports
 -- its gates, laps, places and end through commands. The opponents settle
 -- onto the road and race without ever being put back on the path, each on
--- its own line. Run twice from the same start, the race must pass through
--- the same states frame by frame.
+-- its own line; neither is the player, waiting or driving, and its direction
+-- arrows go out once a fixed step. Run twice from the same start, the race
+-- must pass through the same states frame by frame.
 -- game root: fixture level
 
 local function eq(actual, expected, what)
@@ -92,7 +93,7 @@ local function race()
   for frame = 1, kFrames do
     -- Aim at the player's line a little ahead; full throttle once the wait
     -- is over.
-    local x, y = GetPosition(car)
+    local x, y, z = GetPosition(car)
     local speed = math.sqrt((x - px) ^ 2 + (y - py) ^ 2) * 60
     if speed > 1e-4 then heading = math.atan2(y - py, x - px) end
     px, py = x, y
@@ -103,7 +104,11 @@ local function race()
     hashes[frame] = HOST.state_hash()
     collect(frame)
 
-    x, y = GetPosition(car)
+    -- The player is never put back: not while it waits at the start.
+    local nx, ny, nz = GetPosition(car)
+    assert((nx - x) ^ 2 + (ny - y) ^ 2 < kJump ^ 2 and nz - z < kJump,
+           string.format("the player put back on the path at frame %d", frame))
+    x, y = nx, ny
     playerRound = around(playerRound, x, y)
     local leading = 0
     for i, opponent in ipairs(opponents) do
@@ -155,6 +160,18 @@ for _, want in ipairs({
   assert(text:find(want, 1, true), "missing command " .. want .. " in" .. text)
 end
 assert(not text:find("timeout!", 1, true), "no gate ran out of time in" .. text)
+
+-- One fixed step of the player's a frame at 60 frames a second, each with
+-- its arrows.
+local arrows = 0
+for _, line in ipairs(log) do
+  local frame = line:match("^(%d+) game_interface update_arrows,")
+  if frame then
+    arrows = arrows + 1
+    eq(tonumber(frame), arrows, "the frame of arrows " .. arrows)
+  end
+end
+eq(arrows, kFrames, "arrows")
 
 -- The same race again passes through the same states, frame by frame.
 local again, againLog = race()
