@@ -45,7 +45,9 @@ protected:
         Write("wide.avi", 320, 240, { kRed }, false);
         Write("wide2.avi", 320, 240, { kGreen }, true);
         Write("square.avi", 256, 256, { kBlue }, false);
-        Write("huge.avi", 4097, 2, { kRed }, false);
+        // As wide as the device's largest texture: it opens, but its
+        // power-of-two texture would be twice that.
+        Write("huge.avi", 4096, 2, { kRed }, false);
         m_root.MakeFile("Data/Video/corrupt.avi", m_root.ReadFile("Data/Video/small.avi").substr(0, 64));
         // A one-pixel image for the texture entries to hold before a video.
         m_root.MakeFile("Data/Textures/error.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\x10\x20\x30", 21));
