@@ -184,12 +184,16 @@ TEST_F(ProgressBindings, FailedSavesAreLoggedOnceWithTheirPathAndTheScriptGoesOn
         { "SaveScore()", "cannot save Data\\scores.dat: Permission denied\n" },
         { "SaveActions()", "cannot save Actions.cfg: Permission denied\n" },
     };
-    std::vector<std::string> log;
-    GetLog().SetSink([&log](int32_t, const std::string& text) { log.push_back(text); });
+    // The save lines of the log (a save may first read what is there).
+    std::vector<std::string> saves;
+    GetLog().SetSink([&saves](int32_t, const std::string& text) {
+        if (text.rfind("cannot save ", 0) == 0)
+            saves.push_back(text);
+    });
     for (const auto& c : cases) {
-        log.clear();
+        saves.clear();
         EXPECT_EQ(Call(c.call), "") << c.call;
-        EXPECT_EQ(log, std::vector<std::string> { c.line }) << c.call;
+        EXPECT_EQ(saves, std::vector<std::string> { c.line }) << c.call;
     }
     GetLog().SetSink(nullptr);
     for (const char* directory : { "", "Data", "Data/Saves" })
