@@ -1,8 +1,10 @@
 #include "Core/PFileWriter.h"
 
+#include "Core/PLog.h"
 #include "Core/PScramble.h"
 #include "Platform/GamePath.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -57,5 +59,12 @@ HRESULT CPFileWriter::Save()
         ScrambleBuffer(scrambled.data(), scrambled.size());
         bytes = &scrambled;
     }
-    return GamePath::ReplaceFile(m_path, bytes->data(), bytes->size()) ? S_OK : E_FAIL;
+    if (GamePath::ReplaceFile(m_path, bytes->data(), bytes->size()))
+        return S_OK;
+    // Every save of the game ends here, so a failed one is logged here, once;
+    // errno still tells the caller why.
+    const int error = errno;
+    GetLog().Print(0, "cannot save %s: %s\n", m_path.c_str(), std::strerror(error));
+    errno = error;
+    return E_FAIL;
 }

@@ -31,9 +31,10 @@ public:
     // Writes the collected bytes (scrambled on a copy when scramble is set,
     // so saving again writes the same file). E_FAIL when the file cannot be
     // made, is not writable or not a regular file (a directory, a FIFO, a
-    // device), the write is short or the close fails; the old file is then
-    // left untouched. An existing file keeps its permission bits; a symbolic
-    // link stays, and the file it leads to is replaced.
+    // device), the write, the flush or the close fails; the old file is then
+    // left untouched, the log gets "cannot save <path>: <reason>" and errno
+    // tells why. An existing file keeps its permission bits; a symbolic link
+    // stays, and the file it leads to is replaced.
     HRESULT Save();
 
 private:

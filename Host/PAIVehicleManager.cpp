@@ -16,6 +16,7 @@
 #include "Vehicles/PPlayer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace
@@ -41,6 +42,19 @@ constexpr float kSteeringGain = -2.0f;
 // Over the target speed by this factor in a sharp turn: brake.
 constexpr float kBrakeMargin = 1.2f;
 constexpr float kBrakeThrottle = -0.5f;
+
+// Lines looked ahead at a speed: the base and one more per step of speed,
+// but never more than the path has lines (once round the ring), so a speed
+// that is infinite, not a number or merely huge (from a damaged level or
+// vehicle file) neither overflows the count nor walks the ring for ages.
+int32_t LookAhead(float speed, int32_t lineCount)
+{
+    const float extra = speed / kSpeedPerLookAheadLine;
+    const float limit = static_cast<float>(lineCount);
+    if (!(extra < limit))
+        return lineCount;
+    return std::min(lineCount, kBaseLookAhead + static_cast<int32_t>(std::max(-limit, extra)));
+}
 
 CPLine* Ahead(CPLine* line, bool reversed, int32_t steps)
 {
@@ -80,7 +94,8 @@ void Drive(AI_Vehicle& slot)
     if (!current)
         return;
     const bool reversed = slot.reversed != 0;
-    const int32_t lookAhead = kBaseLookAhead + static_cast<int32_t>(slot.speed / kSpeedPerLookAheadLine);
+    const size_t lines = path->GetLines().size();
+    const int32_t lookAhead = LookAhead(slot.speed, static_cast<int32_t>(std::min<size_t>(lines, INT32_MAX)));
     CPLine* target = Ahead(current, reversed, lookAhead);
     CPLine* beyond = Ahead(target, reversed, kTurnSpan);
     if (!target || !beyond)

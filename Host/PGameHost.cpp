@@ -5,6 +5,7 @@
 #include "Core/PGlobals.h"
 #include "Core/PGameHost.h"
 #include "Core/PGlobalTimer.h"
+#include "Core/PLog.h"
 #include "Core/PTaskManager.h"
 #include "Host/PHostDevice.h"
 #include "Host/PHostDraw.h"
@@ -22,6 +23,7 @@
 #include "Interface/PActionMap.h"
 #include "Interface/PTextManager.h"
 #include "Platform/GamePath.h"
+#include "Platform/MediaFile.h"
 #include "Race/PGameData.h"
 #include "Render/PAnimationManager.h"
 #include "Render/PRender.h"
@@ -45,6 +47,12 @@ void StepRaceFrame()
 {
     StepHostShots();
     StepHostEmitters(g_FrameTime);
+}
+
+// A music or video file refused for what its header claims goes to the log.
+void ReportMediaFile(const std::string& line)
+{
+    GetLog().Print(0, "%s", line.c_str());
 }
 
 // Lua 5.1 wants its libraries opened by calling them from Lua.
@@ -125,6 +133,7 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     // The configuration first: the sound volumes come from it.
     m_config = std::make_unique<CPConfig>();
     m_config->Load(kConfigFileName);
+    PlatformMedia::SetReport(ReportMediaFile);
     CreateHostSound(nullptr);
     CreateHostRender(nullptr);
     CreateHostVideo();
@@ -208,6 +217,7 @@ CPGameHost::~CPGameHost()
     DestroyHostVideo(); // before the device its textures came from
     DestroyHostRender();
     DestroyHostSound(); // its music task leaves the task list
+    PlatformMedia::SetReport(nullptr);
     // The registry only drops its handles to the configuration variables;
     // the host made them, so it destroys them.
     const std::vector<CPDatorBase*> variables = GetConfigVariables();

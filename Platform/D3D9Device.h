@@ -95,6 +95,8 @@ class RecordingDevice final : public ComObject<RecordingDevice, IDirect3DDevice9
 {
 public:
     static constexpr DWORD kStages = 8;
+    // The largest texture width and height the device takes (its caps).
+    static constexpr DWORD kMaxTextureSide = 4096;
 
     explicit RecordingDevice(const D3DPRESENT_PARAMETERS& parameters);
     ~RecordingDevice();

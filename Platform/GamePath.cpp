@@ -255,9 +255,18 @@ std::string DirectoryHostPath(const DirNode& node)
     return path;
 }
 
+// A failed walk sets errno as the system would for the host path.
+Outcome Failed(Outcome outcome, int error)
+{
+    errno = error;
+    return outcome;
+}
+
 // Follows a game path from the root. With `fresh`, every directory on the
 // way is read from disk once; otherwise only a directory that lacks a name
-// is read again (once per walk).
+// is read again (once per walk). A failure sets errno: ENOENT for a missing
+// component, ENOTDIR for a file where a directory is needed, EISDIR for a
+// directory where a file is to be written.
 Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool fresh,
              std::string& hostPath, Resolution& result)
 {
@@ -276,7 +285,7 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
             continue;
         }
         if (part.find('\0') != std::string_view::npos)
-            return Outcome::Missing;
+            return Failed(Outcome::Missing, EINVAL);
         DirNode& node = *state.stack.back();
         if (node.loadEpoch == 0 || (fresh && node.loadEpoch != epoch))
             Load(node, epoch);
@@ -290,7 +299,7 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
 
         if (found == node.entries.end()) {
             if (want == Want::Read)
-                return Outcome::Missing;
+                return Failed(Outcome::Missing, ENOENT);
             if (last) {
                 result.parent = &node;
                 result.name = part;
@@ -299,10 +308,10 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
                 return Outcome::Ok;
             }
             if (missing == MissingDirs::Fail)
-                return Outcome::Missing;
+                return Failed(Outcome::Missing, ENOENT);
             const std::string made = node.hostPath + std::string(part);
             if (mkdir(made.c_str(), 0777) != 0 && !(errno == EEXIST && IsDirectoryOnDisk(made)))
-                return Outcome::Conflict;
+                return Failed(Outcome::Conflict, errno == EEXIST ? ENOTDIR : errno);
             std::vector<Spelling>& spellings = node.entries[state.lower];
             spellings.push_back(Spelling { std::string(part), true, nullptr });
             ++state.generation;
@@ -320,7 +329,7 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
             continue;
         }
         if (!last)
-            return Outcome::Conflict;
+            return Failed(Outcome::Conflict, ENOTDIR);
         result.parent = &node;
         result.name = spelling.name;
         result.exists = true;
@@ -330,12 +339,12 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
     }
 
     if (want == Want::Write)
-        return Outcome::Conflict;
+        return Failed(Outcome::Conflict, EISDIR);
     DirNode& dir = *state.stack.back();
     if (dir.loadEpoch == 0 || (fresh && dir.loadEpoch != epoch))
         Load(dir, epoch);
     if (!dir.readable)
-        return Outcome::Missing; // a missing root, or a directory removed by others
+        return Failed(Outcome::Missing, ENOENT); // a missing root, or a directory removed by others
     result.dir = &dir;
     hostPath = DirectoryHostPath(*result.dir);
     return Outcome::Ok;
@@ -550,19 +559,44 @@ bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath)
 
 namespace
 {
-// The suffix of the temporary a replaced file is written to first.
-const char kReplaceSuffix[] = ".~save";
+// A failure FailNextReplace set up: the step and its errno (0: none).
+struct InjectedFailure
+{
+    ReplaceStep step = ReplaceStep::CheckAccess;
+    int error = 0;
+};
 
-// What the user could write: the process has write access, and the entry is
-// not marked read-only for everyone (which even a superuser's process
-// respects here).
+InjectedFailure g_Injected;
+
+// True, with errno set, when this step is the one a test asked to fail.
+bool Injected(ReplaceStep step)
+{
+    if (g_Injected.error == 0 || g_Injected.step != step)
+        return false;
+    errno = g_Injected.error;
+    g_Injected.error = 0;
+    return true;
+}
+
+// What the user could write: the entry is not marked read-only for everyone
+// (EACCES; even a superuser's process respects that here), and the process
+// has write access (errno from the check: EACCES, or EROFS on a read-only
+// file system).
 bool MayWrite(const std::string& hostPath, const struct stat& info)
 {
-    return (info.st_mode & 0222) != 0 && access(hostPath.c_str(), W_OK) == 0;
+    if (Injected(ReplaceStep::CheckAccess))
+        return false;
+    if ((info.st_mode & 0222) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return access(hostPath.c_str(), W_OK) == 0;
 }
 
 bool WriteAll(int fd, const unsigned char* bytes, size_t size)
 {
+    if (Injected(ReplaceStep::Write))
+        return false;
     while (size > 0) {
         const ssize_t written = write(fd, bytes, size);
         if (written < 0 && errno == EINTR)
@@ -574,12 +608,47 @@ bool WriteAll(int fd, const unsigned char* bytes, size_t size)
     }
     return true;
 }
+
+// Takes away the temporaries that saves of this file cut short (their
+// process killed before the rename) left behind: the one this save would
+// use and, in the file's directory, one of any other spelling of the name.
+void RemoveStaleTemporaries(DirNode& parent, const std::string& name, const std::string& temp)
+{
+    unlink(temp.c_str());
+    std::string key;
+    FoldCase(name + kReplaceSuffix, key);
+    const auto found = parent.entries.find(key);
+    if (found == parent.entries.end())
+        return;
+    const std::vector<Spelling> spellings = found->second; // the loop below edits the cache
+    for (const Spelling& spelling : spellings) {
+        const std::string hostPath = parent.hostPath + spelling.name;
+        struct stat info {};
+        if (lstat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            unlink(hostPath.c_str());
+        if (lstat(hostPath.c_str(), &info) != 0)
+            RemoveSpelling(parent, spelling.name);
+    }
+}
+
+// Makes a rename in the directory reach the disk. The file is in place
+// already, so a failure here has nothing to undo and is not reported.
+void SyncDirectory(const std::string& directory)
+{
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
 }
 
 bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
 {
-    if (size > 0 && !bytes)
+    if (size > 0 && !bytes) {
+        errno = EINVAL;
         return false;
+    }
     std::string hostPath;
     Resolution where;
     if (!Resolve(gamePath, Want::Write, MissingDirs::Fail, hostPath, where))
@@ -605,23 +674,17 @@ bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
             errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
             return false;
         }
-        if (!MayWrite(target, info)) {
-            errno = EACCES;
+        if (!MayWrite(target, info))
             return false;
-        }
     }
     const size_t slash = target.find_last_of('/');
     const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     struct stat directoryInfo {};
-    if (stat(directory.c_str(), &directoryInfo) != 0)
+    if (stat(directory.c_str(), &directoryInfo) != 0 || !MayWrite(directory, directoryInfo))
         return false;
-    if (!MayWrite(directory, directoryInfo)) {
-        errno = EACCES;
-        return false;
-    }
 
     const std::string temp = target + kReplaceSuffix;
-    unlink(temp.c_str()); // left over from a save that was cut short
+    RemoveStaleTemporaries(*parent, newName, temp);
     const mode_t mode = exists ? (info.st_mode & 07777) : 0666;
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
@@ -629,17 +692,33 @@ bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size)
     bool written = WriteAll(fd, static_cast<const unsigned char*>(bytes), size);
     // The creation mode passed the umask; an existing file's bits are kept whole.
     if (exists)
-        written = fchmod(fd, mode) == 0 && written;
-    written = close(fd) == 0 && written;
-    if (!written || std::rename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
+        written = written && fchmod(fd, mode) == 0;
+    // The bytes reach the disk before the name moves over the old file, so
+    // a crash leaves the one file or the other whole.
+    written = written && !Injected(ReplaceStep::Flush) && fsync(fd) == 0;
+    int error = errno;
+    if (close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && std::rename(temp.c_str(), target.c_str()) != 0) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
         unlink(temp.c_str());
         errno = error;
         return false;
     }
+    SyncDirectory(directory);
     if (isNew && !exists)
         AddSpelling(*parent, newName, false);
     return true;
+}
+
+void FailNextReplace(ReplaceStep step, int error)
+{
+    g_Injected = InjectedFailure { step, error };
 }
 
 bool StaysInsideRoot(const std::string& gamePath)

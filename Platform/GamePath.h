@@ -80,16 +80,35 @@ bool RemoveFile(const std::string& gamePath);
 // target is refused.
 bool RenameFile(const std::string& fromGamePath, const std::string& toGamePath);
 
+// The temporary ReplaceFile writes first: the file's name with this suffix,
+// beside the file.
+constexpr char kReplaceSuffix[] = ".~save";
+
 // Writes the bytes as the whole file the game path names, in an existing
-// directory. The bytes go to a temporary beside the file, which is then
-// renamed over it, so a failed save leaves the old file as it was. An
-// existing file keeps its permission bits, and a symbolic link stays a link:
-// the file it leads to is replaced. Refused (false, nothing changed): a
-// target that is not a regular file (directory, FIFO, device: errno EISDIR or
-// EINVAL; a broken link: ENOENT), and a file or directory the process may not
-// write or that has no write permission bit at all (EACCES). Otherwise errno
-// tells what failed.
+// directory. The bytes go to a temporary beside the file and are flushed to
+// the disk, then the temporary is renamed over the file and the directory
+// flushed, so a failed or interrupted save leaves the old file as it was. A
+// temporary that an earlier save of the file left (its process killed) is
+// taken away first. An existing file keeps its permission bits, and a
+// symbolic link stays a link: the file it leads to is replaced. Refused
+// (false, nothing changed): a target that is not a regular file (directory,
+// FIFO, device: errno EISDIR or EINVAL; a broken link: ENOENT), a missing
+// directory (ENOENT), a file or directory that has no write permission bit
+// at all (EACCES), and one the process may not write (errno as the system
+// says: EACCES, or EROFS on a read-only file system). Otherwise errno tells
+// what failed (ENOSPC on a full disk, say).
 bool ReplaceFile(const std::string& gamePath, const void* bytes, size_t size);
+
+// For tests: the next ReplaceFile that reaches `step` fails there with errno
+// `error`, as a read-only file system fails the access check and a full
+// disk the write or the flush. An error of 0 cancels it.
+enum class ReplaceStep
+{
+    CheckAccess,
+    Write,
+    Flush
+};
+void FailNextReplace(ReplaceStep step, int error);
 
 // Whether the path stays inside the root on disk: every component that
 // exists, with symbolic links followed, lies inside the root's own real

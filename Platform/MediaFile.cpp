@@ -1,5 +1,6 @@
 #include "Platform/MediaFile.h"
 
+#include "Platform/D3D9Device.h"
 #include "Platform/DShow.h"
 #include "Platform/GamePath.h"
 
@@ -12,6 +13,7 @@ extern "C" {
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace
@@ -24,7 +26,11 @@ const char* const kCodecs = "ffv1,rawvideo,mpeg4,msmpeg4v2,msmpeg4v3,mjpeg,h264,
                             "adpcm_ima_wav,mp3,mp3float,mp2,vorbis,opus,flac,aac,wmav2";
 constexpr int kIoBufferSize = 1 << 15;
 
+// Frames are shown through a texture of the device.
+constexpr int kMaxFrameSide = static_cast<int>(PlatformD3D9::RecordingDevice::kMaxTextureSide);
+
 double g_MediaClock = 0.0;
+PlatformMedia::Report g_Report = nullptr;
 
 int ReadPacket(void* opaque, uint8_t* buffer, int size)
 {
@@ -52,6 +58,46 @@ int64_t SeekFile(void* opaque, int64_t offset, int whence)
     if (fseeko(file, static_cast<off_t>(offset), whence) != 0)
         return AVERROR(EIO);
     return ftello(file);
+}
+
+// Why a stream's parameters are beyond what a file may claim; empty when
+// they are within bounds. Values not known yet (0) pass.
+std::string BeyondBounds(const AVCodecParameters& parameters)
+{
+    using PlatformMedia::kMaxChannels;
+    using PlatformMedia::kMaxSampleRate;
+    char reason[96] = "";
+    if (parameters.codec_type == AVMEDIA_TYPE_AUDIO) {
+        const int rate = parameters.sample_rate;
+        const int channels = parameters.ch_layout.nb_channels;
+        if (rate < 0 || rate > kMaxSampleRate)
+            std::snprintf(reason, sizeof(reason), "a sample rate of %d Hz (at most %d)", rate, kMaxSampleRate);
+        else if (channels < 0 || channels > kMaxChannels)
+            std::snprintf(reason, sizeof(reason), "%d channels (at most %d)", channels, kMaxChannels);
+    } else if (parameters.codec_type == AVMEDIA_TYPE_VIDEO) {
+        // A negative height stands for rows stored bottom up.
+        const int64_t width = std::abs(static_cast<int64_t>(parameters.width));
+        const int64_t height = std::abs(static_cast<int64_t>(parameters.height));
+        if (width > kMaxFrameSide || height > kMaxFrameSide)
+            std::snprintf(reason, sizeof(reason), "frames of %d x %d pixels (at most %d a side)", parameters.width,
+                          parameters.height, kMaxFrameSide);
+    }
+    return reason;
+}
+
+// False, with the reason reported, when a stream of the file claims more
+// than the bounds.
+bool WithinBounds(const AVFormatContext& format, const std::string& gamePath)
+{
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const std::string reason = BeyondBounds(*format.streams[i]->codecpar);
+        if (reason.empty())
+            continue;
+        if (g_Report)
+            g_Report("cannot read " + gamePath + ": " + reason + "\n");
+        return false;
+    }
+    return true;
 }
 
 // Opens the decoder of a stream, single-threaded so frames come in order.
@@ -226,15 +272,18 @@ HRESULT MediaFile::Open(const std::string& gamePath)
     decoder->format->codec_whitelist = av_strdup(kCodecs);
     if (avformat_open_input(&decoder->format, gamePath.c_str(), nullptr, nullptr) < 0)
         return VFW_E_UNKNOWN_FILE_TYPE; // the context is freed by the failed open
-    if (avformat_find_stream_info(decoder->format, nullptr) < 0)
+    // What the container's header claims is checked before any decoder is
+    // opened, and what probing the streams found before ours are.
+    if (!WithinBounds(*decoder->format, gamePath))
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    if (avformat_find_stream_info(decoder->format, nullptr) < 0 || !WithinBounds(*decoder->format, gamePath))
         return VFW_E_UNKNOWN_FILE_TYPE;
 
     const AVCodec* videoCodec = nullptr;
     const int videoStream = av_find_best_stream(decoder->format, AVMEDIA_TYPE_VIDEO, -1, -1, &videoCodec, 0);
     if (videoStream >= 0 && videoCodec) {
         const AVCodecParameters* parameters = decoder->format->streams[videoStream]->codecpar;
-        if (parameters->width > 0 && parameters->height > 0 && parameters->width <= kMaxFrameSide
-            && parameters->height <= kMaxFrameSide) {
+        if (parameters->width > 0 && parameters->height > 0) {
             decoder->video = OpenDecoder(decoder->format->streams[videoStream], videoCodec);
             decoder->videoStream = decoder->video ? videoStream : -1;
             decoder->width = parameters->width;
@@ -322,6 +371,11 @@ const std::vector<uint8_t>& MediaFile::Pixels() const
 {
     static const std::vector<uint8_t> none;
     return m_decoder ? m_decoder->pixels : none;
+}
+
+void SetReport(Report report)
+{
+    g_Report = report;
 }
 
 double Clock()

@@ -15,8 +15,19 @@
 
 namespace PlatformMedia
 {
-// The largest width or height of a video frame that is decoded.
-constexpr int kMaxFrameSide = 16384;
+// What a file's header may claim. Decoders size their buffers by these
+// values, so a file that claims more is refused before anything is decoded:
+// at most 384 kHz and 8 channels of sound, and frames no wider or taller
+// than the largest texture the device takes.
+constexpr int kMaxSampleRate = 384000;
+constexpr int kMaxChannels = 8;
+
+// Receives the line that tells why a file was refused for what its header
+// claims: "cannot read <game path>: <reason>\n".
+using Report = void (*)(const std::string& line);
+// The host points the report at the engine log; null (the default) tells
+// nothing.
+void SetReport(Report report);
 
 class MediaFile
 {
@@ -29,7 +40,9 @@ public:
     // Opens a game path. S_OK when the file has a stream that decodes (its
     // first frame is decoded), HRESULT_FILE_NOT_FOUND when the path layer
     // cannot open it, VFW_E_UNKNOWN_FILE_TYPE for anything the libraries
-    // cannot decode. Opening again closes the previous file first.
+    // cannot decode and for a stream whose sample rate, channel count or
+    // frame size is beyond the bounds above (reported). Opening again closes
+    // the previous file first.
     HRESULT Open(const std::string& gamePath);
     void Close();
 

@@ -279,9 +279,11 @@ HRESULT CPAVIPlayer::MakeTexture(const Variant& variant, int32_t width, int32_t 
         return S_OK;
     if (!m_device)
         return E_FAIL;
+    // A texture the device cannot make is refused before the old one goes.
     D3DCAPS9 caps {};
     if (SUCCEEDED(m_device->GetDeviceCaps(&caps))
-        && (static_cast<DWORD>(width) > caps.MaxTextureWidth || static_cast<DWORD>(height) > caps.MaxTextureHeight))
+        && (static_cast<DWORD>(textureWidth) > caps.MaxTextureWidth
+            || static_cast<DWORD>(textureHeight) > caps.MaxTextureHeight))
         return D3DERR_INVALIDCALL;
 
     // The cache entry lets go of the old texture before it is released.

@@ -1,12 +1,15 @@
 #include "Core/PFileWriter.h"
 
 #include "Core/PFileReader.h"
+#include "Core/PLog.h"
 #include "Core/PScramble.h"
 #include "ScratchRoot.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -277,4 +280,96 @@ TEST(FileWriter, KeepsPermissionsAndLinks)
     EXPECT_EQ(root.ReadFile("real/config.cfg"), "linked");
     EXPECT_EQ(root.Names("real"), std::vector<std::string> { "config.cfg" });
     EXPECT_EQ(root.Names("saves").size(), 3u);
+}
+
+TEST(FileWriter, AFailedSaveIsLoggedOnceWithTheSystemsReasonAndErrnoKeepsIt)
+{
+    // A read-only file system and a full disk are told as such, not as a
+    // missing permission; the failure leaves the old file and no temporary.
+    using GamePath::ReplaceStep;
+    struct Case
+    {
+        const char* path;
+        int error;
+        ReplaceStep step; // where the failure is made, for the injected ones
+        bool injected;
+    };
+    const Case cases[] = {
+        { "D\\Target", EROFS, ReplaceStep::CheckAccess, true },
+        { "D\\Target", ENOSPC, ReplaceStep::Write, true },
+        { "D\\Target", EIO, ReplaceStep::Flush, true },
+        { "D\\ReadOnly", EACCES, ReplaceStep::CheckAccess, false },
+        { "D\\Missing\\save0.sav", ENOENT, ReplaceStep::CheckAccess, false },
+        { "D\\Target\\save0.sav", ENOTDIR, ReplaceStep::CheckAccess, false },
+        { "D\\Folder", EISDIR, ReplaceStep::CheckAccess, false },
+    };
+    std::vector<std::string> log;
+    GetLog().SetSink([&log](int32_t, const std::string& text) { log.push_back(text); });
+    for (const Case& c : cases) {
+        ScratchRoot root;
+        root.MakeFile("d/target", "old");
+        root.MakeFile("d/readonly", "old");
+        chmod(root.Host("d/readonly").c_str(), 0444);
+        root.MakeDirectory("d/folder");
+        if (c.injected)
+            GamePath::FailNextReplace(c.step, c.error);
+        log.clear();
+        errno = 0;
+        HRESULT result = S_OK;
+        Saved(c.path, "new", result);
+        EXPECT_EQ(result, E_FAIL) << c.path;
+        EXPECT_EQ(errno, c.error) << c.path << ": " << std::strerror(errno);
+        EXPECT_EQ(log, std::vector<std::string> { std::string("cannot save ") + c.path + ": " + std::strerror(c.error)
+                                                  + "\n" });
+        EXPECT_EQ(root.ReadFile("d/target"), "old") << c.path;
+        EXPECT_EQ(root.Names("d"), (std::vector<std::string> { "folder", "readonly", "target" })) << c.path;
+    }
+    GetLog().SetSink(nullptr);
+}
+
+TEST(FileWriter, ATemporaryLeftByAKilledSaveIsTakenAwayByTheNextSaveOfTheFile)
+{
+    ScratchRoot root;
+    root.MakeFile("d/scores.dat", "old");
+    // Each save is killed in its write (past the file size limit, as the
+    // system kills a process), once over an existing file and once for a
+    // new one.
+    for (const char* path : { "d\\scores.dat", "D\\Fresh.SAV" }) {
+        const pid_t child = fork();
+        if (child == 0) {
+            rlimit limit { 0, 0 };
+            setrlimit(RLIMIT_CORE, &limit);
+            limit = { 16, 16 };
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, SIG_DFL);
+            HRESULT result = S_OK;
+            Saved(path, std::string(4096, 'n'), result);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << path;
+        EXPECT_EQ(WTERMSIG(status), SIGXFSZ) << path;
+    }
+    const std::string suffix = GamePath::kReplaceSuffix;
+    ASSERT_EQ(root.Names("d"), (std::vector<std::string> { "Fresh.SAV" + suffix, "scores.dat", "scores.dat" + suffix }));
+    EXPECT_EQ(root.ReadFile("d/scores.dat"), "old");
+
+    // The next run of the game saves both files, the new one spelled
+    // otherwise; nothing but the files stays, on disk and in the listing.
+    GamePath::InvalidateCache();
+    for (const char* path : { "d\\scores.dat", "d\\fresh.sav" }) {
+        HRESULT result = E_FAIL;
+        Saved(path, "new", result);
+        EXPECT_EQ(result, S_OK) << path;
+    }
+    const std::vector<std::string> files = { "fresh.sav", "scores.dat" };
+    EXPECT_EQ(root.Names("d"), files);
+    std::vector<GamePath::Entry> entries;
+    ASSERT_TRUE(GamePath::ListDirectory("d", entries));
+    std::vector<std::string> listed;
+    for (const GamePath::Entry& entry : entries)
+        listed.push_back(entry.name);
+    EXPECT_EQ(listed, files);
+    EXPECT_EQ(root.ReadFile("d/scores.dat"), "new");
 }

@@ -2,6 +2,7 @@
 // host: each case is a Lua chunk (its asserts check the results) and the
 // state it must leave behind.
 #include "Core/PGlobals.h"
+#include "Core/PLog.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
 #include "Interface/PActionMap.h"
@@ -19,9 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -194,6 +197,18 @@ TEST_F(MediaBindings, MusicPlaysLoopedFromTheNextFrameOrAtOnceAndStops)
     Run("PlayMusic('broken.ogg') eq(GetMusicName(), 'broken.ogg', 'name kept')");
     EXPECT_FALSE(GetMusic()->IsLoaded());
     EXPECT_TRUE(FAILED(graphs.back()->renderResult));
+
+    // Nor does one whose header claims more than a player takes; the log
+    // says why, once.
+    m_root.MakeFile("Data/Music/fast.wav", wav::Pcm(1, 1500000000, 16, wav::Samples(58)));
+    std::vector<std::string> log;
+    GetLog().SetSink([&log](int32_t, const std::string& text) { log.push_back(text); });
+    Run("PlayMusic('fast.wav')");
+    GetLog().SetSink(nullptr);
+    EXPECT_FALSE(GetMusic()->IsLoaded());
+    EXPECT_EQ(graphs.back()->renderResult, VFW_E_UNKNOWN_FILE_TYPE);
+    const std::string reason = "cannot read Data\\Music\\fast.wav: a sample rate of 1500000000 Hz (at most 384000)\n";
+    EXPECT_EQ(std::count(log.begin(), log.end(), reason), 1) << (log.empty() ? "" : log.front());
 }
 
 TEST_F(MediaBindings, VolumesAndMouseAreConfigurationValues)

@@ -6,6 +6,7 @@
 #include "Core/PGlobals.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
+#include "Host/PHostRace.h"
 #include "Race/PAIVehicle.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace
@@ -106,5 +108,46 @@ TEST(OpponentDriver, DrivesRoundTheRing)
 
     manager.ClearVehicles();
     level.reset();
+}
+
+TEST(OpponentDriver, ExtremeSpeedsLookNoFurtherThanOnceRoundTheRing)
+{
+    // Speeds a damaged level or vehicle file can give a slot: infinite and
+    // NaN ones have no whole number of lines, and a huge finite one would
+    // walk the ring for billions of steps. Each is driven at once, with
+    // controls in range.
+    ScratchRoot root;
+    root.MakeFile("data/levels/ring.lvl", CirclePath(kRadius));
+    auto host = std::make_unique<CPGameHost>(root.Path());
+    CPSpline path;
+    {
+        CPFileReader reader("Data\\Levels\\ring.lvl");
+        ASSERT_EQ(reader.Load(), S_OK);
+        ASSERT_TRUE(path.Load(reader));
+    }
+    CPSmartPtr<CPPlayer> car(new CPPlayer());
+    CPAIVehicleManager manager;
+    manager.racers.push_back(new AI_Vehicle());
+    AI_Vehicle& slot = *manager.racers.back();
+    slot.vehicle = car;
+    slot.position = D3DXVECTOR3(kRadius, 0.0f, 0.0f);
+    slot.direction = D3DXVECTOR3(0.0f, -1.0f, 0.0f);
+    slot.SetPath(AI_Vehicle::kCentrePath, path.GetCurrentLine());
+    slot.centreSpline = &path;
+
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const float speed : { inf, -inf, std::numeric_limits<float>::quiet_NaN(), 3e38f, 2.1e10f, 1e7f }) {
+        for (const uint8_t reversed : { 0, 1 }) {
+            slot.speed = speed;
+            slot.reversed = reversed;
+            car->m_throttle = car->m_steering = 2.0f;
+            DriveAIVehicles(manager);
+            EXPECT_GE(car->m_throttle, -1.0f) << speed;
+            EXPECT_LE(car->m_throttle, 1.0f) << speed;
+            EXPECT_GE(car->m_steering, -1.0f) << speed;
+            EXPECT_LE(car->m_steering, 1.0f) << speed;
+        }
+    }
+    manager.ClearVehicles();
 }
 }

@@ -2,6 +2,7 @@
 // lap times (the race update stores them), a loaded level, the player's
 // vehicle and the player type.
 #include "Core/PGlobals.h"
+#include "Core/PLog.h"
 #include "Host/PGameHost.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
@@ -15,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -161,4 +164,39 @@ TEST_F(ProgressBindings, PlayerTypeFromAnyTrueValue)
         Call(std::string("SetPlayerType(") + c.argument + ")");
         EXPECT_EQ(Data().m_playerType, c.type) << c.argument;
     }
+}
+
+TEST_F(ProgressBindings, FailedSavesAreLoggedOnceWithTheirPathAndTheScriptGoesOn)
+{
+    // Nothing can be written anywhere: every save fails, reports nothing to
+    // the script, and tells the log the file and the reason.
+    root.MakeDirectory("Data/Saves");
+    for (const char* directory : { "Data/Saves", "Data", "" })
+        chmod(root.Host(directory).c_str(), 0555);
+    const struct
+    {
+        const char* call;
+        const char* line;
+    } cases[] = {
+        { "SaveGame()", "cannot save DATA\\Saves\\save0.sav: Permission denied\n" },
+        { "NewPlayer('Ann')", "cannot save DATA\\Saves\\save0.sav: Permission denied\n" },
+        { "DeleteSave('save1.sav')", "cannot save data\\saves\\save1.sav: Permission denied\n" },
+        { "SaveScore()", "cannot save Data\\scores.dat: Permission denied\n" },
+        { "SaveActions()", "cannot save Actions.cfg: Permission denied\n" },
+    };
+    // The save lines of the log (a save may first read what is there).
+    std::vector<std::string> saves;
+    GetLog().SetSink([&saves](int32_t, const std::string& text) {
+        if (text.rfind("cannot save ", 0) == 0)
+            saves.push_back(text);
+    });
+    for (const auto& c : cases) {
+        saves.clear();
+        EXPECT_EQ(Call(c.call), "") << c.call;
+        EXPECT_EQ(saves, std::vector<std::string> { c.line }) << c.call;
+    }
+    GetLog().SetSink(nullptr);
+    for (const char* directory : { "", "Data", "Data/Saves" })
+        chmod(root.Host(directory).c_str(), 0755);
+    EXPECT_EQ(root.Names("Data/Saves"), std::vector<std::string> {});
 }

@@ -45,7 +45,10 @@ protected:
         Write("wide.avi", 320, 240, { kRed }, false);
         Write("wide2.avi", 320, 240, { kGreen }, true);
         Write("square.avi", 256, 256, { kBlue }, false);
-        Write("huge.avi", 4097, 2, { kRed }, false);
+        // As wide as the device's largest texture: it opens, but its
+        // power-of-two texture would be twice that.
+        Write("huge.avi", 4096, 2, { kRed }, false);
+        Write("wider.avi", 4097, 2, { kRed }, false);
         m_root.MakeFile("Data/Video/corrupt.avi", m_root.ReadFile("Data/Video/small.avi").substr(0, 64));
         // A one-pixel image for the texture entries to hold before a video.
         m_root.MakeFile("Data/Textures/error.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\x18\0\x10\x20\x30", 21));
@@ -229,6 +232,7 @@ TEST_F(VideoPlayer, FailuresReturnTheirResultReportTheirLineAndKeepTheTexture)
     const Case cases[] = {
         { "missing.avi", HRESULT_FILE_NOT_FOUND, 82 },
         { "corrupt.avi", VFW_E_UNKNOWN_FILE_TYPE, 82 },
+        { "wider.avi", VFW_E_UNKNOWN_FILE_TYPE, 82 },
         { "huge.avi", D3DERR_INVALIDCALL, 136 },
     };
     for (const Case& c : cases) {
@@ -237,6 +241,12 @@ TEST_F(VideoPlayer, FailuresReturnTheirResultReportTheirLineAndKeepTheTexture)
         EXPECT_TRUE(Reported("Render/PAVIPlayer", c.line)) << c.name;
         EXPECT_EQ(player.GetTexture(), texture) << c.name;
     }
+    // Frames wider than any texture are refused from the file's header, and
+    // the log says so before the player's own report.
+    m_log.clear();
+    player.Play("wider.avi", false);
+    ASSERT_FALSE(m_log.empty());
+    EXPECT_EQ(m_log.front(), "cannot read Data\\Video\\wider.avi: frames of 4097 x 2 pixels (at most 4096 a side)\n");
     m_log.clear();
     EXPECT_EQ(GetAVIPlayer1()->Play1("missing.avi"), HRESULT_FILE_NOT_FOUND);
     EXPECT_TRUE(Reported("Render/PAVIPlayer1", 78));

@@ -4,12 +4,19 @@
 
 #include "MediaFixture.h"
 #include "ScratchRoot.h"
+#include "WavBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
+
+// Present in sanitizer builds: lets a test see every allocation's size.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
+                                                         void (*onFree)(const volatile void*))
+    __attribute__((weak));
 
 namespace
 {
@@ -43,6 +50,49 @@ protected:
 
     ScratchRoot m_root;
 };
+
+// The largest single allocation while watching, where the sanitizer tells.
+struct LargestAllocation
+{
+    static bool Watch()
+    {
+        static const bool installed = __sanitizer_install_malloc_and_free_hooks
+            && __sanitizer_install_malloc_and_free_hooks(&OnMalloc, &OnFree) != 0;
+        Largest() = 0;
+        Watching() = installed;
+        return installed;
+    }
+    static void Stop() { Watching() = false; }
+    static size_t& Largest()
+    {
+        static size_t largest = 0;
+        return largest;
+    }
+
+private:
+    static bool& Watching()
+    {
+        static bool watching = false;
+        return watching;
+    }
+    static void OnMalloc(const volatile void*, size_t size)
+    {
+        if (Watching() && size > Largest())
+            Largest() = size;
+    }
+    static void OnFree(const volatile void*) { }
+};
+
+std::vector<std::string>& Reports()
+{
+    static std::vector<std::string> reports;
+    return reports;
+}
+
+void KeepReport(const std::string& line)
+{
+    Reports().push_back(line);
+}
 
 // The colour of every pixel of a 32-bit frame, or -1 when they differ.
 int64_t SolidColour(const uint8_t* pixels, size_t count)
@@ -216,4 +266,59 @@ TEST_F(MediaStream, WithoutAnAudioStreamTheGraphHasNoAudioAndBadFilesDoNotOpen)
     graph->Release();
     stream->Release();
     EXPECT_EQ(record.liveObjects, 0);
+}
+
+TEST_F(MediaStream, HeadersClaimingMoreThanPlayersTakeAreRefusedBeforeAnythingDecodes)
+{
+    // Decoders size their buffers by what the header claims: a file beyond
+    // the bounds is refused as one that cannot be played, with the reason
+    // reported, and opening it allocates nothing large.
+    MediaFixture::VideoSpec spec;
+    spec.colours = { 0xFF0000 };
+    spec.width = 4096;
+    ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/widest.avi"), spec));
+    spec.width = 4097;
+    ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/wider.avi"), spec));
+    spec.width = 2;
+    spec.height = 4097;
+    ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/taller.avi"), spec));
+    struct Case
+    {
+        const char* name;
+        std::string bytes; // empty: written above
+        const char* reason; // null: the file plays
+    };
+    const std::string samples = wav::Samples(64);
+    const Case cases[] = {
+        { "fastest.wav", wav::Pcm(1, 384000, 16, samples), nullptr },
+        { "faster.wav", wav::Pcm(1, 384001, 16, samples), "a sample rate of 384001 Hz (at most 384000)" },
+        { "ghz.wav", wav::Pcm(1, 1500000000, 16, samples), "a sample rate of 1500000000 Hz (at most 384000)" },
+        { "eight.wav", wav::Pcm(8, 44100, 16, samples), nullptr },
+        { "nine.wav", wav::Pcm(9, 44100, 16, samples), "9 channels (at most 8)" },
+        { "widest.avi", "", nullptr },
+        { "wider.avi", "", "frames of 4097 x 2 pixels (at most 4096 a side)" },
+        { "taller.avi", "", "frames of 2 x 4097 pixels (at most 4096 a side)" },
+    };
+    PlatformMedia::SetReport(&KeepReport);
+    for (const Case& c : cases) {
+        const std::string path = std::string("Data\\Video\\") + c.name;
+        if (!c.bytes.empty())
+            m_root.MakeFile(std::string("Data/Video/") + c.name, c.bytes);
+        Reports().clear();
+        PlatformMedia::MediaFile file;
+        const bool watched = LargestAllocation::Watch();
+        const HRESULT opened = file.Open(path);
+        LargestAllocation::Stop();
+        if (!c.reason) {
+            EXPECT_EQ(opened, S_OK) << c.name;
+            EXPECT_TRUE(Reports().empty()) << c.name;
+            continue;
+        }
+        EXPECT_EQ(opened, VFW_E_UNKNOWN_FILE_TYPE) << c.name;
+        EXPECT_EQ(Reports(), std::vector<std::string> { "cannot read " + path + ": " + c.reason + "\n" });
+        if (watched) {
+            EXPECT_LT(LargestAllocation::Largest(), size_t { 1 } << 20) << c.name;
+        }
+    }
+    PlatformMedia::SetReport(nullptr);
 }

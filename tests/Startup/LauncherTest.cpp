@@ -2,6 +2,7 @@
 
 #include "ConfigValues.h"
 #include "Platform/DisplayModes.h"
+#include "Platform/GamePath.h"
 #include "Platform/Resources.h"
 #include "Platform/ScriptedDriver.h"
 #include "Platform/Shell.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -292,4 +294,27 @@ TEST_F(Launcher, DialogProceduresLeaveOtherMessagesAlone)
     EXPECT_EQ(OptionsDialogProc(nullptr, WM_SETTEXT, 0, 0), FALSE);
     EXPECT_EQ(OptionsDialogProc(nullptr, WM_COMMAND, IDC_RESOLUTION | (CBN_SELCHANGE << 16), 0), TRUE);
     EXPECT_EQ(g_CfgFullScreen, 0);
+}
+
+TEST_F(Launcher, AFailedSaveNamesWhatTheSystemSaid)
+{
+    // A read-only file system or a full disk is told as such, not as a
+    // missing permission, and the file stays as it was.
+    const struct
+    {
+        GamePath::ReplaceStep step;
+        int error;
+        const char* message;
+    } cases[] = {
+        { GamePath::ReplaceStep::CheckAccess, EROFS, "could not save config.cfg: read-only file system\n" },
+        { GamePath::ReplaceStep::Write, ENOSPC, "could not save config.cfg: no space left on device\n" },
+    };
+    for (const auto& c : cases) {
+        m_root.MakeFile("config.cfg", "fullScreen = 0\n");
+        GamePath::FailNextReplace(c.step, c.error);
+        testing::internal::CaptureStderr();
+        SaveLauncherConfig();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(m_root.ReadFile("config.cfg"), "fullScreen = 0\n");
+    }
 }
