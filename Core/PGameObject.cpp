@@ -139,6 +139,8 @@ void ForEachLaterDetailLevel(std::vector<CPDetailLevel>& levels, const CPGameObj
 }
 }
 
+uint64_t CPGameObject::s_hierarchyVersion = 1;
+
 CPGameObject::CPGameObject(const std::string& name)
     : m_name(name)
 {
@@ -177,6 +179,7 @@ void CPGameObject::AddChild(const CPSmartPtr<CPGameObject>& child)
 
 void CPGameObject::FileChild(const CPSmartPtr<CPGameObject>& child)
 {
+    ++s_hierarchyVersion;
     CompactChildren();
     child->m_childSlot = static_cast<uint32_t>(m_children.size());
     ++child->m_timesFiled;
@@ -186,6 +189,7 @@ void CPGameObject::FileChild(const CPSmartPtr<CPGameObject>& child)
 
 void CPGameObject::ForgetChild(const CPGameObject& child)
 {
+    ++s_hierarchyVersion;
     const size_t slot = child.m_childSlot;
     if (child.m_timesFiled == 1 && !child.m_renamedSinceFiled && slot < m_children.size() &&
         m_children[slot] == &child) {

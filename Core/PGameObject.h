@@ -139,6 +139,10 @@ public:
     // The child of that name, else the first found below each child in turn.
     CPSmartPtr<CPGameObject> FindChild(const std::string& name) const;
     CPSmartPtr<CPGameObject> GetParent() const;
+    // Moves whenever any object files or forgets a child or is destroyed:
+    // while it stays, every name lookup gives what it gave before, so a
+    // part found by name may be kept until it moves.
+    static uint64_t GetHierarchyVersion() { return s_hierarchyVersion; }
     const ObjectList& GetChildren() const
     {
         CompactChildren();
@@ -310,6 +314,8 @@ protected:
     CPCommandTarget* m_scriptHandler = nullptr;
 
 private:
+    static uint64_t s_hierarchyVersion;
+
     // Appends the child and files it under its name; the child already names
     // this object as its parent.
     void FileChild(const CPSmartPtr<CPGameObject>& child);

@@ -34,6 +34,7 @@ constexpr char kFlameName[] = "flame";
 CPGameObject::~CPGameObject()
 {
     Deactivate();
+    ++s_hierarchyVersion;
 
     if (m_parent)
         m_parent->ForgetChild(*this);

@@ -17,63 +17,9 @@ double Sq(float value)
     return static_cast<double>(value) * value;
 }
 
-// A matrix copied into locals, so a loop that writes through an output
-// pointer does not have to reload it after every store.
-struct MatrixRows
-{
-    float m11, m12, m13, m14;
-    float m21, m22, m23, m24;
-    float m31, m32, m33, m34;
-    float m41, m42, m43, m44;
-
-    explicit MatrixRows(const D3DXMATRIX& m)
-        : m11(m._11), m12(m._12), m13(m._13), m14(m._14),
-          m21(m._21), m22(m._22), m23(m._23), m24(m._24),
-          m31(m._31), m32(m._32), m33(m._33), m34(m._34),
-          m41(m._41), m42(m._42), m43(m._43), m44(m._44) {}
-
-    bool IsAffine() const { return m14 == 0.0f && m24 == 0.0f && m34 == 0.0f && m44 == 1.0f; }
-
-    // (x, y, z, 1) x M divided by w; w = 0 leaves the result undivided.
-    void TransformCoord(const float in[3], float out[3]) const
-    {
-        const float x = in[0], y = in[1], z = in[2];
-        float rx = x * m11 + y * m21 + z * m31 + m41;
-        float ry = x * m12 + y * m22 + z * m32 + m42;
-        float rz = x * m13 + y * m23 + z * m33 + m43;
-        const float w = x * m14 + y * m24 + z * m34 + m44;
-        if (w != 0.0f) {
-            const float inv = 1.0f / w;
-            rx *= inv;
-            ry *= inv;
-            rz *= inv;
-        }
-        out[0] = rx;
-        out[1] = ry;
-        out[2] = rz;
-    }
-
-    // (x, y, z, 1) x M for a matrix whose fourth column is (0, 0, 0, 1).
-    void TransformAffine(const float in[3], float out[3]) const
-    {
-        const float x = in[0], y = in[1], z = in[2];
-        out[0] = x * m11 + y * m21 + z * m31 + m41;
-        out[1] = x * m12 + y * m22 + z * m32 + m42;
-        out[2] = x * m13 + y * m23 + z * m33 + m43;
-    }
-
-    // (x, y, z, 0) x M.
-    void TransformNormal(const float in[3], float out[3]) const
-    {
-        const float x = in[0], y = in[1], z = in[2];
-        out[0] = x * m11 + y * m21 + z * m31;
-        out[1] = x * m12 + y * m22 + z * m32;
-        out[2] = x * m13 + y * m23 + z * m33;
-    }
-};
-
-// Applies one of MatrixRows' transforms to n strided vectors. Vectors are
-// read and written through memcpy, since they usually sit inside vertices.
+// Applies one of PlatformD3DX::MatrixRows' transforms to n strided vectors.
+// Vectors are read and written through memcpy, since they usually sit inside
+// vertices.
 template <typename Transform>
 void TransformStrided(D3DXVECTOR3* pOut, UINT outStride, const D3DXVECTOR3* pV, UINT vStride, UINT n,
                       Transform transform)
@@ -149,28 +95,6 @@ D3DXVECTOR4* D3DXVec4Normalize(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV)
     return pOut;
 }
 
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM)
-{
-    if (!pOut || !pV || !pM)
-        return nullptr;
-    const float in[3] = {pV->x, pV->y, pV->z};
-    float out[3];
-    MatrixRows(*pM).TransformCoord(in, out);
-    *pOut = D3DXVECTOR3(out);
-    return pOut;
-}
-
-D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM)
-{
-    if (!pOut || !pV || !pM)
-        return nullptr;
-    const float in[3] = {pV->x, pV->y, pV->z};
-    float out[3];
-    MatrixRows(*pM).TransformNormal(in, out);
-    *pOut = D3DXVECTOR3(out);
-    return pOut;
-}
-
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM)
 {
     if (!pOut || !pV || !pM)
@@ -184,7 +108,7 @@ D3DXVECTOR3* D3DXVec3TransformCoordArray(D3DXVECTOR3* pOut, UINT outStride, cons
 {
     if (!pOut || !pV || !pM)
         return nullptr;
-    const MatrixRows rows(*pM);
+    const PlatformD3DX::MatrixRows rows(*pM);
     // Most world matrices have no projective part: then w is 1 and the
     // division can be skipped without changing the result.
     if (rows.IsAffine()) {
@@ -202,7 +126,7 @@ D3DXVECTOR3* D3DXVec3TransformNormalArray(D3DXVECTOR3* pOut, UINT outStride, con
 {
     if (!pOut || !pV || !pM)
         return nullptr;
-    const MatrixRows rows(*pM);
+    const PlatformD3DX::MatrixRows rows(*pM);
     TransformStrided(pOut, outStride, pV, vStride, n,
                      [&rows](const float* in, float* out) { rows.TransformNormal(in, out); });
     return pOut;
@@ -223,17 +147,6 @@ D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV, const D
 
 // --- Matrices ---------------------------------------------------------------
 
-D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
-{
-    if (!pOut)
-        return nullptr;
-    *pOut = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f,
-                       0.0f, 1.0f, 0.0f, 0.0f,
-                       0.0f, 0.0f, 1.0f, 0.0f,
-                       0.0f, 0.0f, 0.0f, 1.0f);
-    return pOut;
-}
-
 BOOL D3DXMatrixIsIdentity(const D3DXMATRIX* pM)
 {
     if (!pM)
@@ -245,22 +158,6 @@ BOOL D3DXMatrixIsIdentity(const D3DXMATRIX* pM)
         }
     }
     return TRUE;
-}
-
-D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2)
-{
-    if (!pOut || !pM1 || !pM2)
-        return nullptr;
-    // Each result row is a combination of pM2's rows; written this way the
-    // inner loop works on whole rows and vectorises.
-    float result[4][4];
-    for (int r = 0; r < 4; ++r) {
-        const float a0 = pM1->m[r][0], a1 = pM1->m[r][1], a2 = pM1->m[r][2], a3 = pM1->m[r][3];
-        for (int c = 0; c < 4; ++c)
-            result[r][c] = a0 * pM2->m[0][c] + a1 * pM2->m[1][c] + a2 * pM2->m[2][c] + a3 * pM2->m[3][c];
-    }
-    std::memcpy(pOut->m, result, sizeof(result));
-    return pOut;
 }
 
 D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM)
@@ -428,18 +325,6 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* pOut, const D3DXVECTOR3* pV, floa
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ)
-{
-    if (!pOut || !pQ)
-        return nullptr;
-    const float x = pQ->x, y = pQ->y, z = pQ->z, w = pQ->w;
-    *pOut = D3DXMATRIX(1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + z * w), 2.0f * (x * z - y * w), 0.0f,
-                       2.0f * (x * y - z * w), 1.0f - 2.0f * (x * x + z * z), 2.0f * (y * z + x * w), 0.0f,
-                       2.0f * (x * z + y * w), 2.0f * (y * z - x * w), 1.0f - 2.0f * (x * x + y * y), 0.0f,
-                       0.0f, 0.0f, 0.0f, 1.0f);
-    return pOut;
-}
-
 D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* pOut, float yaw, float pitch, float roll)
 {
     if (!pOut)
@@ -560,30 +445,6 @@ D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* pOut, const D3DXVECTO
     D3DXVec3Normalize(&n, pV);
     const float s = std::sin(angle * 0.5f);
     *pOut = D3DXQUATERNION(n.x * s, n.y * s, n.z * s, std::cos(angle * 0.5f));
-    return pOut;
-}
-
-D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMATRIX* pM)
-{
-    if (!pOut || !pM)
-        return nullptr;
-    const D3DXMATRIX& m = *pM;
-    const float trace = m._11 + m._22 + m._33;
-    // Solve for the largest of the four components first, so the divisor is
-    // never small. In each branch the square root's argument is at least 1.
-    if (trace > 0.0f) {
-        const float s = 2.0f * std::sqrt(trace + 1.0f);
-        *pOut = D3DXQUATERNION((m._23 - m._32) / s, (m._31 - m._13) / s, (m._12 - m._21) / s, 0.25f * s);
-    } else if (m._11 >= m._22 && m._11 >= m._33) {
-        const float s = 2.0f * std::sqrt(1.0f + m._11 - m._22 - m._33);
-        *pOut = D3DXQUATERNION(0.25f * s, (m._12 + m._21) / s, (m._13 + m._31) / s, (m._23 - m._32) / s);
-    } else if (m._22 >= m._33) {
-        const float s = 2.0f * std::sqrt(1.0f + m._22 - m._11 - m._33);
-        *pOut = D3DXQUATERNION((m._12 + m._21) / s, 0.25f * s, (m._23 + m._32) / s, (m._31 - m._13) / s);
-    } else {
-        const float s = 2.0f * std::sqrt(1.0f + m._33 - m._11 - m._22);
-        *pOut = D3DXQUATERNION((m._13 + m._31) / s, (m._23 + m._32) / s, 0.25f * s, (m._12 - m._21) / s);
-    }
     return pOut;
 }
 

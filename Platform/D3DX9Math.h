@@ -3,7 +3,10 @@
 // translation in the fourth row, left-handed projections. Every function
 // returns its out pointer, or NULL (0 for scalars) when an argument is NULL.
 // Unlike the originals, the default constructors of the D3DX types set every
-// member to zero, so a value never depends on stale memory.
+// member to zero, so a value never depends on stale memory. The short ones
+// are defined here, for callers to inline; those built on sine and cosine
+// stay in the source file, so that every caller gets the math library's
+// values rather than ones the compiler worked out from constants.
 #pragma once
 
 #include "Platform/Win32.h"
@@ -344,6 +347,65 @@ static_assert(std::is_standard_layout<D3DXVECTOR3>::value && std::is_trivially_c
 static_assert(std::is_standard_layout<D3DXMATRIX>::value && std::is_trivially_copyable<D3DXMATRIX>::value,
               "matrices are copied as bytes into constant buffers");
 
+namespace PlatformD3DX
+{
+// A matrix copied into locals, so a loop that writes through an output
+// pointer does not have to reload it after every store. The point and
+// direction transforms below are made of it, one vector or many.
+struct MatrixRows
+{
+    float m11, m12, m13, m14;
+    float m21, m22, m23, m24;
+    float m31, m32, m33, m34;
+    float m41, m42, m43, m44;
+
+    explicit MatrixRows(const D3DXMATRIX& m)
+        : m11(m._11), m12(m._12), m13(m._13), m14(m._14),
+          m21(m._21), m22(m._22), m23(m._23), m24(m._24),
+          m31(m._31), m32(m._32), m33(m._33), m34(m._34),
+          m41(m._41), m42(m._42), m43(m._43), m44(m._44) {}
+
+    bool IsAffine() const { return m14 == 0.0f && m24 == 0.0f && m34 == 0.0f && m44 == 1.0f; }
+
+    // (x, y, z, 1) x M divided by w; w = 0 leaves the result undivided.
+    void TransformCoord(const float in[3], float out[3]) const
+    {
+        const float x = in[0], y = in[1], z = in[2];
+        float rx = x * m11 + y * m21 + z * m31 + m41;
+        float ry = x * m12 + y * m22 + z * m32 + m42;
+        float rz = x * m13 + y * m23 + z * m33 + m43;
+        const float w = x * m14 + y * m24 + z * m34 + m44;
+        if (w != 0.0f) {
+            const float inv = 1.0f / w;
+            rx *= inv;
+            ry *= inv;
+            rz *= inv;
+        }
+        out[0] = rx;
+        out[1] = ry;
+        out[2] = rz;
+    }
+
+    // (x, y, z, 1) x M for a matrix whose fourth column is (0, 0, 0, 1).
+    void TransformAffine(const float in[3], float out[3]) const
+    {
+        const float x = in[0], y = in[1], z = in[2];
+        out[0] = x * m11 + y * m21 + z * m31 + m41;
+        out[1] = x * m12 + y * m22 + z * m32 + m42;
+        out[2] = x * m13 + y * m23 + z * m33 + m43;
+    }
+
+    // (x, y, z, 0) x M.
+    void TransformNormal(const float in[3], float out[3]) const
+    {
+        const float x = in[0], y = in[1], z = in[2];
+        out[0] = x * m11 + y * m21 + z * m31;
+        out[1] = x * m12 + y * m22 + z * m32;
+        out[2] = x * m13 + y * m23 + z * m33;
+    }
+};
+}
+
 // --- 2D vectors -------------------------------------------------------------
 
 inline float D3DXVec2LengthSq(const D3DXVECTOR2* pV)
@@ -436,9 +498,27 @@ D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV);
 
 // (x, y, z, 1) x M, divided by the resulting w. When that w is 0 (a point at
 // infinity) x, y and z are returned undivided, so no infinity or NaN escapes.
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM);
+inline D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM)
+{
+    if (!pOut || !pV || !pM)
+        return nullptr;
+    const float in[3] = {pV->x, pV->y, pV->z};
+    float out[3];
+    PlatformD3DX::MatrixRows(*pM).TransformCoord(in, out);
+    *pOut = D3DXVECTOR3(out);
+    return pOut;
+}
 // (x, y, z, 0) x M: directions, without the translation.
-D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM);
+inline D3DXVECTOR3* D3DXVec3TransformNormal(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM)
+{
+    if (!pOut || !pV || !pM)
+        return nullptr;
+    const float in[3] = {pV->x, pV->y, pV->z};
+    float out[3];
+    PlatformD3DX::MatrixRows(*pM).TransformNormal(in, out);
+    *pOut = D3DXVECTOR3(out);
+    return pOut;
+}
 // (x, y, z, 1) x M, the full four components.
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM);
 // The same over n vectors. Strides are in bytes between consecutive vectors,
@@ -498,11 +578,34 @@ D3DXVECTOR4* D3DXVec4Transform(D3DXVECTOR4* pOut, const D3DXVECTOR4* pV, const D
 
 // --- Matrices ---------------------------------------------------------------
 
-D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);
+inline D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
+{
+    if (!pOut)
+        return nullptr;
+    *pOut = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f,
+                       0.0f, 1.0f, 0.0f, 0.0f,
+                       0.0f, 0.0f, 1.0f, 0.0f,
+                       0.0f, 0.0f, 0.0f, 1.0f);
+    return pOut;
+}
 // True only for the exact identity.
 BOOL D3DXMatrixIsIdentity(const D3DXMATRIX* pM);
 // pM1 x pM2: pM1's transform first, then pM2's. pOut may be either input.
-D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2);
+inline D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2)
+{
+    if (!pOut || !pM1 || !pM2)
+        return nullptr;
+    // Each result row is a combination of pM2's rows; written this way the
+    // inner loop works on whole rows and vectorises.
+    float result[4][4];
+    for (int r = 0; r < 4; ++r) {
+        const float a0 = pM1->m[r][0], a1 = pM1->m[r][1], a2 = pM1->m[r][2], a3 = pM1->m[r][3];
+        for (int c = 0; c < 4; ++c)
+            result[r][c] = a0 * pM2->m[0][c] + a1 * pM2->m[1][c] + a2 * pM2->m[2][c] + a3 * pM2->m[3][c];
+    }
+    std::memcpy(pOut->m, result, sizeof(result));
+    return pOut;
+}
 D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM);
 float D3DXMatrixDeterminant(const D3DXMATRIX* pM);
 // The inverse of pM. pDeterminant (may be NULL) receives the determinant.
@@ -521,7 +624,17 @@ D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* pOut, float angle);
 // A zero axis gives the uniform scale by cos(angle) (the identity at 0).
 D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* pOut, const D3DXVECTOR3* pV, float angle);
 // Rotation of a quaternion, taken as it is (not normalised).
-D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ);
+inline D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ)
+{
+    if (!pOut || !pQ)
+        return nullptr;
+    const float x = pQ->x, y = pQ->y, z = pQ->z, w = pQ->w;
+    *pOut = D3DXMATRIX(1.0f - 2.0f * (y * y + z * z), 2.0f * (x * y + z * w), 2.0f * (x * z - y * w), 0.0f,
+                       2.0f * (x * y - z * w), 1.0f - 2.0f * (x * x + z * z), 2.0f * (y * z + x * w), 0.0f,
+                       2.0f * (x * z + y * w), 2.0f * (y * z - x * w), 1.0f - 2.0f * (x * x + y * y), 0.0f,
+                       0.0f, 0.0f, 0.0f, 1.0f);
+    return pOut;
+}
 // Roll about z, then pitch about x, then yaw about y:
 // RotationZ(roll) x RotationX(pitch) x RotationY(yaw).
 D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* pOut, float yaw, float pitch, float roll);
@@ -581,7 +694,29 @@ D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* pOut, const D3DXQUATERNIO
 D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* pOut, const D3DXVECTOR3* pV, float angle);
 // Quaternion of the rotation part of a matrix (the inverse of
 // D3DXMatrixRotationQuaternion for unit quaternions, up to sign).
-D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMATRIX* pM);
+inline D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMATRIX* pM)
+{
+    if (!pOut || !pM)
+        return nullptr;
+    const D3DXMATRIX& m = *pM;
+    const float trace = m._11 + m._22 + m._33;
+    // Solve for the largest of the four components first, so the divisor is
+    // never small. In each branch the square root's argument is at least 1.
+    if (trace > 0.0f) {
+        const float s = 2.0f * std::sqrt(trace + 1.0f);
+        *pOut = D3DXQUATERNION((m._23 - m._32) / s, (m._31 - m._13) / s, (m._12 - m._21) / s, 0.25f * s);
+    } else if (m._11 >= m._22 && m._11 >= m._33) {
+        const float s = 2.0f * std::sqrt(1.0f + m._11 - m._22 - m._33);
+        *pOut = D3DXQUATERNION(0.25f * s, (m._12 + m._21) / s, (m._13 + m._31) / s, (m._23 - m._32) / s);
+    } else if (m._22 >= m._33) {
+        const float s = 2.0f * std::sqrt(1.0f + m._22 - m._11 - m._33);
+        *pOut = D3DXQUATERNION((m._12 + m._21) / s, 0.25f * s, (m._23 + m._32) / s, (m._31 - m._13) / s);
+    } else {
+        const float s = 2.0f * std::sqrt(1.0f + m._33 - m._11 - m._22);
+        *pOut = D3DXQUATERNION((m._13 + m._31) / s, (m._23 + m._32) / s, 0.25f * s, (m._12 - m._21) / s);
+    }
+    return pOut;
+}
 // Same rotation as D3DXMatrixRotationYawPitchRoll.
 D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* pOut, float yaw, float pitch, float roll);
 // Spherical interpolation from pQ1 (t = 0) to pQ2 (t = 1) along the shorter arc.

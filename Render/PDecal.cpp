@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace
@@ -18,6 +20,60 @@ constexpr float kTiny = 1e-30f;
 
 float Cross(const D3DXVECTOR2& a, const D3DXVECTOR2& b) { return a.x * b.y - a.y * b.x; }
 float Dot(const D3DXVECTOR2& a, const D3DXVECTOR2& b) { return a.x * b.x + a.y * b.y; }
+
+using CornerKey = std::array<int32_t, 3>;
+
+// The corner triples laid so far, in the order they were laid, with an open
+// table (linear probing, at most half full) over their places so that a
+// repeat is found in one probe run. The vehicle's list names a triangle once
+// per grid cell it lies in, up to the list's full length.
+class LaidTriangles
+{
+public:
+    // Room for count keys, at most the longest list.
+    explicit LaidTriangles(size_t count)
+    {
+        while (m_size < 2 * count)
+            m_size *= 2;
+        std::fill(m_slots.begin(), m_slots.begin() + static_cast<std::ptrdiff_t>(m_size), kEmpty);
+        m_keys.reserve(count);
+    }
+
+    // Adds the key; false when it was there already.
+    bool Insert(const CornerKey& key)
+    {
+        const size_t mask = m_size - 1;
+        for (size_t i = Home(key) & mask;; i = (i + 1) & mask) {
+            const int32_t slot = m_slots[i];
+            if (slot == kEmpty) {
+                m_slots[i] = static_cast<int32_t>(m_keys.size());
+                m_keys.push_back(key);
+                return true;
+            }
+            if (m_keys[static_cast<size_t>(slot)] == key)
+                return false;
+        }
+    }
+
+private:
+    static constexpr int32_t kEmpty = -1;
+    // A power of two, at least twice the longest list.
+    static constexpr size_t kCapacity = 2048;
+    static_assert(kCapacity >= 2 * CPPhysicData::kMaxTerrainTriangles);
+    static constexpr size_t kMinSize = 16;
+
+    static size_t Home(const CornerKey& key)
+    {
+        uint32_t h = static_cast<uint32_t>(key[0]) * 0x9E3779B1u;
+        h = (h ^ static_cast<uint32_t>(key[1])) * 0x85EBCA77u;
+        h = (h ^ static_cast<uint32_t>(key[2])) * 0xC2B2AE3Du;
+        return static_cast<size_t>(h ^ (h >> 15));
+    }
+
+    size_t m_size = kMinSize;
+    std::array<int32_t, kCapacity> m_slots;
+    std::vector<CornerKey> m_keys;
+};
 }
 
 void TransformDecalPoints(D3DXVECTOR2& origin, D3DXVECTOR2& a, D3DXVECTOR2& b, const D3DXVECTOR2& p)
@@ -95,19 +151,18 @@ void BuildDecalGeometry(const CPSmartPtr<CPGameObject>& shadow, const D3DXVECTOR
         const D3DXVECTOR3* points = grid.GetVertices();
         const CPPhysicTerrainTriangle* triangles = grid.GetTriangles();
         const int32_t count = std::min(physicData->m_terrainTriangleCount, CPPhysicData::kMaxTerrainTriangles);
-        std::vector<std::array<int32_t, 3>> emitted;
+        LaidTriangles laid(static_cast<size_t>(std::max(count, 0)));
         for (int32_t i = 0; i < count; ++i) {
             const int32_t triangle = physicData->m_terrainTriangles[i];
             if (triangle < 0 || triangle >= grid.GetTriangleCount())
                 continue;
             const int32_t* corner = triangles[triangle].m_vertex;
-            std::array<int32_t, 3> key = { corner[0], corner[1], corner[2] };
+            CornerKey key = { corner[0], corner[1], corner[2] };
             if (std::any_of(key.begin(), key.end(), [&](int32_t v) { return v < 0 || v >= grid.GetVertexCount(); }))
                 continue;
             std::sort(key.begin(), key.end());
-            if (std::find(emitted.begin(), emitted.end(), key) != emitted.end())
+            if (!laid.Insert(key))
                 continue;
-            emitted.push_back(key);
             for (int32_t k = 0; k < 3; ++k) {
                 const D3DXVECTOR3& point = points[corner[k]];
                 D3DXVECTOR3 mapped;

@@ -31,6 +31,9 @@ enum LightPart
     kRearBacklights2 = 5,
 };
 
+// In the order of CPCar::StepPart.
+const char* const kStepPartNames[] = { "bike", "bike01", "car2", "w0_", "w0_01", "w2_", "w2_01" };
+
 const char* const kParameterTarget = "jeep";
 const char* const kCarParamsCommand = "set_car_params";
 const char* const kCarParams2Command = "set_car_params2";
@@ -164,7 +167,16 @@ bool CPCar::Init(CPPhysicWorld* /*world*/, uint8_t player)
         SetPartVisible(m_lightParts[k], k == kBacklights || k == kBacklights01 || k == kRearBacklights);
     }
     SetPartVisible(m_owner->FindChild("bike01").Get(), false);
+    FindStepParts();
     return m_controllerNode != nullptr;
+}
+
+void CPCar::FindStepParts()
+{
+    static_assert(sizeof(kStepPartNames) / sizeof(kStepPartNames[0]) == kStepParts, "one name a part");
+    for (int32_t k = 0; k < kStepParts; ++k)
+        m_stepParts[k] = m_owner ? m_owner->FindChild(kStepPartNames[k]).Get() : nullptr;
+    m_stepPartsVersion = CPGameObject::GetHierarchyVersion();
 }
 
 void CPCar::LoadDescription(uint8_t sendParameters)

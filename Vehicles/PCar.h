@@ -160,11 +160,32 @@ public:
     float m_enginePitch = 0.0f;
 
 private:
+    // The parts the step poses, found by name below the owner.
+    enum StepPart : int32_t
+    {
+        kRiderPart = 0,      // "bike"
+        kStopRiderPart = 1,  // "bike01"
+        kCrashPart = 2,      // "car2"
+        kFrontSpinPart = 3,  // "w0_"
+        kFrontSpinPart2 = 4, // "w0_01"
+        kRearSpinPart = 5,   // "w2_"
+        kRearSpinPart2 = 6,  // "w2_01"
+        kStepParts = 7,
+    };
+
     // Shows the brake lights for on, the normal ones otherwise.
     void SwitchBrakeLights(uint8_t on);
     bool IsFrontWheel(int32_t i) const { return i < 2; }
+    // The part of that name below the owner (null where there is none). The
+    // parts are searched for when the car is set up and again whenever a
+    // hierarchy changed since, not at every step.
+    CPGameObject* GetStepPart(StepPart part);
+    void FindStepParts();
 
     CPGameObject* m_owner;
     CPSmartPtr<CNSound> m_sounds[kSoundSlots];
     CPPhysicControllerNode* m_controllerNode = nullptr;
+    CPGameObject* m_stepParts[kStepParts] = {};
+    // The hierarchy version the parts were found at; 0 before the first search.
+    uint64_t m_stepPartsVersion = 0;
 };

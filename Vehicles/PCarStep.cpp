@@ -118,6 +118,13 @@ D3DXQUATERNION QuaternionFromXZAngles(float xAngle, float zAngle)
     return q;
 }
 
+CPGameObject* CPCar::GetStepPart(StepPart part)
+{
+    if (m_stepPartsVersion != CPGameObject::GetHierarchyVersion())
+        FindStepParts();
+    return m_stepParts[part];
+}
+
 void CPCar::OnStep(CPPhysicControllerNode* node, float dt)
 {
     CPPhysicBody* body = GetBody();
@@ -175,8 +182,8 @@ void CPCar::OnStep(CPPhysicControllerNode* node, float dt)
     force += -0.5f * Dot(v, yAxis) * yAxis;
 
     // Rider pose.
-    CPGameObject* shown = m_owner->FindChild("bike").Get();
-    CPGameObject* hidden = m_owner->FindChild("bike01").Get();
+    CPGameObject* shown = GetStepPart(kRiderPart);
+    CPGameObject* hidden = GetStepPart(kStopRiderPart);
     m_riderNormal = 1;
     m_stopPose = 0;
     m_wheelie = 0;
@@ -221,7 +228,7 @@ void CPCar::OnStep(CPPhysicControllerNode* node, float dt)
     else
         SetStop(m_stop);
     TurnPart(shown, riderRotation, true);
-    TurnPart(m_owner->FindChild("car2").Get(), QuaternionFromXY(m_crashRoll, m_crashYaw), true);
+    TurnPart(GetStepPart(kCrashPart), QuaternionFromXY(m_crashRoll, m_crashYaw), true);
     m_riderHeight = -std::fabs(m_riderPitch);
 
     m_nitroBoost = D3DXVECTOR3();
@@ -401,7 +408,7 @@ void CPCar::UpdateWheelEffects(int32_t i, float dt, const D3DXVECTOR3& velocity)
 
     const CPSmartPtr<CNSound>& skid = m_sounds[kSoundSkid];
     const bool dusty = m_driftValue > 0.0f || (m_player && LeadValue() > 0.0f);
-    CPGameObject* dustPart = i >= kFirstDustWheel ? m_owner->FindChild("w2_").Get() : nullptr;
+    CPGameObject* dustPart = i >= kFirstDustWheel ? GetStepPart(kRearSpinPart) : nullptr;
     if (m_contact[i] && Dot(velocity, velocity) > kDustSpeedSquared && g_CfgDust != 0 && dusty
         && i >= kFirstDustWheel && dustPart) {
         const D3DXMATRIX& world = dustPart->GetWorldMatrix();
@@ -435,8 +442,8 @@ void CPCar::UpdateWheelEffects(int32_t i, float dt, const D3DXVECTOR3& velocity)
 
     if (i == 0 || i == 2) {
         const D3DXQUATERNION spin = QuaternionFromXZAngles(m_spinAngle[i], 0.0f);
-        TurnPart(m_owner->FindChild(i == 0 ? "w0_" : "w2_").Get(), spin, false);
-        TurnPart(m_owner->FindChild(i == 0 ? "w0_01" : "w2_01").Get(), spin, false);
+        TurnPart(GetStepPart(i == 0 ? kFrontSpinPart : kRearSpinPart), spin, false);
+        TurnPart(GetStepPart(i == 0 ? kFrontSpinPart2 : kRearSpinPart2), spin, false);
     }
 }
 

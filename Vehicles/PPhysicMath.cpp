@@ -31,11 +31,6 @@ float PhysicLength(float x, float y, float z)
     return squared >= kMinSquaredLength ? std::sqrt(squared) : 0.0f;
 }
 
-D3DXVECTOR4 PhysicCross(const D3DXVECTOR4& a, const D3DXVECTOR4& b)
-{
-    return D3DXVECTOR4(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f);
-}
-
 D3DXVECTOR4 PhysicRowTimesTensor(const D3DXVECTOR4& v, const CPPhysicTensor& tensor)
 {
     return tensor.m_rows[0] * v.x + tensor.m_rows[1] * v.y + tensor.m_rows[2] * v.z;

@@ -19,7 +19,10 @@ struct CPPhysicTensor
 float PhysicLength(float x, float y, float z);
 
 // a x b over x, y and z (right-handed); w is 0.
-D3DXVECTOR4 PhysicCross(const D3DXVECTOR4& a, const D3DXVECTOR4& b);
+inline D3DXVECTOR4 PhysicCross(const D3DXVECTOR4& a, const D3DXVECTOR4& b)
+{
+    return D3DXVECTOR4(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f);
+}
 
 // v as a row vector times the tensor: v.x row 0 + v.y row 1 + v.z row 2,
 // all four floats of each row.

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace
@@ -158,6 +160,41 @@ TEST_F(Decal, NoListedTrianglesEmptyTheBodyAndASingularFrameKeepsIt)
     List({ 7, -1 });
     Project(Identity());
     EXPECT_TRUE(m_body->GetLocalVertices().empty());
+}
+
+// A car's list names a triangle once for each grid cell it lies in, and a
+// mesh may hold the same three corners twice: each is laid once, where it is
+// first listed.
+TEST_F(Decal, RepeatedTrianglesAreLaidOnceInTheOrderFirstListed)
+{
+    m_ground.AddTerrain(20, 40.0f); // triangles 0 to 799
+    const std::vector<uint16_t>& corners = m_ground.Body()->GetIndices();
+    m_ground.AddTriangle(corners[2], corners[0], corners[1]); // 800: triangle 0's corners again
+    BuildGrid();
+    // The longest list the car's data holds, every triangle named several
+    // times, in a scattered order.
+    std::vector<int32_t> listed;
+    for (int32_t i = 0; i < CPPhysicData::kMaxTerrainTriangles; ++i)
+        listed.push_back(i == 500 ? 800 : (i * 37 + i / 100) % 800);
+    List(listed);
+    std::vector<int32_t> expected;
+    std::set<std::vector<uint16_t>> seen;
+    for (int32_t triangle : listed) {
+        std::vector<uint16_t> key(corners.begin() + 3 * triangle, corners.begin() + 3 * triangle + 3);
+        std::sort(key.begin(), key.end());
+        if (seen.insert(key).second)
+            expected.push_back(triangle);
+    }
+
+    Project(Identity());
+    const std::vector<CPVertex>& laid = m_body->GetLocalVertices();
+    const std::vector<CPVertex>& ground = m_ground.Body()->GetLocalVertices();
+    ASSERT_EQ(laid.size(), 3 * expected.size());
+    for (size_t i = 0; i < laid.size(); ++i) {
+        const D3DXVECTOR3& corner = ground[corners[3 * static_cast<size_t>(expected[i / 3]) + i % 3]].position;
+        ASSERT_EQ(laid[i].position, D3DXVECTOR3(corner.x, corner.y, corner.z + 0.03f)) << "vertex " << i;
+    }
+    EXPECT_EQ(m_body->GetIndices().size(), laid.size());
 }
 
 TEST(DecalFrame, GrowsToCoverTheParallelogramAtTheFarCorner)

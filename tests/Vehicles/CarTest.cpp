@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 namespace
@@ -408,4 +409,40 @@ TEST_F(Car, TheStopPoseTipsTheRiderAndBrakesAgainstTheRoll)
         const D3DXQUATERNION& turned = (c.bikeShown ? bike : stopped)->GetRotation();
         EXPECT_NEAR(std::fabs(D3DXQuaternionDot(&turned, &expected)), 1.0f, 1e-5f);
     }
+}
+
+// The step poses the parts the owner has at that moment: a part destroyed is
+// never touched again, and a part filed later under a name the step looks
+// for is posed in place of the earlier one.
+TEST_F(Car, TheStepPosesThePartsTheOwnerHasNow)
+{
+    fixture::Vehicle vehicle;
+    auto bike = std::make_unique<CPGameObject>("bike");
+    vehicle.Player()->AddChild(CPSmartPtr<CPGameObject>(bike.get()));
+    auto* crash = new CPGameObject("car2");
+    vehicle.AddPart(crash);
+    CPCar& car = Build(vehicle);
+    CPPhysicControllerNode* node = car.GetControllerNode();
+    const D3DXQUATERNION tilted(0.0f, 0.6f, 0.0f, 0.8f);
+    const D3DXQUATERNION level(0.0f, 0.0f, 0.0f, 1.0f);
+    bike->SetVisible(false);
+    crash->SetRotation(tilted);
+    car.OnStep(node, 0.1f);
+    EXPECT_TRUE(bike->IsVisible());
+    EXPECT_EQ(crash->GetRotation(), level);
+
+    bike.reset();
+    auto* later = new CPGameObject("car2");
+    vehicle.AddPart(later);
+    crash->SetRotation(tilted);
+    later->SetRotation(tilted);
+    car.OnStep(node, 0.1f);
+    EXPECT_EQ(crash->GetRotation(), tilted);
+    EXPECT_EQ(later->GetRotation(), level);
+
+    auto* again = new CPGameObject("bike");
+    again->SetVisible(false);
+    vehicle.AddPart(again);
+    car.OnStep(node, 0.1f);
+    EXPECT_TRUE(again->IsVisible());
 }
