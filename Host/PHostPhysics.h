@@ -30,6 +30,8 @@ public:
     // Substeps of a frame: min(8, max(1, ceil(60 frameTime))).
     static int32_t SubstepCount(float frameTime);
 
+    // Makes the world's Bullet world and the terrain with its tree.
+    void PrepareWorld(CPPhysicWorld* world) override;
     void Step(CPPhysicWorld* world, float frameTime) override;
     void ForgetBody(CPPhysicBodyHeader* body) override;
     void ForgetWorld(CPPhysicWorld* world) override;

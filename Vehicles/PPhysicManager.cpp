@@ -214,6 +214,8 @@ void CPPhysicManager::CreateWorld(const D3DXVECTOR3& /*minimum*/, const D3DXVECT
     table->Set(kCarGroup, CPPhysicCollisionTable::kTerrainGroup, kRespondAndReport);
     table->Set(kCarGroup, kCarGroup, g_CfgCamSpeed >= kCarCrashDifficulty ? kRespondAndReport : kPassThrough);
     m_world->SetTerrainQueryCallback(QueryTerrainTriangles);
+    if (m_stepper)
+        m_stepper->PrepareWorld(m_world);
 }
 
 void CPPhysicManager::AddObject(CPSmartPtr<CPGameObject> object, uint8_t active, int32_t material)

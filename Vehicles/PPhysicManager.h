@@ -61,8 +61,9 @@ public:
     void SetStepper(CPPhysicStepper* stepper) { m_stepper = stepper; }
     CPPhysicStepper* GetStepper() const { return m_stepper; }
 
-    // A new world with the game's settings, destroying the previous one. The
-    // bounds and counts the level passes are not used.
+    // A new world with the game's settings, destroying the previous one, and
+    // shown to the stepper. The bounds and counts the level passes are not
+    // used.
     void CreateWorld(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum, int32_t count1, int32_t count2,
                      int32_t count3);
     CPPhysicWorld* GetWorld() const { return m_world; }
