@@ -165,6 +165,8 @@ bool CPHostTerrain::ListLeaves(const CPCollisionGrid& grid, const std::vector<in
     m_originY = grid.GetOrigin().y;
     m_columnCount = grid.GetColumnCount();
     m_rowCount = grid.GetRowCount();
+    if (m_columnCount <= 0 || m_rowCount <= 0)
+        return false;
     m_cellStart.assign(1, 0);
     for (int32_t column = 0; column < m_columnCount; ++column) {
         for (int32_t row = 0; row < m_rowCount; ++row) {

@@ -103,7 +103,17 @@ private:
     void EraseEntry(CPGameObject* object);
     void DisposeRemovals();
 
+    // A grid cell of the terrain query, as integers.
+    struct QueryCell
+    {
+        int32_t x;
+        int32_t y;
+    };
+
     CPCollisionGrid m_grid;
+    // The terrain query's cell list and its marks of the cells taken.
+    std::vector<QueryCell> m_queryCells;
+    std::vector<uint8_t> m_queryTaken;
     float m_parkingDepth = 0.0f;
     std::vector<CPPhysicRemoval> m_pendingRemovals;
     std::unordered_set<CPGameObject*> m_activeObjects;
