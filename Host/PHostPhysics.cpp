@@ -402,7 +402,7 @@ struct CPHostPhysics::Impl
         for (auto* list : { &m_source->m_activeRigidBodies, &m_source->m_activeParticles }) {
             for (CPPhysicBodyHeader* header = list->m_head; header; header = header->m_next) {
                 BodyRecord& record = RecordOf(header);
-                m_stepped.push_back(header);
+                m_stepped.push_back({ static_cast<CPPhysicBody*>(header), record.m_body });
                 SyncIn(*static_cast<CPPhysicBody*>(header), record);
             }
         }
@@ -428,28 +428,28 @@ struct CPHostPhysics::Impl
                 Leave(record);
         }
 
-        for (CPPhysicBodyHeader* header : m_stepped)
-            QueryTerrain(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
-        for (CPPhysicBodyHeader* header : m_stepped)
-            CastSensors(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
-        for (CPPhysicBodyHeader* header : m_stepped)
-            RunControllers(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body, dt);
+        for (const Stepped& stepped : m_stepped)
+            QueryTerrain(*stepped.m_source, *stepped.m_body);
+        for (const Stepped& stepped : m_stepped)
+            CastSensors(*stepped.m_source, *stepped.m_body);
+        for (const Stepped& stepped : m_stepped)
+            RunControllers(*stepped.m_source, *stepped.m_body, dt);
 
         m_dynamics.stepSimulation(dt, 0, dt);
 
-        for (CPPhysicBodyHeader* header : m_stepped)
-            SyncOut(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
+        for (const Stepped& stepped : m_stepped)
+            SyncOut(*stepped.m_source, *stepped.m_body);
         ReportContacts();
-        for (CPPhysicBodyHeader* header : m_stepped) {
-            if (!header->IsActive())
+        for (const Stepped& stepped : m_stepped) {
+            const CPPhysicBody& body = *stepped.m_source;
+            if (!body.IsActive())
                 continue;
-            void* user = header->GetUserData();
+            void* user = body.GetUserData();
             if (!CPManagedObject::IsLive(user))
                 continue;
             auto* object = dynamic_cast<CPGameObject*>(static_cast<CPManagedObject*>(user));
             if (!object)
                 continue;
-            const CPPhysicBody& body = *static_cast<CPPhysicBody*>(header);
             const D3DXMATRIX& pose = body.m_pose.m_matrix;
             object->SetSimulatedPose(D3DXVECTOR3(pose._41, pose._42, pose._43), body.m_pose.m_orientation);
         }
@@ -465,7 +465,13 @@ struct CPHostPhysics::Impl
     CPPhysicWorld* m_source = nullptr;
     std::vector<BodyRecord> m_records;
     std::unordered_map<CPPhysicBodyHeader*, size_t> m_index;
-    std::vector<CPPhysicBodyHeader*> m_stepped;
+    // The bodies of the substep in list order, with their Bullet bodies.
+    struct Stepped
+    {
+        CPPhysicBody* m_source;
+        btRigidBody* m_body;
+    };
+    std::vector<Stepped> m_stepped;
     uint32_t m_stepCount = 0;
 
     CPHostTerrain m_terrain;
