@@ -325,7 +325,8 @@ void CPHostTerrain::CastRay(const btVector3& from, const btVector3& to,
                                       - m_cellStart[cell + static_cast<size_t>(firstRow)]);
     }
     m_met.resize(listed);
-    // The box test first, without branches (its outcome is a coin toss).
+    // The box test first, without branches: which leaves pass follows no
+    // pattern a branch predictor could learn.
     size_t met = 0;
     for (int32_t column = firstColumn; column <= lastColumn; ++column) {
         const size_t cell = static_cast<size_t>(column) * static_cast<size_t>(m_rowCount);

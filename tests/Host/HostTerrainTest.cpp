@@ -143,7 +143,7 @@ std::vector<Ray> RaysOver(const CPCollisionGrid& grid)
 }
 }
 
-TEST(HostTerrain, ShortRaysGiveBulletsWholeMeshResultToTheBit)
+TEST(HostTerrain, EveryRayGivesBulletsWholeMeshResultToTheBit)
 {
     const std::vector<std::pair<const char*, std::function<void(fixture::LevelMesh&)>>> meshes = {
         { "fixture ring", [](fixture::LevelMesh& mesh) { level::AddCollisionRing(mesh, 96, 1); } },
