@@ -1,6 +1,7 @@
 #include "Host/PHostPhysics.h"
 
 #include "Core/PGameObject.h"
+#include "Host/PHostTerrain.h"
 #include "Vehicles/PCollisionGrid.h"
 #include "Vehicles/PPhysicAnimatedBody.h"
 #include "Vehicles/PPhysicBody.h"
@@ -22,6 +23,18 @@ namespace
 constexpr int32_t kGroup = 0;
 constexpr int32_t kRespondBit = 1;
 constexpr int32_t kReportBit = 2;
+// Bullet's contact manifolds and pair algorithms come from pools of this
+// many entries, and from the heap past them. A race keeps a few dozen; the
+// default pools of 4,096 cost milliseconds to make.
+constexpr int kPoolEntries = 256;
+
+btDefaultCollisionConstructionInfo PoolSizes()
+{
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = kPoolEntries;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = kPoolEntries;
+    return info;
+}
 
 btVector3 ToBullet(const D3DXVECTOR4& v)
 {
@@ -80,13 +93,17 @@ struct TableFilter : public btOverlapFilterCallback
 };
 }
 
+// The Bullet world of one game world.
 struct CPHostPhysics::Impl
 {
-    Impl()
-        : m_dispatcher(&m_configuration)
+    explicit Impl(CPPhysicWorld* source)
+        : m_configuration(PoolSizes())
+        , m_dispatcher(&m_configuration)
         , m_dynamics(&m_dispatcher, &m_broadphase, &m_solver, &m_configuration)
+        , m_source(source)
     {
         m_dynamics.getPairCache()->setOverlapFilterCallback(&m_filter);
+        m_filter.m_table = &source->m_collisionTable;
     }
 
     ~Impl()
@@ -101,8 +118,6 @@ struct CPHostPhysics::Impl
         m_records.clear();
         m_index.clear();
         DestroyTerrain();
-        m_source = nullptr;
-        m_filter.m_table = nullptr;
     }
 
     void DestroyRecord(BodyRecord& record)
@@ -120,52 +135,31 @@ struct CPHostPhysics::Impl
 
     void DestroyTerrain()
     {
-        if (m_terrain) {
-            m_dynamics.removeCollisionObject(m_terrain.get());
-            m_terrain.reset();
-        }
-        m_terrainShape.reset();
-        m_terrainMesh.reset();
-        m_terrainVertices.clear();
-        m_terrainIndices.clear();
+        if (btCollisionObject* terrain = m_terrain.GetObject())
+            m_dynamics.removeCollisionObject(terrain);
+        m_terrain.Clear();
         m_filter.m_terrain = nullptr;
-        m_terrainBuild = -1;
     }
 
-    void SyncTerrain(const CPCollisionGrid& grid)
+    // The terrain as the physics manager's grid is now (the empty grid
+    // without a manager).
+    void SyncTerrain()
     {
-        if (grid.GetBuildCount() == m_terrainBuild)
+        const CPCollisionGrid& grid = GetPhysicManager() ? GetPhysicManager()->GetCollisionGrid() : m_emptyGrid;
+        if (m_terrain.IsBuiltFrom(grid))
             return;
         DestroyTerrain();
-        m_terrainBuild = grid.GetBuildCount();
-        const int32_t vertexCount = grid.GetVertexCount();
-        for (int32_t t = 0; t < grid.GetTriangleCount(); ++t) {
-            const CPPhysicTerrainTriangle& triangle = grid.GetTriangles()[t];
-            if (triangle.m_vertex[0] < 0 || triangle.m_vertex[1] < 0 || triangle.m_vertex[2] < 0
-                || triangle.m_vertex[0] >= vertexCount || triangle.m_vertex[1] >= vertexCount
-                || triangle.m_vertex[2] >= vertexCount)
-                continue;
-            m_terrainIndices.insert(m_terrainIndices.end(), triangle.m_vertex, triangle.m_vertex + 3);
-        }
-        if (m_terrainIndices.empty())
+        m_terrain.Build(grid);
+        btCollisionObject* terrain = m_terrain.GetObject();
+        if (!terrain)
             return;
-        for (int32_t v = 0; v < vertexCount; ++v) {
-            const D3DXVECTOR3& vertex = grid.GetVertices()[v];
-            m_terrainVertices.insert(m_terrainVertices.end(), { vertex.x, vertex.y, vertex.z });
-        }
-        m_terrainMesh = std::make_unique<btTriangleIndexVertexArray>(
-            static_cast<int>(m_terrainIndices.size() / 3), m_terrainIndices.data(), 3 * static_cast<int>(sizeof(int32_t)),
-            vertexCount, m_terrainVertices.data(), 3 * static_cast<int>(sizeof(float)));
-        m_terrainShape = std::make_unique<btBvhTriangleMeshShape>(m_terrainMesh.get(), true);
-        m_terrain = std::make_unique<btCollisionObject>();
-        m_terrain->setCollisionShape(m_terrainShape.get());
         const CPPhysicMaterial* material = m_source->m_materialTable.Get(0);
         if (material) {
-            m_terrain->setFriction(material->m_friction);
-            m_terrain->setRestitution(material->m_restitution);
+            terrain->setFriction(material->m_friction);
+            terrain->setRestitution(material->m_restitution);
         }
-        m_filter.m_terrain = m_terrain.get();
-        m_dynamics.addCollisionObject(m_terrain.get());
+        m_filter.m_terrain = terrain;
+        m_dynamics.addCollisionObject(terrain);
     }
 
     BodyRecord& RecordOf(CPPhysicBodyHeader* source)
@@ -321,17 +315,12 @@ struct CPHostPhysics::Impl
         const btTransform& transform = body.getWorldTransform();
         for (CPPhysicLineSensor* sensor = source.m_sensors; sensor; sensor = sensor->m_next) {
             sensor->m_detectDepth = 0.0f;
-            if (!m_terrain || !(sensor->m_length > 0.0f))
+            if (!m_terrain.GetObject() || !(sensor->m_length > 0.0f))
                 continue;
             const btVector3 from = transform * ToBullet(sensor->m_start);
             const btVector3 to = transform * (ToBullet(sensor->m_start) + ToBullet(sensor->m_direction));
             btCollisionWorld::ClosestRayResultCallback hit(from, to);
-            btTransform fromTransform = btTransform::getIdentity();
-            btTransform toTransform = btTransform::getIdentity();
-            fromTransform.setOrigin(from);
-            toTransform.setOrigin(to);
-            btCollisionWorld::rayTestSingle(fromTransform, toTransform, m_terrain.get(), m_terrainShape.get(),
-                                            m_terrain->getWorldTransform(), hit);
+            m_terrain.CastRay(from, to, hit);
             if (!hit.hasHit())
                 continue;
             const float length = (to - from).length();
@@ -370,8 +359,8 @@ struct CPHostPhysics::Impl
             btPersistentManifold* manifold = m_dispatcher.getManifoldByIndexInternal(m);
             const btCollisionObject* a = manifold->getBody0();
             const btCollisionObject* b = manifold->getBody1();
-            const bool terrainA = a == m_terrain.get();
-            const bool terrainB = b == m_terrain.get();
+            const bool terrainA = a == m_terrain.GetObject();
+            const bool terrainB = b == m_terrain.GetObject();
             const int32_t value = terrainA || terrainB ? table.m_terrain[kGroup] : table.m_pairs[kGroup][kGroup];
             if (!(value & kReportBit))
                 continue;
@@ -406,14 +395,14 @@ struct CPHostPhysics::Impl
     {
         ++m_stepCount;
         m_dynamics.setGravity(ToBullet(m_source->m_gravity));
-        SyncTerrain(GetPhysicManager() ? GetPhysicManager()->GetCollisionGrid() : m_emptyGrid);
+        SyncTerrain();
 
         // Rigid bodies and particles in list order, so the run is repeatable.
         m_stepped.clear();
         for (auto* list : { &m_source->m_activeRigidBodies, &m_source->m_activeParticles }) {
             for (CPPhysicBodyHeader* header = list->m_head; header; header = header->m_next) {
                 BodyRecord& record = RecordOf(header);
-                m_stepped.push_back(header);
+                m_stepped.push_back({ static_cast<CPPhysicBody*>(header), record.m_body });
                 SyncIn(*static_cast<CPPhysicBody*>(header), record);
             }
         }
@@ -439,28 +428,28 @@ struct CPHostPhysics::Impl
                 Leave(record);
         }
 
-        for (CPPhysicBodyHeader* header : m_stepped)
-            QueryTerrain(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
-        for (CPPhysicBodyHeader* header : m_stepped)
-            CastSensors(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
-        for (CPPhysicBodyHeader* header : m_stepped)
-            RunControllers(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body, dt);
+        for (const Stepped& stepped : m_stepped)
+            QueryTerrain(*stepped.m_source, *stepped.m_body);
+        for (const Stepped& stepped : m_stepped)
+            CastSensors(*stepped.m_source, *stepped.m_body);
+        for (const Stepped& stepped : m_stepped)
+            RunControllers(*stepped.m_source, *stepped.m_body, dt);
 
         m_dynamics.stepSimulation(dt, 0, dt);
 
-        for (CPPhysicBodyHeader* header : m_stepped)
-            SyncOut(*static_cast<CPPhysicBody*>(header), *RecordOf(header).m_body);
+        for (const Stepped& stepped : m_stepped)
+            SyncOut(*stepped.m_source, *stepped.m_body);
         ReportContacts();
-        for (CPPhysicBodyHeader* header : m_stepped) {
-            if (!header->IsActive())
+        for (const Stepped& stepped : m_stepped) {
+            const CPPhysicBody& body = *stepped.m_source;
+            if (!body.IsActive())
                 continue;
-            void* user = header->GetUserData();
+            void* user = body.GetUserData();
             if (!CPManagedObject::IsLive(user))
                 continue;
             auto* object = dynamic_cast<CPGameObject*>(static_cast<CPManagedObject*>(user));
             if (!object)
                 continue;
-            const CPPhysicBody& body = *static_cast<CPPhysicBody*>(header);
             const D3DXMATRIX& pose = body.m_pose.m_matrix;
             object->SetSimulatedPose(D3DXVECTOR3(pose._41, pose._42, pose._43), body.m_pose.m_orientation);
         }
@@ -476,22 +465,20 @@ struct CPHostPhysics::Impl
     CPPhysicWorld* m_source = nullptr;
     std::vector<BodyRecord> m_records;
     std::unordered_map<CPPhysicBodyHeader*, size_t> m_index;
-    std::vector<CPPhysicBodyHeader*> m_stepped;
+    // The bodies of the substep in list order, with their Bullet bodies.
+    struct Stepped
+    {
+        CPPhysicBody* m_source;
+        btRigidBody* m_body;
+    };
+    std::vector<Stepped> m_stepped;
     uint32_t m_stepCount = 0;
 
-    std::unique_ptr<btTriangleIndexVertexArray> m_terrainMesh;
-    std::unique_ptr<btBvhTriangleMeshShape> m_terrainShape;
-    std::unique_ptr<btCollisionObject> m_terrain;
-    std::vector<float> m_terrainVertices;
-    std::vector<int32_t> m_terrainIndices;
-    int32_t m_terrainBuild = -1;
+    CPHostTerrain m_terrain;
     CPCollisionGrid m_emptyGrid;
 };
 
-CPHostPhysics::CPHostPhysics()
-    : m_impl(std::make_unique<Impl>())
-{
-}
+CPHostPhysics::CPHostPhysics() = default;
 
 CPHostPhysics::~CPHostPhysics() = default;
 
@@ -507,12 +494,9 @@ void CPHostPhysics::Step(CPPhysicWorld* world, float frameTime)
 {
     if (!world || !(frameTime > 0.0f) || !std::isfinite(frameTime))
         return;
-    if (m_impl->m_source != world) {
-        // A fresh Bullet world for each game world, so that a run repeats.
-        m_impl = std::make_unique<Impl>();
-        m_impl->m_source = world;
-        m_impl->m_filter.m_table = &world->m_collisionTable;
-    }
+    // A fresh Bullet world for each game world, so that a run repeats.
+    if (!m_impl || m_impl->m_source != world)
+        m_impl = std::make_unique<Impl>(world);
     Impl& impl = *m_impl;
     const int32_t substeps = SubstepCount(frameTime);
     const float dt = frameTime / static_cast<float>(substeps);
@@ -520,8 +504,18 @@ void CPHostPhysics::Step(CPPhysicWorld* world, float frameTime)
         impl.Substep(dt);
 }
 
+void CPHostPhysics::PrepareWorld(CPPhysicWorld* world)
+{
+    if (!world)
+        return;
+    m_impl = std::make_unique<Impl>(world);
+    m_impl->SyncTerrain();
+}
+
 void CPHostPhysics::ForgetBody(CPPhysicBodyHeader* body)
 {
+    if (!m_impl)
+        return;
     Impl& impl = *m_impl;
     const auto found = impl.m_index.find(body);
     if (found == impl.m_index.end())
@@ -531,6 +525,6 @@ void CPHostPhysics::ForgetBody(CPPhysicBodyHeader* body)
 
 void CPHostPhysics::ForgetWorld(CPPhysicWorld* world)
 {
-    if (m_impl->m_source == world)
-        m_impl = std::make_unique<Impl>();
+    if (m_impl && m_impl->m_source == world)
+        m_impl.reset();
 }

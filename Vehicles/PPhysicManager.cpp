@@ -39,9 +39,6 @@ constexpr float kImpactScale = 0.008f;
 constexpr float kWallNormalZ = 0.5f;
 constexpr float kWallCrashSpeed = 12.0f;
 constexpr float kMinSquaredLength = 1e-6f;
-// Cells of the terrain query before it grows its list: 3 x 3 around five
-// sample points spread over at most 3 x 3 cells.
-constexpr size_t kQueryCells = 45;
 
 CPPhysicPoolSizes GamePoolSizes()
 {
@@ -214,6 +211,8 @@ void CPPhysicManager::CreateWorld(const D3DXVECTOR3& /*minimum*/, const D3DXVECT
     table->Set(kCarGroup, CPPhysicCollisionTable::kTerrainGroup, kRespondAndReport);
     table->Set(kCarGroup, kCarGroup, g_CfgCamSpeed >= kCarCrashDifficulty ? kRespondAndReport : kPassThrough);
     m_world->SetTerrainQueryCallback(QueryTerrainTriangles);
+    if (m_stepper)
+        m_stepper->PrepareWorld(m_world);
 }
 
 void CPPhysicManager::AddObject(CPSmartPtr<CPGameObject> object, uint8_t active, int32_t material)
@@ -385,22 +384,9 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
         return;
     const CPCollisionGrid& grid = manager->m_grid;
 
-    // The grid's cells as integer pairs; the list grows for a box that
-    // needs more than it was sized for.
-    struct Cell
-    {
-        int32_t x;
-        int32_t y;
-    };
-    std::vector<Cell> cells;
-    cells.reserve(kQueryCells);
-    auto add = [&cells](int32_t x, int32_t y) {
-        for (const Cell& cell : cells) {
-            if (cell.x == x && cell.y == y)
-                return;
-        }
-        cells.push_back(Cell{ x, y });
-    };
+    // The cells of the box's corners and centre, then the window of cells
+    // one wider each way round them (clamped to the grid), each cell once in
+    // the order first met. The lists are the manager's, kept between calls.
     const D3DXVECTOR4& lo = *minimum;
     const D3DXVECTOR4& hi = *maximum;
     const D3DXVECTOR4 samples[5] = {
@@ -410,20 +396,37 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
         D3DXVECTOR4(hi.x, lo.y, hi.z, 0.0f),
         D3DXVECTOR4(lo.x + (hi.x - lo.x) * 0.5f, lo.y + (hi.y - lo.y) * 0.5f, lo.z + (hi.z - lo.z) * 0.5f, 0.0f),
     };
-    for (const D3DXVECTOR4& sample : samples) {
-        const D3DXVECTOR4 cell = grid.CellOf(sample);
-        add(static_cast<int32_t>(cell.x), static_cast<int32_t>(cell.y));
+    QueryCell sampleCells[5];
+    for (int i = 0; i < 5; ++i) {
+        const D3DXVECTOR4 cell = grid.CellOf(samples[i]);
+        sampleCells[i] = QueryCell{ static_cast<int32_t>(cell.x), static_cast<int32_t>(cell.y) };
     }
-    int32_t lowX = cells[0].x;
-    int32_t highX = cells[0].x;
-    int32_t lowY = cells[0].y;
-    int32_t highY = cells[0].y;
-    for (const Cell& cell : cells) {
+    int32_t lowX = sampleCells[0].x;
+    int32_t highX = sampleCells[0].x;
+    int32_t lowY = sampleCells[0].y;
+    int32_t highY = sampleCells[0].y;
+    for (const QueryCell& cell : sampleCells) {
         lowX = std::min(lowX, cell.x);
         highX = std::max(highX, cell.x);
         lowY = std::min(lowY, cell.y);
         highY = std::max(highY, cell.y);
     }
+    // Every cell taken lies in the window, clamped or not.
+    const int32_t windowRows = highY - lowY + 3;
+    std::vector<QueryCell>& cells = manager->m_queryCells;
+    std::vector<uint8_t>& taken = manager->m_queryTaken;
+    cells.clear();
+    taken.assign(static_cast<size_t>(highX - lowX + 3) * static_cast<size_t>(windowRows), 0);
+    auto add = [&](int32_t x, int32_t y) {
+        uint8_t& mark = taken[static_cast<size_t>(x - lowX + 1) * static_cast<size_t>(windowRows)
+                              + static_cast<size_t>(y - lowY + 1)];
+        if (mark)
+            return;
+        mark = 1;
+        cells.push_back(QueryCell{ x, y });
+    };
+    for (const QueryCell& cell : sampleCells)
+        add(cell.x, cell.y);
     const int32_t lastX = std::max(grid.GetColumnCount() - 1, 0);
     const int32_t lastY = std::max(grid.GetRowCount() - 1, 0);
     for (int32_t x = lowX - 1; x <= highX + 1; ++x) {
@@ -432,7 +435,7 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
     }
 
     data->m_terrainTriangleCount = 0;
-    for (const Cell& cell : cells) {
+    for (const QueryCell& cell : cells) {
         const CPCollisionCell& list =
             grid.CellList(D3DXVECTOR4(static_cast<float>(cell.x), static_cast<float>(cell.y), 0.0f, 0.0f));
         if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles)

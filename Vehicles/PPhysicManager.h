@@ -61,8 +61,9 @@ public:
     void SetStepper(CPPhysicStepper* stepper) { m_stepper = stepper; }
     CPPhysicStepper* GetStepper() const { return m_stepper; }
 
-    // A new world with the game's settings, destroying the previous one. The
-    // bounds and counts the level passes are not used.
+    // A new world with the game's settings, destroying the previous one, and
+    // shown to the stepper. The bounds and counts the level passes are not
+    // used.
     void CreateWorld(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum, int32_t count1, int32_t count2,
                      int32_t count3);
     CPPhysicWorld* GetWorld() const { return m_world; }
@@ -102,7 +103,17 @@ private:
     void EraseEntry(CPGameObject* object);
     void DisposeRemovals();
 
+    // A grid cell of the terrain query, as integers.
+    struct QueryCell
+    {
+        int32_t x;
+        int32_t y;
+    };
+
     CPCollisionGrid m_grid;
+    // The terrain query's cell list and its marks of the cells taken.
+    std::vector<QueryCell> m_queryCells;
+    std::vector<uint8_t> m_queryTaken;
     float m_parkingDepth = 0.0f;
     std::vector<CPPhysicRemoval> m_pendingRemovals;
     std::unordered_set<CPGameObject*> m_activeObjects;

@@ -141,6 +141,17 @@ inline scene::Node RingNode(const std::string& name, float inner, float outer, i
     return node;
 }
 
+// The level's collision ring (RingNode's "road_phys") as a level mesh.
+inline void AddCollisionRing(fixture::LevelMesh& mesh, int segments, int strips)
+{
+    const scene::Node ring =
+        RingNode("road_phys", kRadius - kCollisionHalfWidth, kRadius + kCollisionHalfWidth, segments, strips);
+    for (const CPVertex& vertex : ring.vertices)
+        mesh.AddVertex(vertex.position.x, vertex.position.y, vertex.position.z);
+    for (size_t i = 0; i + 2 < ring.indices.size(); i += 3)
+        mesh.AddTriangle(ring.indices[i], ring.indices[i + 1], ring.indices[i + 2]);
+}
+
 inline scene::Node BoxMeshNode(const std::string& name, float hx, float hy, float hz)
 {
     scene::Node node;

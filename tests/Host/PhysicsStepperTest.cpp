@@ -205,3 +205,29 @@ TEST_F(Stepper, TheSameRunGivesTheSamePoses)
     for (size_t i = 0; i < runs[0].size(); ++i)
         EXPECT_EQ(std::memcmp(&runs[0][i], &runs[1][i], sizeof(D3DXMATRIX)), 0) << i;
 }
+
+// The stepper makes its Bullet world and terrain tree when the world is
+// created; a run from there matches one whose first step makes them.
+TEST_F(Stepper, AWorldPreparedAtLoadRunsAsOneMadeOnTheFirstStep)
+{
+    std::vector<D3DXMATRIX> runs[2];
+    for (int run = 0; run < 2; ++run) {
+        m_cars.clear();
+        LoadLevel();
+        if (run == 1)
+            Manager().GetStepper()->ForgetWorld(Manager().GetWorld());
+        AddCar(D3DXVECTOR3(0.0f, -50.0f, 2.0f));
+        AddCar(D3DXVECTOR3(20.0f, 30.0f, 2.5f));
+        for (int frame = 0; frame < 120; ++frame) {
+            Manager().SetCarControls(m_cars[0]->Player(), 1.0f, 0.1f);
+            Manager().SetCarControls(m_cars[1]->Player(), 0.8f, -0.5f);
+            AdvanceFrameClock(kFrame);
+            Manager().Update();
+        }
+        for (const auto& car : m_cars)
+            runs[run].push_back(car->Body()->m_pose.m_matrix);
+    }
+    ASSERT_EQ(runs[0].size(), runs[1].size());
+    for (size_t i = 0; i < runs[0].size(); ++i)
+        EXPECT_EQ(std::memcmp(&runs[0][i], &runs[1][i], sizeof(D3DXMATRIX)), 0) << i;
+}
