@@ -64,11 +64,38 @@ public:
         return record;
     }
 
+    // The resource's last reference went. Its record stays for the tests
+    // that read it, but not its bytes; and a device that keeps no log keeps
+    // the records of its newest released resources only, so that a long run
+    // does not grow with every buffer and texture it ever made.
+    void Released(ResourceRecord& record)
+    {
+        record.released = true;
+        std::vector<uint8_t>().swap(record.memory);
+        std::vector<std::vector<uint8_t>>().swap(record.levelMemory);
+        if (++m_releasedKept > 2 * kReleasedKept && !m_logging)
+            DropOldReleased();
+    }
+
     std::vector<DeviceCall> m_log;
     bool m_logging = true;
     std::vector<std::shared_ptr<ResourceRecord>> m_resources;
 
 private:
+    static constexpr size_t kReleasedKept = 256;
+
+    void DropOldReleased()
+    {
+        size_t newer = 0;
+        for (auto record = m_resources.rbegin(); record != m_resources.rend(); ++record) {
+            if ((*record)->released && ++newer > kReleasedKept)
+                record->reset();
+        }
+        m_resources.erase(std::remove(m_resources.begin(), m_resources.end(), nullptr), m_resources.end());
+        m_releasedKept = kReleasedKept;
+    }
+
+    size_t m_releasedKept = 0;
     struct Failure
     {
         std::string method;
@@ -96,7 +123,7 @@ public:
     }
     virtual ~Resource()
     {
-        m_record->released = true;
+        m_core->Released(*m_record);
         --g_liveResources;
     }
 
