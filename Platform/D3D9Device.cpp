@@ -73,8 +73,8 @@ public:
         record.released = true;
         std::vector<uint8_t>().swap(record.memory);
         std::vector<std::vector<uint8_t>>().swap(record.levelMemory);
-        if (++m_releasedKept > 2 * kReleasedKept && !m_logging)
-            DropOldReleased();
+        if (++m_releasedKept > kReleasedKept && !m_logging)
+            DropOldestReleased();
     }
 
     std::vector<DeviceCall> m_log;
@@ -84,15 +84,22 @@ public:
 private:
     static constexpr size_t kReleasedKept = 256;
 
-    void DropOldReleased()
+    // Forgets released records, oldest first, until no more than the limit
+    // are kept.
+    void DropOldestReleased()
     {
-        size_t newer = 0;
-        for (auto record = m_resources.rbegin(); record != m_resources.rend(); ++record) {
-            if ((*record)->released && ++newer > kReleasedKept)
-                record->reset();
+        size_t released = 0;
+        for (const auto& record : m_resources)
+            released += record->released ? 1 : 0;
+        for (auto record = m_resources.begin(); record != m_resources.end() && released > kReleasedKept;) {
+            if ((*record)->released) {
+                record = m_resources.erase(record);
+                --released;
+            } else {
+                ++record;
+            }
         }
-        m_resources.erase(std::remove(m_resources.begin(), m_resources.end(), nullptr), m_resources.end());
-        m_releasedKept = kReleasedKept;
+        m_releasedKept = released;
     }
 
     size_t m_releasedKept = 0;
