@@ -97,12 +97,12 @@ private:
         static bool recording = false;
         return recording;
     }
-    static void OnMalloc(const volatile void* block, size_t size)
+    HEAP_UNCOVERED static void OnMalloc(const volatile void* block, size_t size)
     {
         if (Recording())
             Blocks().Add(const_cast<const void*>(block), size);
     }
-    static void OnFree(const volatile void* block)
+    HEAP_UNCOVERED static void OnFree(const volatile void* block)
     {
         Blocks().Remove(const_cast<const void*>(block));
     }
@@ -117,7 +117,7 @@ private:
     // The strongly connected groups of the holding graph, holders' groups
     // before the groups they hold, each group's nodes oldest first (Tarjan's
     // algorithm, without recursion).
-    static std::vector<std::vector<size_t>> HoldingGroups(const std::vector<Node>& nodes)
+    HEAP_UNCOVERED static std::vector<std::vector<size_t>> HoldingGroups(const std::vector<Node>& nodes)
     {
         const size_t none = nodes.size();
         std::vector<size_t> index(nodes.size(), none);
@@ -171,7 +171,7 @@ private:
     }
 
     // Ends the live objects made in the scope; false when none was ended.
-    bool EndRound()
+    HEAP_UNCOVERED bool EndRound()
     {
         std::vector<Node> nodes;
         std::unordered_map<const void*, size_t> byBlock;

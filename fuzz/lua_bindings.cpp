@@ -1,11 +1,12 @@
 // Calls the registered script functions with argument lists the input
 // chooses: numbers of every kind, texts, booleans, tables, functions, full
 // userdata and handles that name live objects, nothing, destroyed objects,
-// an id never given or an object's address instead of its id. Every call runs under lua_pcall: a Lua error is
-// fine, a crash or a sanitizer report is not. The host over an empty game
-// root is made once; after each input the level and the objects the input
-// made end, and the host's objects are put back as the input found them
-// (commands read, queued bodies dropped, the enemy registry restored).
+// an id never given or an object's address instead of its id. Every call
+// runs under lua_pcall: a Lua error is fine, a crash or a sanitizer report is
+// not. The host over an empty game root is made once; after each input the
+// level and the objects the input made end, and the host's objects are put
+// back as the input found them (commands read, queued bodies dropped, the
+// enemy registry restored).
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
 #include "Core/PManagedObject.h"
@@ -105,10 +106,7 @@ void PushArgument(lua_State* L, Reader& in, const std::vector<uint64_t>& handles
         break;
     }
 }
-}
 
-namespace
-{
 // Puts the host's long-lived objects back as the input found them, so that
 // they name nothing the input made.
 void Reset(CPGameHost& host, const CPEnemyRegistry& enemies)

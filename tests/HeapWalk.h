@@ -22,6 +22,14 @@
 #include <unordered_set>
 #include <vector>
 
+// The walks are no part of what a fuzz target explores: their branches are
+// kept out of the coverage that guides it.
+#if defined(__clang__)
+#define HEAP_UNCOVERED __attribute__((no_sanitize("coverage")))
+#else
+#define HEAP_UNCOVERED
+#endif
+
 namespace heap
 {
 // Live heap blocks as an allocator hook reports them: start, requested size
@@ -32,7 +40,7 @@ namespace heap
 class BlockTable
 {
 public:
-    void Add(const void* start, size_t size)
+    HEAP_UNCOVERED void Add(const void* start, size_t size)
     {
         if (!start)
             return;
@@ -52,7 +60,7 @@ public:
         Unlock();
     }
 
-    void Remove(const void* start)
+    HEAP_UNCOVERED void Remove(const void* start)
     {
         if (!start)
             return;
@@ -78,7 +86,7 @@ public:
 
     // The requested size of the block that starts there when it was
     // allocated after `serial`; 0 otherwise.
-    size_t SizeSince(const void* start, uint64_t serial)
+    HEAP_UNCOVERED size_t SizeSince(const void* start, uint64_t serial)
     {
         // Most words of a block are no address of a block at all.
         const uintptr_t address = reinterpret_cast<uintptr_t>(start);
@@ -96,7 +104,7 @@ public:
     }
 
     // The serial number of the live block that starts there; 0 when none does.
-    uint64_t SerialOf(const void* start)
+    HEAP_UNCOVERED uint64_t SerialOf(const void* start)
     {
         Lock();
         const uint64_t serial = m_capacity != 0 ? m_slots[Find(start)].serial : 0;
@@ -115,7 +123,7 @@ public:
     }
 
     // Forgets every block; the serial numbers go on.
-    void Clear()
+    HEAP_UNCOVERED void Clear()
     {
         Lock();
         for (size_t i = 0; i < m_capacity; ++i)
@@ -147,11 +155,11 @@ private:
     void Unlock() { m_lock.clear(std::memory_order_release); }
 
     size_t Mask() const { return m_capacity - 1; }
-    size_t Home(const void* start) const
+    HEAP_UNCOVERED size_t Home(const void* start) const
     {
         return static_cast<size_t>((reinterpret_cast<uintptr_t>(start) * 0x9E3779B97F4A7C15ull) >> 20) & Mask();
     }
-    size_t Find(const void* start) const
+    HEAP_UNCOVERED size_t Find(const void* start) const
     {
         size_t i = Home(start);
         while (m_slots[i].start && m_slots[i].start != start)
@@ -159,7 +167,7 @@ private:
         return i;
     }
 
-    void Grow()
+    HEAP_UNCOVERED void Grow()
     {
         Slot* const old = m_slots;
         const size_t oldCapacity = m_capacity;
@@ -196,7 +204,7 @@ private:
 // A word of a live block, read as the program never reads it (an array's
 // element count, which the address checker guards, or bytes never written):
 // so the read is not checked.
-__attribute__((no_sanitize("address", "memory"))) inline uintptr_t ReadWord(const void* at)
+__attribute__((no_sanitize("address", "memory"))) HEAP_UNCOVERED inline uintptr_t ReadWord(const void* at)
 {
     uintptr_t word = 0;
     __builtin_memcpy(&word, at, sizeof(word));
@@ -213,7 +221,7 @@ inline const void* BlockOf(const CPManagedObject* object)
 // whose element count (as new[] stores it in front of the elements of a
 // class with a destructor) lies just before it; null for neither.
 template <class BlockSize>
-const void* BlockAt(const void* word, const BlockSize& sizeOf)
+HEAP_UNCOVERED const void* BlockAt(const void* word, const BlockSize& sizeOf)
 {
     if (!word)
         return nullptr;
@@ -241,7 +249,7 @@ struct Reach
 // entered again, and every block entered is added to it, so walks that share
 // the set count each block once.
 template <class BlockSize>
-Reach Walk(const void* start, const BlockSize& sizeOf, std::unordered_set<const void*>& entered)
+HEAP_UNCOVERED Reach Walk(const void* start, const BlockSize& sizeOf, std::unordered_set<const void*>& entered)
 {
     Reach reach;
     std::vector<const void*> pending;
