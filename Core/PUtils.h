@@ -48,6 +48,12 @@ float RandomUnit();
 // Values beyond the range give the nearest limit and NaN gives 0, where a
 // plain cast would be undefined.
 int32_t TruncateToInt(double value);
+// a + b in 32 bits as the game's integers add: past the largest value the
+// sum wraps round to the smallest, where signed overflow would be undefined.
+inline int32_t AddWrapping(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
 // The rules of atoi (leading white space, an optional sign, digits up to the
 // first non-digit; 0 when there are none), saturating instead of overflowing.
 int32_t StringToInt(const char* text);

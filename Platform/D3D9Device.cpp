@@ -64,11 +64,45 @@ public:
         return record;
     }
 
+    // The resource's last reference went. Its record stays for the tests
+    // that read it, but not its bytes; and a device that keeps no log keeps
+    // the records of its newest released resources only, so that a long run
+    // does not grow with every buffer and texture it ever made.
+    void Released(ResourceRecord& record)
+    {
+        record.released = true;
+        std::vector<uint8_t>().swap(record.memory);
+        std::vector<std::vector<uint8_t>>().swap(record.levelMemory);
+        if (++m_releasedKept > kReleasedKept && !m_logging)
+            DropOldestReleased();
+    }
+
     std::vector<DeviceCall> m_log;
     bool m_logging = true;
     std::vector<std::shared_ptr<ResourceRecord>> m_resources;
 
 private:
+    static constexpr size_t kReleasedKept = 256;
+
+    // Forgets released records, oldest first, until no more than the limit
+    // are kept.
+    void DropOldestReleased()
+    {
+        size_t released = 0;
+        for (const auto& record : m_resources)
+            released += record->released ? 1 : 0;
+        for (auto record = m_resources.begin(); record != m_resources.end() && released > kReleasedKept;) {
+            if ((*record)->released) {
+                record = m_resources.erase(record);
+                --released;
+            } else {
+                ++record;
+            }
+        }
+        m_releasedKept = released;
+    }
+
+    size_t m_releasedKept = 0;
     struct Failure
     {
         std::string method;
@@ -96,7 +130,7 @@ public:
     }
     virtual ~Resource()
     {
-        m_record->released = true;
+        m_core->Released(*m_record);
         --g_liveResources;
     }
 

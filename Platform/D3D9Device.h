@@ -3,8 +3,8 @@
 // 32-bit values they were set to (a float state reads back as its bits), with
 // the transforms, the material, the lights and their enables, the vertex
 // format, the stream sources, the index buffer and the texture of each stage.
-// Vertex and index buffers keep their bytes in memory and know whether they
-// are locked. A device a test makes (CreateRecordingDevice) logs every call
+// Vertex and index buffers keep their bytes in memory while they live and
+// know whether they are locked. A device a test makes (CreateRecordingDevice) logs every call
 // with its arguments in order; one made through Direct3D's CreateDevice, as
 // the host makes its device, keeps no log until logging is turned on, so a
 // long run does not grow. Any call can be made to fail on its Nth use with a
@@ -40,7 +40,8 @@ struct DeviceCall
     }
 };
 
-// A vertex or index buffer, or a texture; kept after the object is released.
+// A vertex or index buffer, or a texture; kept after the object is released
+// (see Resources), without its bytes.
 struct ResourceRecord
 {
     enum Kind { kVertexBuffer, kIndexBuffer, kTexture, kCubeTexture };
@@ -55,7 +56,7 @@ struct ResourceRecord
     UINT width = 0;           // textures
     UINT height = 0;
     UINT levels = 0;
-    std::vector<uint8_t> memory; // a buffer's bytes, zero when created
+    std::vector<uint8_t> memory; // a buffer's bytes, zero when created; empty once released
     int lockDepth = 0;        // Lock calls not yet matched by Unlock
     int lockCount = 0;        // successful Lock calls
     UINT lockOffset = 0;      // the last successful Lock
@@ -191,7 +192,8 @@ public:
     void SetDeviceState(DeviceState state) { m_state = state; }
     DeviceState GetDeviceState() const { return m_state; }
 
-    // Every resource made on this device, in creation order.
+    // Every resource made on this device, in creation order; a device that
+    // keeps no log lists only the newest few hundred of its released ones.
     const std::vector<std::shared_ptr<ResourceRecord>>& Resources() const;
     // Default-pool resources not yet released.
     int LiveDefaultPoolResources() const;

@@ -155,7 +155,7 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
     CPMaterialManager* materials = GetMaterialManager();
     CPSmartPtr<CPMaterial> material;
     if (materials)
-        material = materials->GetMaterial(layerBase + type, effect, textures);
+        material = materials->GetMaterial(AddWrapping(layerBase, type), effect, textures);
     // The flag as it was before this description's "shadow" applies.
     if (node.HasShadow()) {
         CPSmartPtr<CPMaterial> shadow;

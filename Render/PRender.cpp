@@ -375,7 +375,11 @@ void CPRender::ReleaseGeometryBuffers()
         m_releasedGeometry.push_back(std::move(entry.second));
     }
     m_geometryBuffers.clear();
+    ForgetLevelBodies();
+}
 
+void CPRender::ForgetLevelBodies()
+{
     // The level is over: the rings forget its bodies, so a later level never
     // meets their addresses or start indices, and its camera is gone.
     for (CPRenderQueue* queue : { m_renderQueue.Get(), m_staticQueue.Get() }) {

@@ -133,8 +133,12 @@ public:
     // Releases every record's buffers and forgets the names. The records stay
     // alive without buffers, so bodies that still point at one draw nothing.
     // This is the level's end: the queues' rings forget their written bodies,
-    // the refused objects are dropped and the active camera is cleared.
+    // the refused objects are dropped and the active camera is cleared
+    // (ForgetLevelBodies).
     void ReleaseGeometryBuffers();
+    // The rings forget their written bodies, the refused objects are dropped
+    // and the active camera is cleared.
+    void ForgetLevelBodies();
     size_t GetGeometryBufferCount() const { return m_geometryBuffers.size(); }
 
     // Each with a reference taken; null when the host has set none.

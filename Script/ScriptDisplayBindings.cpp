@@ -313,7 +313,7 @@ int ScriptApi::CreateArrow(lua_State* L)
     const std::string name = ScriptReadText(L, 1);
     const int32_t n = ScriptReadInt(L, 2);
     CPRenderObjectManager* loader = GetRenderObjectManager();
-    const CPSmartPtr<CPGameObject> object = loader ? loader->LoadRenderObject(name, kArrowLayerBase + n)
+    const CPSmartPtr<CPGameObject> object = loader ? loader->LoadRenderObject(name, AddWrapping(kArrowLayerBase, n))
                                                    : CPSmartPtr<CPGameObject>();
     if (object)
         object->AddRef();

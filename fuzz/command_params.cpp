@@ -1,6 +1,7 @@
 // Arbitrary bytes as a command's parameter text, delivered by name to a
 // running script object and read back as its current command. There are
-// never more parameters than commas plus one.
+// never more parameters than commas plus one. The script object's log of
+// received commands is emptied after each input.
 #include "Core/PCommandDispatcher.h"
 #include "Host/PScriptObject.h"
 
@@ -32,5 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if (target.SetNextCommand() || target.GetCommandCount() != 0)
         std::abort();
+    target.TakeReceived();
     return 0;
 }

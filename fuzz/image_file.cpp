@@ -1,6 +1,7 @@
 // Arbitrary bytes as an image file: its description read, then made into a
 // 2D texture and a cube texture on a recording device. A texture is made
 // only from a file whose description reads, and has the sizes it promises.
+// Each input has a device of its own, so nothing it made outlives it.
 #include "Platform/D3D9Device.h"
 #include "Platform/D3DX9Tex.h"
 
@@ -9,11 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static PlatformD3D9::RecordingDevice* device = [] {
-        PlatformD3D9::RecordingDevice* made = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-        made->SetLogging(false);
-        return made;
-    }();
+    PlatformD3D9::RecordingDevice* device = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
+    device->SetLogging(false);
     const UINT length = static_cast<UINT>(size);
     D3DXIMAGE_INFO info{};
     const bool readable = SUCCEEDED(D3DXGetImageInfoFromFileInMemory(data, length, &info));
@@ -36,5 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         cube->Release();
     }
+    device->Release();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a ".int" screen file: loaded at the design size, then
 // driven with the pointer, the menu keys, clicks and typing. The screen's
 // body must always hold one quad per visible window or button. Files live in
-// a scratch root under /tmp.
+// a scratch root under /tmp; what the screen made ends with the input.
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGlobals.h"
 #include "Interface/PEditBox.h"
@@ -10,6 +10,7 @@
 #include "Platform/GamePath.h"
 #include "Render/PRenderObject.h"
 #include "Startup/PConfigVars.h"
+#include "fuzz/InputObjects.h"
 #include "tests/ScratchRoot.h"
 
 #include <cstdint>
@@ -34,16 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static ScratchRoot root;
     static CPCommandDispatcher dispatcher;
     static CPTextManager textManager;
-    GamePath::SetRoot(root.Path());
-    g_CommandDispatcher = &dispatcher;
-    g_TextManager = &textManager;
-    if (textManager.fonts.empty()) {
+    static const bool fontMade = [] {
         CPFont* font = new CPFont();
         font->lineHeight = 16.0f;
         for (float& advance : font->advances)
             advance = 8.0f;
         textManager.fonts["font"] = font;
-    }
+        return true;
+    }();
+    (void)fontMade;
+    const fuzz::InputObjects objects;
+    GamePath::SetRoot(root.Path());
+    g_CommandDispatcher = &dispatcher;
+    g_TextManager = &textManager;
     g_CfgScreenWidth = 1024;
     g_CfgScreenHeight = 768;
 

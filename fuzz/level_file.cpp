@@ -1,11 +1,21 @@
 // Arbitrary bytes as the file of the fixture level, loaded in the mode the
 // first byte gives (bit 0 single, bit 1 time) over the rest of the fixture's
 // folder: loading must never crash or run away, and a loaded level must
-// hold its player.
+// hold its player. The folder and the host are made once; each input loads
+// with a physics manager of its own, and after it the level is deleted, the
+// host's objects let go of what it made (the render rings, the particle
+// systems, the commands sent to the game's script objects) and everything
+// the input made ends.
 #include "Core/PGlobals.h"
 #include "Host/PGameHost.h"
+#include "Race/PCamera.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
+#include "Race/PLevelBranch.h"
+#include "Render/PRender.h"
+#include "Vehicles/PPhysicManager.h"
+#include "fuzz/HostInput.h"
+#include "fuzz/InputObjects.h"
 #include "tests/LevelFixture.h"
 #include "tests/ScratchRoot.h"
 
@@ -13,14 +23,24 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
     static const bool written = level::WriteLevelFiles(root.Path(), level::FuzzOptions());
-    static CPGameHost host(root.Path());
+    // Never destroyed: the engine's lists it holds may still name objects
+    // that ended with their input.
+    static CPGameHost& host = *new CPGameHost(root.Path());
     if (!written || size == 0)
         return 0;
+    // The physics manager keeps its cars and ground bodies for as long as
+    // it lives, so each input has one of its own (made before the scope:
+    // the input does not end it).
+    CPPhysicManager* const hostPhysics = g_PhysicManager;
+    auto physics = std::make_unique<CPPhysicManager>();
+    g_PhysicManager = physics.get();
+    fuzz::InputObjects objects;
     GetGameData()->m_playerName = level::kPlayerModel;
 
     root.MakeFile(std::string("Data/Levels/") + level::kName + ".lvl",
@@ -28,5 +48,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto lvl = std::make_unique<CPLevel>();
     if (lvl->Load(level::kName, (data[0] & 1) != 0, (data[0] & 2) != 0) && !lvl->player)
         std::abort();
+    // The level deletes its tree, which the chase camera still names.
+    if (lvl->camera)
+        lvl->camera->SetLevelTree(nullptr);
+    lvl.reset();
+
+    // The ground bodies end once the manager lets go of them, after the
+    // cars, whose world it ends.
+    fuzz::KeepLayerCameras(objects);
+    std::vector<const CPRenderObject*> groundBodies;
+    for (const CPSmartPtr<CPRenderObject>& body : physics->GetGroundBodies()) {
+        groundBodies.push_back(body.Get());
+        objects.Keep(body.Get());
+    }
+    fuzz::ClearLevelTraces(host);
+    objects.End();
+    g_PhysicManager = hostPhysics;
+    physics.reset();
+    for (const CPRenderObject* body : groundBodies)
+        objects.Unkeep(body);
+    objects.End();
+    fuzz::ClearLevelTraces(host);
     return 0;
 }

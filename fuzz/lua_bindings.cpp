@@ -1,15 +1,27 @@
 // Calls the registered script functions with argument lists the input
 // chooses: numbers of every kind, texts, booleans, tables, functions, full
 // userdata and handles that name live objects, nothing, destroyed objects,
-// an id never given or an object's address instead of its id. Every call runs under lua_pcall: a Lua error is
-// fine, a crash or a sanitizer report is not.
+// an id never given or an object's address instead of its id. Every call
+// runs under lua_pcall: a Lua error is fine, a crash or a sanitizer report is
+// not. The host over an empty game root is made once; after each input the
+// level and the objects the input made end, and the host's objects are put
+// back as the input found them (commands read, queued bodies dropped, the
+// enemy registry restored).
 #include "Core/PGameObject.h"
+#include "Core/PGlobals.h"
 #include "Core/PManagedObject.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
+#include "Host/PHostDraw.h"
 #include "Host/PScriptObject.h"
+#include "Race/PEnemyRegistry.h"
+#include "Race/PGameData.h"
+#include "Race/PLevel.h"
+#include "Render/PRender.h"
 #include "Script/ScriptBinding.h"
 #include "Script/ScriptTables.h"
+#include "fuzz/HostInput.h"
+#include "fuzz/InputObjects.h"
 #include "tests/ScratchRoot.h"
 
 #include <cmath>
@@ -94,17 +106,35 @@ void PushArgument(lua_State* L, Reader& in, const std::vector<uint64_t>& handles
         break;
     }
 }
+
+// Puts the host's long-lived objects back as the input found them, so that
+// they name nothing the input made.
+void Reset(CPGameHost& host, const CPEnemyRegistry& enemies)
+{
+    if (CPLevel* level = GetLevel())
+        delete level;
+    if (CPRender* render = GetRender())
+        EmptyHostBatches(*render);
+    if (CPGameData* data = GetGameData())
+        data->m_bonuses.clear();
+    fuzz::ClearLevelTraces(host);
+    if (CPEnemyRegistry* registry = GetEnemyRegistry())
+        *registry = enemies;
+}
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
     static const std::vector<const luaL_reg*> functions = AllFunctions();
+    // Never destroyed: the engine's lists it holds may still name objects
+    // that ended with their input.
+    static CPGameHost& host = *new CPGameHost(root.Path());
+    static const CPEnemyRegistry enemies = GetEnemyRegistry() ? *GetEnemyRegistry() : CPEnemyRegistry();
     if (functions.empty())
         return 0;
-
-    CPGameHost host(root.Path());
     lua_State* L = host.GetLuaState();
+    fuzz::InputObjects objects;
 
     // Handles: a small object tree with a handler, live script objects, a
     // live object of another class, null, destroyed objects (a game object
@@ -151,5 +181,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         lua_pcall(L, count, LUA_MULTRET, 0);
     }
     lua_settop(L, 0);
+    lua_gc(L, LUA_GCCOLLECT, 0);
+
+    Reset(host, enemies);
+    for (CPGameObject* object : { grandchild, child, tree })
+        host.DeleteObject(object);
+    fuzz::KeepLayerCameras(objects);
+    objects.End();
+    Reset(host, enemies);
     return 0;
 }

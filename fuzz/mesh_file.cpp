@@ -1,10 +1,12 @@
 // Arbitrary bytes as a mesh file (older format or p3d) or an animation file,
 // chosen by the first byte, loaded through a scene description. A file the
 // loader refuses gives no tree; one it takes gives a tree whose bodies hold
-// only indices into their own vertices' range as stored.
+// only indices into their own vertices' range as stored. The tree and the
+// animations it loaded end with the input.
 #include "Core/PGameObject.h"
 #include "Render/PAnimationManager.h"
 #include "Render/PRenderObjectManager.h"
+#include "fuzz/InputObjects.h"
 #include "tests/ScratchRoot.h"
 
 #include <cstdint>
@@ -15,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static ScratchRoot root;
     static CPAnimationManager animations;
     static CPRenderObjectManager loader;
+    const fuzz::InputObjects objects;
     GamePath::SetRoot(root.Path());
     g_AnimationManager = &animations;
     g_RenderObjectManager = &loader;

@@ -1,10 +1,12 @@
 // Arbitrary bytes as a run of path records, read one after the other as the
 // level loader does; each path that loads is grounded and searched from
-// points the same bytes give, and its ring is walked once round.
+// points the same bytes give, and its ring is walked once round. The debug
+// bodies the paths leave behind end with the input.
 #include "Core/PFileReader.h"
 #include "Core/PFileWriter.h"
 #include "Platform/GamePath.h"
 #include "Race/PSpline.h"
+#include "fuzz/InputObjects.h"
 #include "tests/ScratchRoot.h"
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
+    const fuzz::InputObjects objects;
     GamePath::SetRoot(root.Path());
     root.MakeDirectory("data/levels");
     CPFileWriter writer("Data\\Levels\\fuzz.lvl");

@@ -1,8 +1,10 @@
 // Arbitrary text as a scene description over a few small mesh, animation and
 // track files: parsed and built into a tree, which must never crash or loop.
+// The tree ends with the input.
 #include "Core/PGameObject.h"
 #include "Render/PAnimationManager.h"
 #include "Render/PRenderObjectManager.h"
+#include "fuzz/InputObjects.h"
 #include "tests/SceneSeeds.h"
 #include "tests/ScratchRoot.h"
 
@@ -20,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     }();
     (void)written;
+    const fuzz::InputObjects objects;
     GamePath::SetRoot(root.Path());
     g_AnimationManager = &animations;
     g_RenderObjectManager = &loader;

@@ -3,7 +3,8 @@
 // group "group.txt" and the cloud layer "layer.txt" in a scratch game root.
 // The skyscape is loaded and rendered for a few frames on a recording device,
 // and each cloud file is loaded on its own; the dome must stay within its
-// buffers and every cloud group must hold its layers twice over.
+// buffers and every cloud group must hold its layers twice over. Each input
+// draws on a device and render system of its own, which go with it.
 #include "DynamicSky/Skyscape.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/GamePath.h"
@@ -33,24 +34,36 @@ std::string& Root()
     return root;
 }
 
-PlatformD3D9::RecordingDevice* Device()
+class Stage
 {
-    static PlatformD3D9::RecordingDevice* device = [] {
-        PlatformD3D9::RecordingDevice* made = PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{});
-        made->SetLogging(false);
-        made->BeginScene();
-        g_Render = new CPRender(made);
-        GetSkyDevice().device = made;
-        return made;
-    }();
-    return device;
-}
+public:
+    Stage()
+        : m_device(PlatformD3D9::CreateRecordingDevice(D3DPRESENT_PARAMETERS{}))
+    {
+        m_device->SetLogging(false);
+        m_device->BeginScene();
+        g_Render = new CPRender(m_device);
+        GetSkyDevice().device = m_device;
+    }
+    ~Stage()
+    {
+        GetSkyDevice().device = nullptr;
+        delete g_Render;
+        g_Render = nullptr;
+        m_device->Release();
+    }
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+private:
+    PlatformD3D9::RecordingDevice* m_device;
+};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string& root = Root();
-    Device();
+    const Stage stage;
     const std::string text(reinterpret_cast<const char*>(data), size);
     size_t from = 0;
     for (const char* name : kFiles) {

@@ -1,6 +1,8 @@
 // Arbitrary bytes as a WAV file: read by the wave reader once from the disk
 // and once from a program resource, which must agree byte for byte and
-// deliver no more than the input holds, then made into a sound that plays.
+// deliver no more than the input holds, then made into a sound that plays
+// on a sound device of its own, which keeps the records of its buffers until
+// it goes with the input.
 #include "Platform/DSound.h"
 #include "Platform/GamePath.h"
 #include "Platform/ResourceData.h"
@@ -38,11 +40,6 @@ size_t FormatBytes(const WAVEFORMATEX* format)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static ScratchRoot root;
-    static IDirectSound8* device = [] {
-        IDirectSound8* made = nullptr;
-        DirectSoundCreate8(nullptr, &made, nullptr);
-        return made;
-    }();
     GamePath::SetRoot(root.Path());
     PlatformDSound::Reset();
 
@@ -72,12 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
     }
 
-    CNSound sound(device, "Data\\Sounds\\fuzz.wav", static_cast<int32_t>(size % 2));
-    if (sound.IsReady()) {
-        sound.Play(0, 0);
-        sound.SetFrequencyFactor(1.5f);
-        sound.Stop();
+    IDirectSound8* device = nullptr;
+    DirectSoundCreate8(nullptr, &device, nullptr);
+    {
+        CNSound sound(device, "Data\\Sounds\\fuzz.wav", static_cast<int32_t>(size % 2));
+        if (sound.IsReady()) {
+            sound.Play(0, 0);
+            sound.SetFrequencyFactor(1.5f);
+            sound.Stop();
+        }
     }
+    if (device)
+        device->Release();
     PlatformResources::Clear();
     return 0;
 }

@@ -305,19 +305,28 @@ TEST_F(DisplayBindings, NeedleAndHealthBar)
     RaceStage stage;
     root.MakeFile("Data/Meshes/tri.msh", scene::MeshFile({ scene::Triangle("Tri") }, false));
     root.MakeFile("Data/Meshes/tri.rdf", "mesh = tri.msh\n[tri]\ntype = 3\n");
-    EXPECT_EQ(ScriptResults(*host, "needle = CreateArrow('tri.rdf', 2.9)"), "");
+    // Drawn on the layer 205 + n + the description's type; a layer past the
+    // largest number wraps round, as the game's integers do.
+    const auto arrowLayers = [this](const std::string& n) {
+        EXPECT_EQ(ScriptResults(*host, "needle = CreateArrow('tri.rdf', " + n + ")"), "");
+        lua_getglobal(host->GetLuaState(), "needle");
+        auto* needle = ScriptReadObject<CPGameObject>(host->GetLuaState(), -1);
+        lua_pop(host->GetLuaState(), 1);
+        std::vector<int32_t> layers;
+        CPGameObject::ObjectList parts;
+        if (needle)
+            needle->CollectHierarchy(parts);
+        for (const CPSmartPtr<CPGameObject>& part : parts)
+            if (const auto* body = dynamic_cast<const CPRenderable*>(part->GetBody().Get()))
+                layers.push_back(body->GetMaterial() ? body->GetMaterial()->GetLayerId() : -1);
+        return layers;
+    };
+    EXPECT_EQ(arrowLayers("2147483647"), std::vector<int32_t>{ -2147483647 + 206 });
+    EXPECT_EQ(arrowLayers("2.9"), std::vector<int32_t>{ 205 + 2 + 3 });
     lua_getglobal(host->GetLuaState(), "needle");
     auto* needle = ScriptReadObject<CPGameObject>(host->GetLuaState(), -1);
     lua_pop(host->GetLuaState(), 1);
     ASSERT_NE(needle, nullptr);
-    // Drawn on the layer 205 + n + the description's type.
-    CPGameObject::ObjectList parts;
-    needle->CollectHierarchy(parts);
-    std::vector<int32_t> layers;
-    for (const CPSmartPtr<CPGameObject>& part : parts)
-        if (const auto* body = dynamic_cast<const CPRenderable*>(part->GetBody().Get()))
-            layers.push_back(body->GetMaterial() ? body->GetMaterial()->GetLayerId() : -1);
-    EXPECT_EQ(layers, std::vector<int32_t>{ 205 + 2 + 3 });
 
     // 45 degrees at rest, 117 at speed 10; placed on a 1024 x 768 design.
     for (const float speed : { 0.0f, 10.0f }) {
