@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
+#include <type_traits>
 
 class CPPhysicAllocator
 {
@@ -40,8 +42,14 @@ T* PhysicAllocArray(CPPhysicAllocator* allocator, int64_t count)
     if (!block)
         return nullptr;
     T* array = static_cast<T*>(block);
-    for (int64_t i = 0; i < count; ++i)
-        new (array + i) T();
+    // Numbers and pointers value-initialise to zero bytes: the broad phase's
+    // pair tables hold millions of them.
+    if constexpr (std::is_arithmetic_v<T> || std::is_pointer_v<T>) {
+        std::memset(block, 0, static_cast<size_t>(count) * sizeof(T));
+    } else {
+        for (int64_t i = 0; i < count; ++i)
+            new (array + i) T();
+    }
     return array;
 }
 
@@ -51,7 +59,9 @@ void PhysicFreeArray(CPPhysicAllocator* allocator, T* array, int64_t count)
 {
     if (!array)
         return;
-    for (int64_t i = 0; i < count; ++i)
-        array[i].~T();
+    if constexpr (!std::is_trivially_destructible_v<T>) {
+        for (int64_t i = 0; i < count; ++i)
+            array[i].~T();
+    }
     allocator->Free(array);
 }

@@ -201,7 +201,7 @@ void CPPhysicManager::CreateWorld(const D3DXVECTOR3& /*minimum*/, const D3DXVECT
     }
     const CPPhysicPoolSizes sizes = GamePoolSizes();
     const D3DXVECTOR4 gravity(0.0f, 0.0f, kGravity, 0.0f);
-    m_world = CPPhysicWorld::Create(&sizes, nullptr, &gravity);
+    m_world = CPPhysicWorld::Create(&sizes, m_worldAllocator, &gravity);
     if (!m_world)
         return;
     m_world->SetMaterial(1, g_CfgFriction, g_CfgRestitution);

@@ -19,6 +19,7 @@
 #include <vector>
 
 class CPGameObject;
+class CPPhysicAllocator;
 class CPPhysicBodyHeader;
 class CPPhysicData;
 class CPPhysicStepper;
@@ -67,6 +68,10 @@ public:
     void CreateWorld(const D3DXVECTOR3& minimum, const D3DXVECTOR3& maximum, int32_t count1, int32_t count2,
                      int32_t count3);
     CPPhysicWorld* GetWorld() const { return m_world; }
+    // The allocator the worlds made from now on take their memory from. Not
+    // owned: it must outlive them. Null (the default) leaves each world its
+    // own heap allocator.
+    void SetWorldAllocator(CPPhysicAllocator* allocator) { m_worldAllocator = allocator; }
 
     // Builds the object's body from its physics description (nothing without
     // one) and makes the object the body's user data.
@@ -118,6 +123,7 @@ private:
     std::vector<CPPhysicRemoval> m_pendingRemovals;
     std::unordered_set<CPGameObject*> m_activeObjects;
     CPPhysicWorld* m_world = nullptr;
+    CPPhysicAllocator* m_worldAllocator = nullptr;
     std::vector<CPSmartPtr<CPRenderObject>> m_groundBodies;
     CPPhysicStepper* m_stepper = nullptr;
 };
