@@ -24,7 +24,9 @@ int g_liveResources = 0;
 class DeviceCore
 {
 public:
-    HRESULT Enter(const char* method, std::vector<DWORD> args)
+    // The arguments become a vector only for the log, so a device without
+    // one takes no memory per call.
+    HRESULT Enter(const char* method, std::initializer_list<DWORD> args)
     {
         HRESULT result = D3D_OK;
         for (auto failure = m_failures.begin(); failure != m_failures.end();) {
@@ -37,7 +39,7 @@ public:
             }
         }
         if (m_logging)
-            m_log.push_back(DeviceCall{ method, std::move(args), result });
+            m_log.push_back(DeviceCall{ method, args, result });
         return result;
     }
 
@@ -179,7 +181,7 @@ public:
         record.lockOffset = offset;
         record.lockSize = size == 0 ? length - offset : size;
         record.lockFlags = flags;
-        *data = record.memory.data() + offset;
+        *data = Reach(record, offset + record.lockSize) + offset;
         return D3D_OK;
     }
 
@@ -196,6 +198,19 @@ public:
     }
 
 private:
+    // The bytes up to `end`, the ones never locked before zero. The whole
+    // length is set aside at the first lock, so the pointer of a lock still
+    // open stays good when a later one reaches further; a buffer never
+    // locked holds no bytes at all.
+    static uint8_t* Reach(ResourceRecord& record, UINT end)
+    {
+        if (record.memory.capacity() < record.length)
+            record.memory.reserve(record.length);
+        if (record.memory.size() < end)
+            record.memory.resize(end);
+        return record.memory.data();
+    }
+
     const char* m_lockName;
     const char* m_unlockName;
 };
@@ -352,8 +367,8 @@ RecordingDevice::RecordingDevice(const D3DPRESENT_PARAMETERS& parameters)
       m_caps{}
 {
     m_caps.DeviceType = D3DDEVTYPE_HAL;
-    m_caps.MaxTextureWidth = 4096;
-    m_caps.MaxTextureHeight = 4096;
+    m_caps.MaxTextureWidth = kMaxTextureSide;
+    m_caps.MaxTextureHeight = kMaxTextureSide;
     m_caps.MaxAnisotropy = 16;
     m_caps.MaxActiveLights = 8;
     m_caps.MaxSimultaneousTextures = kStages;
@@ -373,9 +388,9 @@ void* RecordingDevice::FindInterface(REFIID iid)
     return iid == IID_IUnknown || iid == IID_IDirect3DDevice9 ? static_cast<IDirect3DDevice9*>(this) : nullptr;
 }
 
-HRESULT RecordingDevice::Enter(const char* method, std::vector<DWORD> args)
+HRESULT RecordingDevice::Enter(const char* method, std::initializer_list<DWORD> args)
 {
-    return m_core->Enter(method, std::move(args));
+    return m_core->Enter(method, args);
 }
 
 HRESULT RecordingDevice::Finish(HRESULT result)
@@ -535,7 +550,6 @@ HRESULT RecordingDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
     record->usage = usage;
     record->fvf = fvf;
     record->pool = pool;
-    record->memory.assign(length, 0);
     *vertexBuffer = new VertexBufferResource(m_core, record, IID_IDirect3DVertexBuffer9, "VertexBuffer::Lock",
                                      "VertexBuffer::Unlock");
     return D3D_OK;
@@ -556,7 +570,6 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT f
     record->usage = usage;
     record->format = format;
     record->pool = pool;
-    record->memory.assign(length, 0);
     *indexBuffer = new IndexBufferResource(m_core, record, IID_IDirect3DIndexBuffer9, "IndexBuffer::Lock",
                                    "IndexBuffer::Unlock");
     return D3D_OK;

@@ -3,19 +3,20 @@
 // 32-bit values they were set to (a float state reads back as its bits), with
 // the transforms, the material, the lights and their enables, the vertex
 // format, the stream sources, the index buffer and the texture of each stage.
-// Vertex and index buffers keep their bytes in memory while they live and
-// know whether they are locked. A device a test makes (CreateRecordingDevice) logs every call
-// with its arguments in order; one made through Direct3D's CreateDevice, as
-// the host makes its device, keeps no log until logging is turned on, so a
-// long run does not grow. Any call can be made to fail on its Nth use with a
-// chosen result. Tests can also lose the device, as when another program
-// takes the screen.
+// Vertex and index buffers keep the bytes locked so far in memory while they
+// live and know whether they are locked. A device a test makes
+// (CreateRecordingDevice) logs every call with its arguments in order; one
+// made through Direct3D's CreateDevice, as the host makes its device, keeps
+// no log until logging is turned on, so a long run does not grow. Any call
+// can be made to fail on its Nth use with a chosen result. Tests can also
+// lose the device, as when another program takes the screen.
 #pragma once
 
 #include "Platform/ComObject.h"
 #include "Platform/D3D9.h"
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -56,7 +57,10 @@ struct ResourceRecord
     UINT width = 0;           // textures
     UINT height = 0;
     UINT levels = 0;
-    std::vector<uint8_t> memory; // a buffer's bytes, zero when created; empty once released
+    // A buffer's bytes from its start to the furthest byte locked so far
+    // (those never written are zero); the bytes past them were never locked
+    // and are zero too. Empty until the first lock and once released.
+    std::vector<uint8_t> memory;
     int lockDepth = 0;        // Lock calls not yet matched by Unlock
     int lockCount = 0;        // successful Lock calls
     UINT lockOffset = 0;      // the last successful Lock
@@ -200,7 +204,7 @@ public:
 
 private:
     // Logs the call; a pending failure for it comes back instead of D3D_OK.
-    HRESULT Enter(const char* method, std::vector<DWORD> args);
+    HRESULT Enter(const char* method, std::initializer_list<DWORD> args);
     HRESULT Finish(HRESULT result);
     void ClearStates();
     template <class T>

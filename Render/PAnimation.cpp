@@ -22,8 +22,8 @@ D3DCOLOR CurrentVertexColour()
 
 namespace
 {
-// Walks packed vertex records, giving each with the diffuse colour replaced;
-// a vector built from two of them copies the bytes once, with no zero fill.
+// Walks packed vertex records, giving each as stored; a vector built from
+// two of them copies the bytes once, with no zero fill.
 class VertexRecordIterator
 {
 public:
@@ -33,16 +33,14 @@ public:
     using pointer = const CPVertex*;
     using reference = CPVertex;
 
-    VertexRecordIterator(const BYTE* bytes, D3DCOLOR diffuse)
+    explicit VertexRecordIterator(const BYTE* bytes)
         : m_bytes(bytes)
-        , m_diffuse(diffuse)
     {
     }
     CPVertex operator*() const
     {
         CPVertex vertex;
         std::memcpy(static_cast<void*>(&vertex), m_bytes, sizeof(CPVertex));
-        vertex.diffuse = m_diffuse;
         return vertex;
     }
     VertexRecordIterator& operator++()
@@ -61,7 +59,6 @@ public:
 
 private:
     const BYTE* m_bytes;
-    D3DCOLOR m_diffuse;
 };
 }
 
@@ -72,10 +69,15 @@ bool ReadVertexList(CPFileReader& reader, D3DCOLOR diffuse, std::vector<CPVertex
         return false;
     const size_t bytes = static_cast<size_t>(count) * sizeof(CPVertex);
     const BYTE* first = count > 0 ? reader.GetCursorData() : nullptr;
-    if (count > 0)
-        vertices.assign(VertexRecordIterator(first, diffuse), VertexRecordIterator(first + bytes, diffuse));
-    else
+    if (count > 0) {
+        vertices.assign(VertexRecordIterator(first), VertexRecordIterator(first + bytes));
+        // A second pass: patching each record as it is copied would make
+        // every vertex a merge of two stores, which costs more than the copy.
+        for (CPVertex& vertex : vertices)
+            vertex.diffuse = diffuse;
+    } else {
         vertices.clear();
+    }
     reader.Skip(bytes);
     return true;
 }

@@ -157,7 +157,7 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadP3dNode(CPFileReader& reader
     CPPositionExtent extent;
     extent.Add(body->GetLocalVertices());
     object->SetBoundingBox(CPBoundingBox(extent.Centre(), extent.HalfSize()));
-    body->GetWorldVertices() = body->GetLocalVertices();
+    body->CopyLocalToWorld();
     if (!ReadIndexList(reader, body->GetIndices()) || !ReadShapes(reader, *object))
         return CPSmartPtr<CPGameObject>();
 
@@ -198,7 +198,7 @@ CPSmartPtr<CPGameObject> CPRenderObjectManager::ReadMeshNode(CPFileReader& reade
     object->SetBody(body, kBodyRenderObject);
     if (!ReadVertexList(reader, m_vertexColour, body->GetLocalVertices()))
         return CPSmartPtr<CPGameObject>();
-    body->GetWorldVertices() = body->GetLocalVertices();
+    body->CopyLocalToWorld();
     if (!ReadIndexList(reader, body->GetIndices()))
         return CPSmartPtr<CPGameObject>();
 

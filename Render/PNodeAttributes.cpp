@@ -226,9 +226,12 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
         auto* body = static_cast<CPRenderObject*>(node.GetBody().Get());
         CPRender* render = GetRender();
         // A node without triangles has nothing to share.
-        if (body && !body->IsHidden() && render && !body->GetLocalVertices().empty() && !body->GetIndices().empty()) {
+        // Read through a const view: reading the vertices does not make the
+        // body's world copy.
+        const CPRenderObject* mesh = body;
+        if (body && !body->IsHidden() && render && !mesh->GetLocalVertices().empty() && !body->GetIndices().empty()) {
             body->SetGeometryName(m_currentMeshName + node.GetName());
-            const std::vector<CPVertex>& vertices = body->GetLocalVertices();
+            const std::vector<CPVertex>& vertices = mesh->GetLocalVertices();
             const std::vector<uint16_t>& indices = body->GetIndices();
             body->SetGeometry(render->GetGeometryBuffer(body->GetGeometryName(), vertices.data(), indices.data(),
                                                         static_cast<int32_t>(vertices.size()),

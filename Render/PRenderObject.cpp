@@ -66,6 +66,7 @@ void CPRenderObject::AddModifier(CPVertexModifier* modifier)
 
 void CPRenderObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t baseIndex, int32_t)
 {
+    SettleWorldVertices();
     if (IsHidden() || m_worldVertices.empty())
         return;
     if (m_owner && m_owner->IsTransformUpdated()) {
@@ -88,6 +89,7 @@ void CPRenderObject::FillBuffers(CPVertex* vertices, uint16_t* indices, int32_t 
 
 void CPRenderObject::CopyIndices(uint16_t* destination, int32_t, int32_t& first, int32_t& last)
 {
+    SettleWorldVertices();
     if (m_worldVertices.empty() || m_indices.empty())
         return;
     std::copy(m_indices.begin(), m_indices.end(), destination);
@@ -99,6 +101,7 @@ void CPRenderObject::UpdateWorldVertices()
 {
     if (IsHidden() || !m_owner)
         return;
+    SettleWorldVertices();
     const D3DXMATRIX& world = m_owner->GetWorldMatrix();
     // The world copy always matches the mesh in length.
     if (m_worldVertices.size() != m_localVertices.size())
@@ -122,6 +125,7 @@ void CPRenderObject::UpdateWorldVertices()
 
 void CPRenderObject::Transform(const D3DXMATRIX& matrix)
 {
+    SettleWorldVertices();
     for (CPVertex& vertex : m_localVertices) {
         vertex.position = TransformPosition(vertex.position, matrix);
         vertex.normal = TransformDirection(vertex.normal, matrix);
@@ -138,7 +142,8 @@ void CPRenderObject::CopyFrom(const CPRenderObject& source)
         return;
     m_owner = source.m_owner;
     m_localVertices = source.m_localVertices;
-    m_worldVertices = source.m_worldVertices;
+    m_worldVertices = source.GetWorldVertices();
+    m_worldOwed = false;
     m_indices = source.m_indices;
     m_material = source.m_material;
     SetHidden(source.IsHidden());

@@ -76,12 +76,35 @@ public:
     CPGameObject* GetOwner() const { return m_owner; }
     void SetOwner(CPGameObject* owner) { m_owner = owner; }
 
-    std::vector<CPVertex>& GetLocalVertices() { return m_localVertices; }
+    // The local vertices open to change: a world copy still owed is made
+    // first, so it keeps the vertices it was taken from.
+    std::vector<CPVertex>& GetLocalVertices()
+    {
+        SettleWorldVertices();
+        return m_localVertices;
+    }
     const std::vector<CPVertex>& GetLocalVertices() const { return m_localVertices; }
     std::vector<uint16_t>& GetIndices() { return m_indices; }
     const std::vector<uint16_t>& GetIndices() const { return m_indices; }
-    std::vector<CPVertex>& GetWorldVertices() { return m_worldVertices; }
-    const std::vector<CPVertex>& GetWorldVertices() const { return m_worldVertices; }
+    std::vector<CPVertex>& GetWorldVertices()
+    {
+        SettleWorldVertices();
+        return m_worldVertices;
+    }
+    const std::vector<CPVertex>& GetWorldVertices() const
+    {
+        SettleWorldVertices();
+        return m_worldVertices;
+    }
+    // The world vertices become a copy of the local ones as they are now.
+    // The copy is made when the world vertices are first used or the local
+    // ones are about to change, so a body drawn only from its static buffer
+    // never holds a second list.
+    void CopyLocalToWorld()
+    {
+        m_worldVertices.clear();
+        m_worldOwed = true;
+    }
     std::vector<CPAttachedBox>& GetAttachedBoxes() { return m_attachedBoxes; }
     void SetBoxesOn(bool on) { m_boxesOn = on ? 1 : 0; }
     const std::string& GetGeometryName() const { return m_geometryName; }
@@ -91,16 +114,27 @@ public:
     void SetGeometry(CPGeometryBuffer* geometry) { m_geometry = geometry; }
 
 private:
+    // Makes the world copy that CopyLocalToWorld left owed.
+    void SettleWorldVertices() const
+    {
+        if (m_worldOwed) {
+            m_worldVertices = m_localVertices;
+            m_worldOwed = false;
+        }
+    }
+
     CPGameObject* m_owner;
     uint8_t m_modifiersOn = 0;
     std::vector<CPVertexModifier*> m_modifiers;
     std::vector<CPVertex> m_localVertices;
     std::vector<uint16_t> m_indices;
-    std::vector<CPVertex> m_worldVertices;
+    // Mutable for the copy owed, which a reader may be the first to need.
+    mutable std::vector<CPVertex> m_worldVertices;
     CPSmartPtr<CPMaterial> m_material;
     std::vector<CPAttachedBox> m_attachedBoxes;
     uint8_t m_boxesOn = 0;
     uint8_t m_hidden = 0;
+    mutable bool m_worldOwed = false; // see CopyLocalToWorld
     // Key of the static geometry buffer that draws a hidden body.
     std::string m_geometryName;
     CPGeometryBuffer* m_geometry = nullptr;

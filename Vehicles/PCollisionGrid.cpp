@@ -284,7 +284,7 @@ void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
     Clear();
     if (!body || !body->GetOwner())
         return;
-    const std::vector<CPVertex>& source = body->GetLocalVertices();
+    const std::vector<CPVertex>& source = static_cast<const CPRenderObject&>(*body).GetLocalVertices();
     const std::vector<uint16_t>& indices = body->GetIndices();
     const D3DXMATRIX& world = body->GetOwner()->GetWorldMatrix();
 

@@ -91,6 +91,36 @@ TEST_F(RenderBodies, MeshWritesWorldVerticesAndShiftedIndices)
     ExpectNear(mesh.GetLocalVertices()[2].normal, D3DXVECTOR3(0, 0, 1));
 }
 
+// The world copy a loader asks for holds the local vertices as they were
+// when it asked, whichever way they change afterwards.
+TEST_F(RenderBodies, WorldCopyKeepsTheVerticesItWasTakenFrom)
+{
+    D3DXMATRIX lift;
+    D3DXMatrixTranslation(&lift, 0, 0, 3);
+    const std::vector<void (*)(CPRenderObject&, const D3DXMATRIX&)> changes = {
+        [](CPRenderObject& mesh, const D3DXMATRIX& matrix) { mesh.Transform(matrix); },
+        [](CPRenderObject& mesh, const D3DXMATRIX&) { mesh.GetLocalVertices()[2].position.z = 3; },
+    };
+    for (size_t c = 0; c < changes.size(); ++c) {
+        CPRenderObject& mesh = *m_kit.MeshBody(m_kit.Material(20), 3, 3);
+        mesh.GetWorldVertices().clear();
+        mesh.CopyLocalToWorld();
+        changes[c](mesh, lift);
+        const CPRenderObject& copied = mesh;
+        ASSERT_EQ(copied.GetWorldVertices().size(), 3u) << c;
+        ExpectNear(copied.GetWorldVertices()[2].position, D3DXVECTOR3(2, 0, 0));
+        ExpectNear(mesh.GetLocalVertices()[2].position, D3DXVECTOR3(2, 0, 3));
+
+        CPRenderObject twin(nullptr);
+        mesh.CopyLocalToWorld();
+        twin.CopyFrom(mesh);
+        mesh.Transform(lift);
+        ExpectNear(twin.GetWorldVertices()[2].position, D3DXVECTOR3(2, 0, 3));
+        ExpectNear(mesh.GetWorldVertices()[2].position, D3DXVECTOR3(2, 0, 3));
+        ExpectNear(mesh.GetLocalVertices()[2].position, D3DXVECTOR3(2, 0, 6));
+    }
+}
+
 TEST_F(RenderBodies, HiddenMeshCountsButWritesNothing)
 {
     CPRenderObject& mesh = SceneKit::MeshOf(m_kit.Mesh("mesh", nullptr, m_kit.Material(20), 3, 6));
