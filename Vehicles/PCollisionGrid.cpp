@@ -344,7 +344,14 @@ const CPCollisionCell& CPCollisionGrid::CellList(const D3DXVECTOR4& cell) const
     if (!(cell.x >= 0.0f && cell.x < static_cast<float>(m_columnCount) && cell.y >= 0.0f
           && cell.y < static_cast<float>(m_rowCount)))
         return EmptyCell();
-    return m_columns[static_cast<size_t>(cell.x)][static_cast<size_t>(cell.y)];
+    return CellList(static_cast<int32_t>(cell.x), static_cast<int32_t>(cell.y));
+}
+
+const CPCollisionCell& CPCollisionGrid::CellList(int32_t column, int32_t row) const
+{
+    if (column < 0 || column >= m_columnCount || row < 0 || row >= m_rowCount)
+        return EmptyCell();
+    return m_columns[static_cast<size_t>(column)][static_cast<size_t>(row)];
 }
 
 bool CPCollisionGrid::CellHasTriangle(int32_t triangle, const D3DXVECTOR4& cell) const

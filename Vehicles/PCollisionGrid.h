@@ -42,6 +42,8 @@ public:
     // The cell at column cell.x and row cell.y (truncated); an empty cell
     // for coordinates outside the grid.
     const CPCollisionCell& CellList(const D3DXVECTOR4& cell) const;
+    // The cell at that column and row; an empty cell outside the grid.
+    const CPCollisionCell& CellList(int32_t column, int32_t row) const;
     bool CellHasTriangle(int32_t triangle, const D3DXVECTOR4& cell) const;
     // The z of the mesh vertex nearest the point among the triangles of the
     // point's cell; 0 when none is nearer than 1000.

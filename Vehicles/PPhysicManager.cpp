@@ -411,38 +411,40 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
         lowY = std::min(lowY, cell.y);
         highY = std::max(highY, cell.y);
     }
-    // Every cell taken lies in the window, clamped or not.
+    // Every cell taken lies in the window, clamped or not. Each cell's
+    // triangles are copied as the cell is taken, until one does not fit.
     const int32_t windowRows = highY - lowY + 3;
-    std::vector<QueryCell>& cells = manager->m_queryCells;
     std::vector<uint8_t>& taken = manager->m_queryTaken;
-    cells.clear();
     taken.assign(static_cast<size_t>(highX - lowX + 3) * static_cast<size_t>(windowRows), 0);
-    auto add = [&](int32_t x, int32_t y) {
+    data->m_terrainTriangleCount = 0;
+    bool full = false;
+    auto take = [&](int32_t x, int32_t y) {
         uint8_t& mark = taken[static_cast<size_t>(x - lowX + 1) * static_cast<size_t>(windowRows)
                               + static_cast<size_t>(y - lowY + 1)];
-        if (mark)
+        if (mark || full)
             return;
         mark = 1;
-        cells.push_back(QueryCell{ x, y });
-    };
-    for (const QueryCell& cell : sampleCells)
-        add(cell.x, cell.y);
-    const int32_t lastX = std::max(grid.GetColumnCount() - 1, 0);
-    const int32_t lastY = std::max(grid.GetRowCount() - 1, 0);
-    for (int32_t x = lowX - 1; x <= highX + 1; ++x) {
-        for (int32_t y = lowY - 1; y <= highY + 1; ++y)
-            add(std::clamp(x, 0, lastX), std::clamp(y, 0, lastY));
-    }
-
-    data->m_terrainTriangleCount = 0;
-    for (const QueryCell& cell : cells) {
-        const CPCollisionCell& list =
-            grid.CellList(D3DXVECTOR4(static_cast<float>(cell.x), static_cast<float>(cell.y), 0.0f, 0.0f));
-        if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles)
-            break;
+        const CPCollisionCell& list = grid.CellList(x, y);
+        if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles) {
+            full = true;
+            return;
+        }
         std::copy(list.m_triangles.begin(), list.m_triangles.end(),
                   data->m_terrainTriangles + data->m_terrainTriangleCount);
         data->m_terrainTriangleCount += list.m_count;
+    };
+    for (const QueryCell& cell : sampleCells)
+        take(cell.x, cell.y);
+    // The window clamped to the grid, column by column. The sample cells lie
+    // in the grid (CellOf clamps), so the clamped window is never empty and
+    // holds exactly the cells the clamped coordinates of the wider window name.
+    const int32_t firstX = std::max(lowX - 1, 0);
+    const int32_t lastX = std::min(highX + 1, std::max(grid.GetColumnCount() - 1, 0));
+    const int32_t firstY = std::max(lowY - 1, 0);
+    const int32_t lastY = std::min(highY + 1, std::max(grid.GetRowCount() - 1, 0));
+    for (int32_t x = firstX; x <= lastX && !full; ++x) {
+        for (int32_t y = firstY; y <= lastY; ++y)
+            take(x, y);
     }
     if (indices)
         *indices = data->m_terrainTriangles;
