@@ -386,7 +386,7 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
 
     // The cells of the box's corners and centre, then the window of cells
     // one wider each way round them (clamped to the grid), each cell once in
-    // the order first met. The lists are the manager's, kept between calls.
+    // the order first met.
     const D3DXVECTOR4& lo = *minimum;
     const D3DXVECTOR4& hi = *maximum;
     const D3DXVECTOR4 samples[5] = {
@@ -411,19 +411,11 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
         lowY = std::min(lowY, cell.y);
         highY = std::max(highY, cell.y);
     }
-    // Every cell taken lies in the window, clamped or not. Each cell's
-    // triangles are copied as the cell is taken, until one does not fit.
-    const int32_t windowRows = highY - lowY + 3;
-    std::vector<uint8_t>& taken = manager->m_queryTaken;
-    taken.assign(static_cast<size_t>(highX - lowX + 3) * static_cast<size_t>(windowRows), 0);
+    // Each cell's triangles are copied as the cell is taken, until one does
+    // not fit.
     data->m_terrainTriangleCount = 0;
     bool full = false;
     auto take = [&](int32_t x, int32_t y) {
-        uint8_t& mark = taken[static_cast<size_t>(x - lowX + 1) * static_cast<size_t>(windowRows)
-                              + static_cast<size_t>(y - lowY + 1)];
-        if (mark || full)
-            return;
-        mark = 1;
         const CPCollisionCell& list = grid.CellList(x, y);
         if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles) {
             full = true;
@@ -433,18 +425,31 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
                   data->m_terrainTriangles + data->m_terrainTriangleCount);
         data->m_terrainTriangleCount += list.m_count;
     };
-    for (const QueryCell& cell : sampleCells)
-        take(cell.x, cell.y);
+    // Whether the cell is among the first `count` sample cells, so taken.
+    auto sampled = [&](int32_t x, int32_t y, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (sampleCells[i].x == x && sampleCells[i].y == y)
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 5 && !full; ++i) {
+        if (!sampled(sampleCells[i].x, sampleCells[i].y, i))
+            take(sampleCells[i].x, sampleCells[i].y);
+    }
     // The window clamped to the grid, column by column. The sample cells lie
     // in the grid (CellOf clamps), so the clamped window is never empty and
-    // holds exactly the cells the clamped coordinates of the wider window name.
+    // holds exactly the cells the clamped coordinates of the wider window
+    // name, each once.
     const int32_t firstX = std::max(lowX - 1, 0);
     const int32_t lastX = std::min(highX + 1, std::max(grid.GetColumnCount() - 1, 0));
     const int32_t firstY = std::max(lowY - 1, 0);
     const int32_t lastY = std::min(highY + 1, std::max(grid.GetRowCount() - 1, 0));
     for (int32_t x = firstX; x <= lastX && !full; ++x) {
-        for (int32_t y = firstY; y <= lastY; ++y)
-            take(x, y);
+        for (int32_t y = firstY; y <= lastY && !full; ++y) {
+            if (!sampled(x, y, 5))
+                take(x, y);
+        }
     }
     if (indices)
         *indices = data->m_terrainTriangles;

@@ -111,8 +111,6 @@ private:
     };
 
     CPCollisionGrid m_grid;
-    // The terrain query's marks of the cells taken, kept between calls.
-    std::vector<uint8_t> m_queryTaken;
     float m_parkingDepth = 0.0f;
     std::vector<CPPhysicRemoval> m_pendingRemovals;
     std::unordered_set<CPGameObject*> m_activeObjects;
