@@ -277,6 +277,13 @@ void CPCollisionGrid::Clear()
     m_columnCount = m_rowCount = 0;
     m_vertexCount = m_triangleCount = 0;
     ++m_buildCount;
+    m_stamp = NextStamp();
+}
+
+uint64_t CPCollisionGrid::NextStamp()
+{
+    static uint64_t s_last = 0;
+    return ++s_last;
 }
 
 void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
