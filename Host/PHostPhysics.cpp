@@ -74,6 +74,31 @@ struct BodyRecord
     btVector3 m_inertia;
 };
 
+// Bullet's dynamics world, less a pass whose result goes unused: before
+// each step Bullet predicts every moving body's motion for the continuous
+// collision test, which only a body with a motion threshold takes, and none
+// of ours has one. Without such a body the step only resets the bodies' hit
+// fractions there, as Bullet does.
+class DynamicsWorld : public btDiscreteDynamicsWorld
+{
+public:
+    using btDiscreteDynamicsWorld::btDiscreteDynamicsWorld;
+
+protected:
+    void createPredictiveContacts(btScalar timeStep) override
+    {
+        for (int i = 0; i < m_nonStaticRigidBodies.size(); ++i) {
+            if (m_nonStaticRigidBodies[i]->getCcdSquareMotionThreshold() != btScalar(0.0)) {
+                btDiscreteDynamicsWorld::createPredictiveContacts(timeStep);
+                return;
+            }
+        }
+        releasePredictiveContacts();
+        for (int i = 0; i < m_nonStaticRigidBodies.size(); ++i)
+            m_nonStaticRigidBodies[i]->setHitFraction(btScalar(1.0));
+    }
+};
+
 // The collision table decides which pairs collide at all.
 struct TableFilter : public btOverlapFilterCallback
 {
@@ -459,7 +484,7 @@ struct CPHostPhysics::Impl
     btCollisionDispatcher m_dispatcher;
     btDbvtBroadphase m_broadphase;
     btSequentialImpulseConstraintSolver m_solver;
-    btDiscreteDynamicsWorld m_dynamics;
+    DynamicsWorld m_dynamics;
     TableFilter m_filter;
 
     CPPhysicWorld* m_source = nullptr;

@@ -344,8 +344,8 @@ void CPHostTerrain::CastRay(const btVector3& from, const btVector3& to,
     for (const Leaf* leaf : m_met) {
         const Plan& plan = m_plans[static_cast<size_t>(leaf->m_triangle)];
         btScalar enter = 1.0f;
-        if (!IsOutOfReach(plan, centreX, centreY, halfX, halfY)
-            && btRayAabb2(source, inverse, sign, plan.m_bounds, enter, 0.0f, lambdaMax))
+        if (btRayAabb2(source, inverse, sign, plan.m_bounds, enter, 0.0f, lambdaMax)
+            && !IsOutOfReach(plan, centreX, centreY, halfX, halfY))
             m_met[met++] = leaf;
     }
     m_met.resize(met);

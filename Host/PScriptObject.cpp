@@ -2,6 +2,7 @@
 
 #include "Core/PCommandDispatcher.h"
 
+#include <iterator>
 #include <utility>
 
 CPScriptObject::CPScriptObject(const std::string& name, std::vector<std::string> categories)
@@ -40,8 +41,9 @@ void CPScriptObject::Register(CPCommandDispatcher& dispatcher)
 
 std::vector<CPCommand> CPScriptObject::TakeReceived()
 {
-    std::vector<CPCommand> received;
-    received.swap(m_received);
+    std::vector<CPCommand> received(std::make_move_iterator(m_received.begin()),
+                                    std::make_move_iterator(m_received.end()));
+    m_received.clear();
     return received;
 }
 
@@ -49,6 +51,6 @@ void CPScriptObject::OnCommandAdded(const CPCommand& command)
 {
     // A log nobody reads keeps only its newest entries.
     if (m_received.size() >= kReceivedLimit)
-        m_received.erase(m_received.begin());
+        m_received.pop_front();
     m_received.push_back(command);
 }

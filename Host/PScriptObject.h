@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,7 @@ protected:
 
 private:
     std::vector<std::string> m_categories;
-    std::vector<CPCommand> m_received;
+    // A deque: a log that nobody takes grows without moving what it holds
+    // and drops its oldest entry in constant time.
+    std::deque<CPCommand> m_received;
 };

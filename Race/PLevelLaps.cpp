@@ -8,7 +8,7 @@
 #include "Race/PSpline.h"
 #include "Vehicles/PPlayer.h"
 
-#include <cstdio>
+#include <string>
 
 namespace
 {
@@ -32,9 +32,7 @@ constexpr int32_t kPlayerPlace = 10;
 
 std::string VehicleKey(int32_t index)
 {
-    char key[16];
-    std::snprintf(key, sizeof(key), "%d", index);
-    return key;
+    return std::to_string(index);
 }
 
 CPRaceRecord& OpponentRecord(CPGameData& data, int32_t index)

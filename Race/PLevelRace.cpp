@@ -349,10 +349,8 @@ void CPLevel::Update()
         SetupDriver(index, *vehicle);
         vehicle->Update(dt);
         if (index < kRacerSlots && data) {
-            char key[16];
-            std::snprintf(key, sizeof(key), "%d", index);
             const D3DXVECTOR3 at = vehicle->GetPosition();
-            data->m_aiPositions[key] = std::make_pair(at.x, at.y);
+            data->m_aiPositions[std::to_string(index)] = std::make_pair(at.x, at.y);
         }
     }
 

@@ -181,6 +181,9 @@ private:
     // hierarchy changed since, not at every step.
     CPGameObject* GetStepPart(StepPart part);
     void FindStepParts();
+    // The quarter turn about the body's x axis that turns a rear wheel's
+    // ground normal into its drive direction; the wheels of a step share it.
+    const D3DXMATRIX& RearDriveTurn();
 
     CPGameObject* m_owner;
     CPSmartPtr<CNSound> m_sounds[kSoundSlots];
@@ -188,4 +191,13 @@ private:
     CPGameObject* m_stepParts[kStepParts] = {};
     // The hierarchy version the parts were found at; 0 before the first search.
     uint64_t m_stepPartsVersion = 0;
+    // The crash part's last rotation and the roll and yaw it was made of.
+    D3DXQUATERNION m_crashPose;
+    float m_crashPoseRoll = 0.0f;
+    float m_crashPoseYaw = 0.0f;
+    bool m_crashPoseMade = false;
+    // RearDriveTurn's matrix and the axis it was made about.
+    D3DXMATRIX m_rearTurn;
+    D3DXVECTOR3 m_rearTurnAxis;
+    bool m_rearTurnMade = false;
 };

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -96,6 +97,11 @@ void TurnPart(CPGameObject* part, const D3DXQUATERNION& rotation, bool update)
         part->UpdateTransform();
 }
 
+bool SameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof(float)) == 0;
+}
+
 float LeadValue()
 {
     const CPLevel* level = GetLevel();
@@ -116,6 +122,18 @@ D3DXQUATERNION QuaternionFromXZAngles(float xAngle, float zAngle)
     D3DXQUATERNION q;
     D3DXQuaternionRotationMatrix(&q, &rotation);
     return q;
+}
+
+const D3DXMATRIX& CPCar::RearDriveTurn()
+{
+    const D3DXVECTOR3 xAxis = Row(m_bodyTransform, 0);
+    if (!m_rearTurnMade || !SameBits(xAxis.x, m_rearTurnAxis.x) || !SameBits(xAxis.y, m_rearTurnAxis.y)
+        || !SameBits(xAxis.z, m_rearTurnAxis.z)) {
+        D3DXMatrixRotationAxis(&m_rearTurn, &xAxis, kQuarterTurn);
+        m_rearTurnAxis = xAxis;
+        m_rearTurnMade = true;
+    }
+    return m_rearTurn;
 }
 
 CPGameObject* CPCar::GetStepPart(StepPart part)
@@ -215,7 +233,6 @@ void CPCar::OnStep(CPPhysicControllerNode* node, float dt)
         const float m = m_stopPose ? 1.0f : 2.0f;
         m_riderYaw += (-m * m_steering - m_riderYaw) * dt;
     }
-    const D3DXQUATERNION riderRotation = QuaternionFromXY(m_riderPitch, m_riderYaw);
     m_riderYawDegrees = m_riderYaw * kRadiansToDegrees;
     m_riderPitchDegrees = m_riderPitch * kRadiansToDegrees;
 
@@ -227,8 +244,21 @@ void CPCar::OnStep(CPPhysicControllerNode* node, float dt)
         SetBrake(m_brake, m_brakeValue);
     else
         SetStop(m_stop);
-    TurnPart(shown, riderRotation, true);
-    TurnPart(GetStepPart(kCrashPart), QuaternionFromXY(m_crashRoll, m_crashYaw), true);
+    // A model may lack the rider or the crash part: no pose is made for a
+    // part it does not have.
+    if (shown)
+        TurnPart(shown, QuaternionFromXY(m_riderPitch, m_riderYaw), true);
+    if (CPGameObject* crash = GetStepPart(kCrashPart)) {
+        // The crash pose stays level while the car is not crashed: it is
+        // made again only when its angles change.
+        if (!m_crashPoseMade || !SameBits(m_crashPoseRoll, m_crashRoll) || !SameBits(m_crashPoseYaw, m_crashYaw)) {
+            m_crashPose = QuaternionFromXY(m_crashRoll, m_crashYaw);
+            m_crashPoseRoll = m_crashRoll;
+            m_crashPoseYaw = m_crashYaw;
+            m_crashPoseMade = true;
+        }
+        TurnPart(crash, m_crashPose, true);
+    }
     m_riderHeight = -std::fabs(m_riderPitch);
 
     m_nitroBoost = D3DXVECTOR3();
@@ -367,19 +397,17 @@ void CPCar::UpdateWheel(int32_t i, D3DXVECTOR3& force, D3DXVECTOR3& torque)
     torque += Cross(r2, flatGrip);
 
     if (!m_locked) {
-        D3DXVECTOR3 drive;
-        if (front) {
-            drive = NormalisedOrZero(-Vec3(m_steeringDirection));
-        } else {
-            const D3DXVECTOR3 xAxis = Row(m_bodyTransform, 0);
-            D3DXMATRIX turn;
-            D3DXMatrixRotationAxis(&turn, &xAxis, kQuarterTurn);
-            D3DXVec3TransformCoord(&drive, &n, &turn);
-        }
-        const float cosine = Dot(NormalisedOrZero(drive), NormalisedOrZero(D3DXVECTOR3(drive.x, drive.y, 0.0f)));
-        const float theta = SafeAcos(cosine);
+        // Without engine force the wheel drives nothing.
         const float engine = m_engineForce;
         if (engine != 0.0f) {
+            D3DXVECTOR3 drive;
+            if (front)
+                drive = NormalisedOrZero(-Vec3(m_steeringDirection));
+            else
+                D3DXVec3TransformCoord(&drive, &n, &RearDriveTurn());
+            const float cosine =
+                Dot(NormalisedOrZero(drive), NormalisedOrZero(D3DXVECTOR3(drive.x, drive.y, 0.0f)));
+            const float theta = SafeAcos(cosine);
             const float sign = engine / std::fabs(engine);
             const float a = sign > 0.0f ? m_accelerationFront : m_accelerationBack;
             const float m = std::min(std::fabs(engine) / 3.0f, 1.0f);
@@ -441,9 +469,13 @@ void CPCar::UpdateWheelEffects(int32_t i, float dt, const D3DXVECTOR3& velocity)
     }
 
     if (i == 0 || i == 2) {
-        const D3DXQUATERNION spin = QuaternionFromXZAngles(m_spinAngle[i], 0.0f);
-        TurnPart(GetStepPart(i == 0 ? kFrontSpinPart : kRearSpinPart), spin, false);
-        TurnPart(GetStepPart(i == 0 ? kFrontSpinPart2 : kRearSpinPart2), spin, false);
+        CPGameObject* spinning = GetStepPart(i == 0 ? kFrontSpinPart : kRearSpinPart);
+        CPGameObject* spinning2 = GetStepPart(i == 0 ? kFrontSpinPart2 : kRearSpinPart2);
+        if (spinning || spinning2) {
+            const D3DXQUATERNION spin = QuaternionFromXZAngles(m_spinAngle[i], 0.0f);
+            TurnPart(spinning, spin, false);
+            TurnPart(spinning2, spin, false);
+        }
     }
 }
 

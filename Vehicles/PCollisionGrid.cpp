@@ -277,6 +277,13 @@ void CPCollisionGrid::Clear()
     m_columnCount = m_rowCount = 0;
     m_vertexCount = m_triangleCount = 0;
     ++m_buildCount;
+    m_stamp = NextStamp();
+}
+
+uint64_t CPCollisionGrid::NextStamp()
+{
+    static uint64_t s_last = 0;
+    return ++s_last;
 }
 
 void CPCollisionGrid::Build(CPSmartPtr<CPRenderObject> body)
@@ -344,7 +351,14 @@ const CPCollisionCell& CPCollisionGrid::CellList(const D3DXVECTOR4& cell) const
     if (!(cell.x >= 0.0f && cell.x < static_cast<float>(m_columnCount) && cell.y >= 0.0f
           && cell.y < static_cast<float>(m_rowCount)))
         return EmptyCell();
-    return m_columns[static_cast<size_t>(cell.x)][static_cast<size_t>(cell.y)];
+    return CellList(static_cast<int32_t>(cell.x), static_cast<int32_t>(cell.y));
+}
+
+const CPCollisionCell& CPCollisionGrid::CellList(int32_t column, int32_t row) const
+{
+    if (column < 0 || column >= m_columnCount || row < 0 || row >= m_rowCount)
+        return EmptyCell();
+    return m_columns[static_cast<size_t>(column)][static_cast<size_t>(row)];
 }
 
 bool CPCollisionGrid::CellHasTriangle(int32_t triangle, const D3DXVECTOR4& cell) const

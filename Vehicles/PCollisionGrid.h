@@ -42,6 +42,8 @@ public:
     // The cell at column cell.x and row cell.y (truncated); an empty cell
     // for coordinates outside the grid.
     const CPCollisionCell& CellList(const D3DXVECTOR4& cell) const;
+    // The cell at that column and row; an empty cell outside the grid.
+    const CPCollisionCell& CellList(int32_t column, int32_t row) const;
     bool CellHasTriangle(int32_t triangle, const D3DXVECTOR4& cell) const;
     // The z of the mesh vertex nearest the point among the triangles of the
     // point's cell; 0 when none is nearer than 1000.
@@ -56,6 +58,9 @@ public:
     const CPPhysicTerrainTriangle* GetTriangles() const { return m_triangles.data(); }
     // Counts the builds and clears, so a reader can tell a new mesh.
     int32_t GetBuildCount() const { return m_buildCount; }
+    // A mark of the grid's content that no other build or clear in the
+    // process gets: equal stamps, equal grids.
+    uint64_t GetStamp() const { return m_stamp; }
 
 private:
     // Column x holds the cells (x, 0) to (x, row count - 1).
@@ -68,6 +73,9 @@ private:
     int32_t m_vertexCount = 0;
     int32_t m_triangleCount = 0;
     int32_t m_buildCount = 0;
+    uint64_t m_stamp = NextStamp();
+
+    static uint64_t NextStamp();
 };
 
 // 2D tests on points given as four floats; only x and y count, except where

@@ -124,6 +124,11 @@ public:
     uint8_t m_active = 0;
     int32_t m_terrainTriangles[kMaxTerrainTriangles] = {};
     int32_t m_terrainTriangleCount = 0;
+    // What the physics manager made the terrain list from: the grid's stamp
+    // (0 before the first query) and the query's sample cells, column and
+    // row. The same grid and cells make the same list again.
+    uint64_t m_terrainQueryStamp = 0;
+    int32_t m_terrainQueryCells[5][2] = {};
     // A rigid body or a rigid particle.
     CPPhysicBody* m_rigidBody = nullptr;
     CPPhysicInertiaBlock m_inertia;

@@ -386,7 +386,7 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
 
     // The cells of the box's corners and centre, then the window of cells
     // one wider each way round them (clamped to the grid), each cell once in
-    // the order first met. The lists are the manager's, kept between calls.
+    // the order first met.
     const D3DXVECTOR4& lo = *minimum;
     const D3DXVECTOR4& hi = *maximum;
     const D3DXVECTOR4 samples[5] = {
@@ -401,48 +401,68 @@ void CPPhysicManager::QueryTerrainTriangles(const D3DXVECTOR4* minimum, const D3
         const D3DXVECTOR4 cell = grid.CellOf(samples[i]);
         sampleCells[i] = QueryCell{ static_cast<int32_t>(cell.x), static_cast<int32_t>(cell.y) };
     }
-    int32_t lowX = sampleCells[0].x;
-    int32_t highX = sampleCells[0].x;
-    int32_t lowY = sampleCells[0].y;
-    int32_t highY = sampleCells[0].y;
-    for (const QueryCell& cell : sampleCells) {
-        lowX = std::min(lowX, cell.x);
-        highX = std::max(highX, cell.x);
-        lowY = std::min(lowY, cell.y);
-        highY = std::max(highY, cell.y);
-    }
-    // Every cell taken lies in the window, clamped or not.
-    const int32_t windowRows = highY - lowY + 3;
-    std::vector<QueryCell>& cells = manager->m_queryCells;
-    std::vector<uint8_t>& taken = manager->m_queryTaken;
-    cells.clear();
-    taken.assign(static_cast<size_t>(highX - lowX + 3) * static_cast<size_t>(windowRows), 0);
-    auto add = [&](int32_t x, int32_t y) {
-        uint8_t& mark = taken[static_cast<size_t>(x - lowX + 1) * static_cast<size_t>(windowRows)
-                              + static_cast<size_t>(y - lowY + 1)];
-        if (mark)
-            return;
-        mark = 1;
-        cells.push_back(QueryCell{ x, y });
-    };
-    for (const QueryCell& cell : sampleCells)
-        add(cell.x, cell.y);
-    const int32_t lastX = std::max(grid.GetColumnCount() - 1, 0);
-    const int32_t lastY = std::max(grid.GetRowCount() - 1, 0);
-    for (int32_t x = lowX - 1; x <= highX + 1; ++x) {
-        for (int32_t y = lowY - 1; y <= highY + 1; ++y)
-            add(std::clamp(x, 0, lastX), std::clamp(y, 0, lastY));
-    }
-
-    data->m_terrainTriangleCount = 0;
-    for (const QueryCell& cell : cells) {
-        const CPCollisionCell& list =
-            grid.CellList(D3DXVECTOR4(static_cast<float>(cell.x), static_cast<float>(cell.y), 0.0f, 0.0f));
-        if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles)
-            break;
-        std::copy(list.m_triangles.begin(), list.m_triangles.end(),
-                  data->m_terrainTriangles + data->m_terrainTriangleCount);
-        data->m_terrainTriangleCount += list.m_count;
+    // The same grid and sample cells make the same list: the one the data
+    // already holds, as only this query writes it.
+    bool same = data->m_terrainQueryStamp == grid.GetStamp();
+    for (int i = 0; i < 5 && same; ++i)
+        same = data->m_terrainQueryCells[i][0] == sampleCells[i].x
+            && data->m_terrainQueryCells[i][1] == sampleCells[i].y;
+    if (!same) {
+        int32_t lowX = sampleCells[0].x;
+        int32_t highX = sampleCells[0].x;
+        int32_t lowY = sampleCells[0].y;
+        int32_t highY = sampleCells[0].y;
+        for (const QueryCell& cell : sampleCells) {
+            lowX = std::min(lowX, cell.x);
+            highX = std::max(highX, cell.x);
+            lowY = std::min(lowY, cell.y);
+            highY = std::max(highY, cell.y);
+        }
+        // Each cell's triangles are copied as the cell is taken, until one
+        // does not fit.
+        data->m_terrainTriangleCount = 0;
+        bool full = false;
+        auto take = [&](int32_t x, int32_t y) {
+            const CPCollisionCell& list = grid.CellList(x, y);
+            if (data->m_terrainTriangleCount + list.m_count >= CPPhysicData::kMaxTerrainTriangles) {
+                full = true;
+                return;
+            }
+            std::copy(list.m_triangles.begin(), list.m_triangles.end(),
+                      data->m_terrainTriangles + data->m_terrainTriangleCount);
+            data->m_terrainTriangleCount += list.m_count;
+        };
+        // Whether the cell is among the first `count` sample cells, so taken.
+        auto sampled = [&](int32_t x, int32_t y, int count) {
+            for (int i = 0; i < count; ++i) {
+                if (sampleCells[i].x == x && sampleCells[i].y == y)
+                    return true;
+            }
+            return false;
+        };
+        for (int i = 0; i < 5 && !full; ++i) {
+            if (!sampled(sampleCells[i].x, sampleCells[i].y, i))
+                take(sampleCells[i].x, sampleCells[i].y);
+        }
+        // The window clamped to the grid, column by column. The sample cells lie
+        // in the grid (CellOf clamps), so the clamped window is never empty and
+        // holds exactly the cells the clamped coordinates of the wider window
+        // name, each once.
+        const int32_t firstX = std::max(lowX - 1, 0);
+        const int32_t lastX = std::min(highX + 1, std::max(grid.GetColumnCount() - 1, 0));
+        const int32_t firstY = std::max(lowY - 1, 0);
+        const int32_t lastY = std::min(highY + 1, std::max(grid.GetRowCount() - 1, 0));
+        for (int32_t x = firstX; x <= lastX && !full; ++x) {
+            for (int32_t y = firstY; y <= lastY && !full; ++y) {
+                if (!sampled(x, y, 5))
+                    take(x, y);
+            }
+        }
+        data->m_terrainQueryStamp = grid.GetStamp();
+        for (int i = 0; i < 5; ++i) {
+            data->m_terrainQueryCells[i][0] = sampleCells[i].x;
+            data->m_terrainQueryCells[i][1] = sampleCells[i].y;
+        }
     }
     if (indices)
         *indices = data->m_terrainTriangles;

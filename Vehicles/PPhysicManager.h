@@ -116,9 +116,6 @@ private:
     };
 
     CPCollisionGrid m_grid;
-    // The terrain query's cell list and its marks of the cells taken.
-    std::vector<QueryCell> m_queryCells;
-    std::vector<uint8_t> m_queryTaken;
     float m_parkingDepth = 0.0f;
     std::vector<CPPhysicRemoval> m_pendingRemovals;
     std::unordered_set<CPGameObject*> m_activeObjects;

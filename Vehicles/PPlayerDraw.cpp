@@ -48,6 +48,20 @@ bool Overlap(const CPBounds& a, const CPBounds& b)
         && std::fabs(a.m_centre.z - b.m_centre.z) <= a.m_halfSize.z + b.m_halfSize.z;
 }
 
+// How far a body of this rotation leans from upright: the angle between its
+// down axis and the world's; 0 when it is within a hair of upright.
+float TiltOf(const D3DXQUATERNION& rotation)
+{
+    D3DXMATRIX turn;
+    D3DXMatrixRotationQuaternion(&turn, &rotation);
+    D3DXVECTOR3 u;
+    const D3DXVECTOR3 down(0.0f, 0.0f, -1.0f);
+    D3DXVec3TransformNormal(&u, &down, &turn);
+    D3DXVec3Normalize(&u, &u);
+    const float c = -u.z;
+    return std::fabs(c) < kFlatTilt ? 0.0f : SafeAcos(c);
+}
+
 D3DXQUATERNION Heading(float angle)
 {
     D3DXMATRIX turn;
@@ -67,15 +81,9 @@ void CPPlayer::Respawn(bool force)
     const D3DXVECTOR4 v = car ? car->m_velocity : D3DXVECTOR4();
     const bool falling = (v.x * v.x + v.y * v.y) * 1.5f < v.z * v.z && v.z < -5.0f;
 
-    // 2. Tilt.
-    D3DXMATRIX turn;
-    D3DXMatrixRotationQuaternion(&turn, &GetRotation());
-    D3DXVECTOR3 u;
-    const D3DXVECTOR3 down(0.0f, 0.0f, -1.0f);
-    D3DXVec3TransformNormal(&u, &down, &turn);
-    D3DXVec3Normalize(&u, &u);
-    const float c = -u.z;
-    const float tilt = std::fabs(c) < kFlatTilt ? 0.0f : SafeAcos(c);
+    // 2. Tilt, of the rotation as it is now; its angle is worked out only
+    // when nothing before it decides.
+    const D3DXQUATERNION pose = GetRotation();
 
     // 3. The end of a crash.
     bool forced = false;
@@ -103,7 +111,7 @@ void CPPlayer::Respawn(bool force)
     const bool offTerrain = data && data->m_terrainTriangleCount == 0;
     if (m_locked || m_respawnTime > 0.0f || !level)
         return;
-    if (!(offTerrain || force || forced || falling || stuck || std::fabs(tilt) > kMaxTilt))
+    if (!(offTerrain || force || forced || falling || stuck || std::fabs(TiltOf(pose)) > kMaxTilt))
         return;
 
     // 6. Back onto the centre path.

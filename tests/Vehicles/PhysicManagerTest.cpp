@@ -270,6 +270,36 @@ TEST_F(PhysicManager, TerrainQueryStopsAtAListThatDoesNotFit)
     EXPECT_EQ(count, 0);
 }
 
+TEST_F(PhysicManager, TerrainQueryAnswersFromTheGridAsItIsNow)
+{
+    fixture::Vehicle car;
+    const D3DXVECTOR4 low(1.0f, 1.0f, 0.0f, 0.0f);
+    const D3DXVECTOR4 high(2.0f, 2.0f, 0.0f, 0.0f);
+    // The same box over grids of the same extent, with one triangle and
+    // then two: the second query lists the new grid's, not the first list.
+    for (int triangles = 1; triangles <= 2; ++triangles) {
+        fixture::LevelMesh mesh;
+        const uint16_t a = mesh.AddVertex(0.0f, 0.0f, 0.0f);
+        const uint16_t b = mesh.AddVertex(3.0f, 0.0f, 0.0f);
+        const uint16_t c = mesh.AddVertex(0.0f, 3.0f, 0.0f);
+        for (int i = 0; i < triangles; ++i)
+            mesh.AddTriangle(a, b, c);
+        mesh.Place(D3DXVECTOR3());
+        m_manager.GetCollisionGrid().Build(mesh.Body());
+        if (triangles == 1) {
+            m_manager.CreateWorld(D3DXVECTOR3(), D3DXVECTOR3(), 0, 0, 0);
+            m_manager.AddObject(car.Player(), 1, 1);
+        }
+        for (int repeat = 0; repeat < 2; ++repeat) {
+            int32_t count = -1;
+            CPPhysicManager::QueryTerrainTriangles(&low, &high, nullptr, nullptr, nullptr, &count, nullptr,
+                                                   car.Body());
+            EXPECT_EQ(count, triangles) << repeat;
+            EXPECT_EQ(car.Data()->m_terrainTriangles[triangles - 1], triangles - 1) << repeat;
+        }
+    }
+}
+
 TEST_F(Collisions, CarsCrashFromTheHigherDifficultiesAndOnlyTheOneThatRanIn)
 {
     const struct
