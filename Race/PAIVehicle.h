@@ -86,6 +86,9 @@ public:
     static constexpr int32_t kRacerSlots = 12;
     static constexpr int32_t kPlayerSlot = 11;
     static constexpr int32_t kOrder = 100;
+    // The most traffic slots a level makes: far above any real level's
+    // traffic, and it keeps a script's huge count from exhausting memory.
+    static constexpr int32_t kMaxTrafficSlots = 4096;
 
     // No slots; the order 100.
     CPAIVehicleManager();

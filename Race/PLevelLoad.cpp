@@ -258,7 +258,11 @@ bool CPLevel::Load(const std::string& name, bool singleModeFlag, bool timeModeFl
     timeMode = timeModeFlag ? 1 : 0;
 
     if (CPAIVehicleManager* manager = GetAIVehicleManager()) {
-        const int32_t trafficCount = gameData ? std::max(gameData->m_trafficCount, 0) : 0;
+        const int32_t wanted = gameData ? gameData->m_trafficCount : 0;
+        const int32_t trafficCount = std::clamp(wanted, 0, CPAIVehicleManager::kMaxTrafficSlots);
+        if (wanted > trafficCount)
+            GetLog().Print(0, "traffic count %d is more than %d: %d traffic slots made\n", wanted, trafficCount,
+                           trafficCount);
         manager->trafficCount = trafficCount;
         if (trafficCount == 0)
             manager->trafficEnabled = 0;

@@ -312,6 +312,23 @@ TEST_F(LevelLoad, TrafficSlotsFollowTheGameDataAndReplaceTheLastLevels)
     }
 }
 
+TEST_F(LevelLoad, AScriptsHugeTrafficCountMakesAtMostTheSlotLimit)
+{
+    CPAIVehicleManager& ai = *GetAIVehicleManager();
+    std::vector<std::string> lines;
+    GetLog().SetSink([&lines](int32_t, const std::string& text) { lines.push_back(text); });
+    GetGameData()->m_trafficCount = 0x7fffffff;
+    const bool loaded = Load();
+    GetLog().SetSink(nullptr);
+    GetGameData()->m_trafficCount = 0;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(ai.trafficCount, CPAIVehicleManager::kMaxTrafficSlots);
+    EXPECT_EQ(ai.traffic.size(), static_cast<size_t>(CPAIVehicleManager::kMaxTrafficSlots));
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "traffic count 2147483647 is more than 4096: 4096 traffic slots made\n"),
+              lines.end());
+}
+
 TEST_F(LevelLoad, StaticSettingWritesThePlacedObjectsIntoTheLevelRingDuringTheBuild)
 {
     CPDynamicIVBuffer& ring = *GetRender()->GetStaticRenderQueue()->GetDynamicBuffer();
