@@ -38,6 +38,9 @@ HRESULT CPFileReader::Load()
         return E_FAIL;
     }
 
+    // The whole file goes to the data in one read: the stream keeps no
+    // buffer of its own, so neither the seeks nor the read fill one.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     HRESULT result = E_FAIL;
     if (std::fseek(file, 0, SEEK_END) == 0) {
         const long size = std::ftell(file);
@@ -95,6 +98,7 @@ HRESULT CPFileReader::LoadFromArchives()
         FILE* file = GamePath::GameFOpen(archive.path, "rb");
         if (!file)
             continue;
+        std::setvbuf(file, nullptr, _IONBF, 0);
         HRESULT result = E_FAIL;
         if (std::fseek(file, static_cast<long>(entry->second.offset), SEEK_SET) == 0) {
             result = LoadFrom(file, entry->second.size);

@@ -99,10 +99,12 @@ void CPRenderObjectManager::ReportRefusal(const std::string& path, const std::st
     GetLog().Print(0, "cannot read %s: %s\n", path.c_str(), reason.c_str());
 }
 
-void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions,
-                                         int32_t layerBase)
+void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object,
+                                         const CPDescriptionMap& descriptions, int32_t layerBase)
 {
-    ApplyDescription(object, descriptions[object->GetName()], layerBase);
+    static const CPAttributeMap none;
+    const auto found = descriptions.find(object->GetName());
+    ApplyDescription(object, found != descriptions.end() ? found->second : none, layerBase);
 }
 
 bool CPRenderObjectManager::ReadShapes(CPFileReader& reader, CPGameObject& object)

@@ -125,15 +125,21 @@ void CPRenderObjectManager::LoadAnimation(const std::string& fileName, CPTrackMa
         tracks[entry.first] = entry.second;
 }
 
-void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& object, CPAttributeMap& attributes,
-                                             int32_t layerBase)
+void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& object,
+                                             const CPAttributeMap& attributes, int32_t layerBase)
 {
     if (!object)
         return;
     CPGameObject& node = *object;
-    std::string effect = attributes["effectfile"];
-    const std::string firstTexture = attributes["texturefile1"];
-    const int32_t type = DescriptionInt(attributes["type"]);
+    // A missing key reads as an empty value.
+    const auto value = [&attributes](const char* key) -> const std::string& {
+        static const std::string empty;
+        const auto found = attributes.find(key);
+        return found != attributes.end() ? found->second : empty;
+    };
+    std::string effect = value("effectfile");
+    const std::string firstTexture = value("texturefile1");
+    const int32_t type = DescriptionInt(value("type"));
     std::vector<std::string> textures{ firstTexture };
     for (const char* key : { "texturefile2", "texturefile3", "texturefile4" }) {
         const auto found = attributes.find(key);
@@ -184,15 +190,15 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
 
     const auto present = [&attributes](const char* key) { return attributes.find(key) != attributes.end(); };
     if (present("visible"))
-        node.SetVisible(DescriptionInt(attributes["visible"]) != 0);
+        node.SetVisible(DescriptionInt(value("visible")) != 0);
     if (present("shadow"))
-        node.SetShadow(DescriptionInt(attributes["shadow"]) != 0);
+        node.SetShadow(DescriptionInt(value("shadow")) != 0);
     if (present("param"))
-        node.SetParam(attributes["param"]);
+        node.SetParam(value("param"));
     if (present("collision"))
-        node.SetCollision(DescriptionInt(attributes["collision"]) != 0);
+        node.SetCollision(DescriptionInt(value("collision")) != 0);
     if (present("flametype"))
-        node.SetFlameType(DescriptionInt(attributes["flametype"]));
+        node.SetFlameType(DescriptionInt(value("flametype")));
 
     // The object's own material, which it hands to its bodies: the fire
     // texture of its first texture, when there is one.
@@ -202,11 +208,11 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
 
     if (present("script")) {
         if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
-            node.SetScriptHandler(dispatcher->FindObject(attributes["script"]).Get());
+            node.SetScriptHandler(dispatcher->FindObject(value("script")).Get());
     }
 
     if (present("vertexeffect")) {
-        CPTokenizer entries(attributes["vertexeffect"], ";", 1);
+        CPTokenizer entries(value("vertexeffect"), ";", 1);
         std::string entry;
         while (entries.NextToken(entry)) {
             // The name and the argument text; anything after them is ignored.
@@ -243,7 +249,7 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
     if (present("animation")) {
         CPGameObject::ObjectList hierarchy;
         node.CollectHierarchy(hierarchy);
-        CPTokenizer entries(attributes["animation"], ";", 1);
+        CPTokenizer entries(value("animation"), ";", 1);
         std::string entry;
         while (entries.NextToken(entry)) {
             CPTokenizer parts(entry, ",", 1);

@@ -129,9 +129,10 @@ public:
     // Why the last node read that failed refused its bytes, in plain words.
     const std::string& GetRefusal() const { return m_refusal; }
 
-    // Styles a node or sprite from its attributes (missing "effectfile",
-    // "texturefile1" and "type" are inserted empty).
-    void ApplyDescription(const CPSmartPtr<CPGameObject>& object, CPAttributeMap& attributes, int32_t layerBase);
+    // Styles a node or sprite from its attributes (a missing "effectfile",
+    // "texturefile1" or "type" reads as empty).
+    void ApplyDescription(const CPSmartPtr<CPGameObject>& object, const CPAttributeMap& attributes,
+                          int32_t layerBase);
     // Adds one part animation per track of the track file in the animations
     // folder; a file that is missing or refused adds nothing.
     void LoadAnimation(const std::string& fileName, CPTrackMap& tracks);
@@ -166,8 +167,10 @@ private:
     bool ReadShapes(CPFileReader& reader, CPGameObject& object);
     // Hands a vertex modifier (owned; null allowed) to the node's body.
     void AttachModifier(CPGameObject& node, CPVertexModifier* modifier);
-    // Styles a node just read with the attribute map of its name.
-    void DescribeNode(const CPSmartPtr<CPGameObject>& object, CPDescriptionMap& descriptions, int32_t layerBase);
+    // Styles a node just read with the attribute map of its name (none: an
+    // empty one).
+    void DescribeNode(const CPSmartPtr<CPGameObject>& object, const CPDescriptionMap& descriptions,
+                      int32_t layerBase);
     bool ReadAnimatedFrameInto(const CPSmartPtr<CPGameObject>& node, CPFileReader& reader,
                                std::vector<std::pair<CPGameObject*, CPSmartPtr<CPAnimation>>>& clips);
     // Reasons a file is refused, in the words the log gives them: too short
