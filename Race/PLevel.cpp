@@ -63,6 +63,10 @@ CPLevel::~CPLevel()
     vehicles.clear();
     player = nullptr;
     followedVehicle = nullptr;
+    // The chase camera outlives the level: it must not keep naming the tree
+    // deleted below.
+    if (camera && camera->levelTree.Get() == tree.Get())
+        camera->SetLevelTree(nullptr);
     camera = nullptr;
     objects.clear();
     CPLevelBranch* root = tree.Get();

@@ -110,9 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto lvl = std::make_unique<CPLevel>();
     if (lvl->Load(level::kName, (data[0] & 1) != 0, (data[0] & 2) != 0) && !lvl->player)
         std::abort();
-    // The level deletes its tree, which the chase camera still names.
-    if (lvl->camera)
-        lvl->camera->SetLevelTree(nullptr);
     lvl.reset();
 
     // The ground bodies end once the manager lets go of them, after the

@@ -312,6 +312,16 @@ TEST_F(LevelLoad, TrafficSlotsFollowTheGameDataAndReplaceTheLastLevels)
     }
 }
 
+TEST_F(LevelLoad, TheChaseCameraLetsGoOfTheTreeTheEndedLevelDeletes)
+{
+    ASSERT_TRUE(Load());
+    const CPSmartPtr<CPCamera> camera = m_level->camera;
+    ASSERT_TRUE(camera);
+    ASSERT_TRUE(camera->levelTree);
+    m_level.reset();
+    EXPECT_FALSE(camera->levelTree);
+}
+
 TEST_F(LevelLoad, AScriptsHugeTrafficCountMakesAtMostTheSlotLimit)
 {
     CPAIVehicleManager& ai = *GetAIVehicleManager();
