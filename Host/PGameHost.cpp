@@ -19,6 +19,7 @@
 #include "Host/PHostShots.h"
 #include "Host/PHostSound.h"
 #include "Host/PHostVideo.h"
+#include "Host/PScriptHeap.h"
 #include "Host/PScriptObject.h"
 #include "Interface/PActionMap.h"
 #include "Interface/PTextManager.h"
@@ -159,7 +160,8 @@ CPGameHost::CPGameHost(const std::string& dataDirectory)
     CreateHostShots();
     g_HostFrameWork = StepRaceFrame;
 
-    m_lua = luaL_newstate();
+    m_scriptHeap = std::make_unique<CPScriptHeap>();
+    m_lua = m_scriptHeap->NewState();
     OpenLibrary(m_lua, luaopen_base);
     OpenLibrary(m_lua, luaopen_table);
     OpenLibrary(m_lua, luaopen_string);

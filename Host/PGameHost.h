@@ -23,6 +23,7 @@ class CPHostPhysics;
 class CPParticleManager;
 class CPRenderObjectManager;
 class CPPhysicManager;
+class CPScriptHeap;
 class CPScriptObject;
 class CPTaskManager;
 class CPTextManager;
@@ -78,6 +79,7 @@ public:
 private:
     bool Run(int loadResult, int argumentCount, std::string& error);
 
+    std::unique_ptr<CPScriptHeap> m_scriptHeap; // outlives m_lua
     lua_State* m_lua = nullptr;
     std::unique_ptr<CPTaskManager> m_taskManager;
     std::unique_ptr<CPCommandDispatcher> m_dispatcher;

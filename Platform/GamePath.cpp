@@ -11,6 +11,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace GamePath
@@ -35,6 +37,12 @@ struct DirNode
     uint64_t loadEpoch = 0; // 0 until read; else the walk that last read it
     bool readable = false;  // whether the last read found the directory
     std::unordered_map<std::string, std::vector<Spelling>> entries;
+    // Set when the last read can be known to be current by the directory's
+    // identity and change time alone (see Unchanged).
+    bool settled = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec changed {};
 };
 
 enum class Want
@@ -142,6 +150,55 @@ bool ByName(const Spelling& a, const Spelling& b)
     return a.name < b.name;
 }
 
+// Local file systems, whose directory change time moves with every entry
+// made, removed or renamed in it as the change happens (a network file
+// system's may be cached or come from another clock).
+bool KeepsChangeTimes(const struct statfs& system)
+{
+    constexpr long kExt = 0xEF53;
+    constexpr long kTmp = 0x01021994;
+    constexpr long kXfs = 0x58465342;
+    constexpr long kBtrfs = 0x9123683E;
+    const long type = static_cast<long>(system.f_type);
+    return type == kExt || type == kTmp || type == kXfs || type == kBtrfs;
+}
+
+// A change time this far before the read began cannot be the change time of
+// a later change: the clock the kernel stamps with lags the real clock by at
+// most a timer tick.
+constexpr int64_t kSettledNanoseconds = 50'000'000;
+
+int64_t Nanoseconds(const timespec& time)
+{
+    return static_cast<int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// Notes the directory's identity and change time before its entries are
+// read, when they will tell whether the entries changed since: a change time
+// with sub-second steps (one of whole seconds has no nanoseconds), from well
+// before the read.
+void Settle(DirNode& node, int fd, const timespec& readStart)
+{
+    struct stat info;
+    struct statfs system;
+    node.settled = fstat(fd, &info) == 0 && fstatfs(fd, &system) == 0 && KeepsChangeTimes(system)
+        && info.st_ctim.tv_nsec != 0
+        && Nanoseconds(info.st_ctim) < Nanoseconds(readStart) - kSettledNanoseconds;
+    node.device = info.st_dev;
+    node.inode = info.st_ino;
+    node.changed = info.st_ctim;
+}
+
+// Whether a settled directory still is the one that was read, with the
+// same change time: then no entry was made, removed or renamed in it since.
+bool Unchanged(const DirNode& node)
+{
+    struct stat info;
+    return node.settled && stat(node.hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_dev == node.device && info.st_ino == node.inode
+        && info.st_ctim.tv_sec == node.changed.tv_sec && info.st_ctim.tv_nsec == node.changed.tv_nsec;
+}
+
 // Reads a directory's entries from disk. Subdirectories already known keep
 // their nodes, and with them what is cached below them.
 void Load(DirNode& node, uint64_t epoch)
@@ -150,16 +207,23 @@ void Load(DirNode& node, uint64_t epoch)
     ++Cache().generation;
     std::unordered_map<std::string, std::vector<Spelling>> fresh;
     std::string key;
+    timespec readStart {};
+    clock_gettime(CLOCK_REALTIME, &readStart);
     DIR* dir = opendir(node.hostPath.c_str());
     node.readable = dir != nullptr;
+    node.settled = false;
     if (dir) {
+        Settle(node, dirfd(dir), readStart);
         while (const dirent* item = readdir(dir)) {
             const std::string_view name = item->d_name;
             if (name == "." || name == "..")
                 continue;
             bool isDirectory = item->d_type == DT_DIR;
-            if (item->d_type != DT_DIR && item->d_type != DT_REG)
+            if (item->d_type != DT_DIR && item->d_type != DT_REG) {
+                // A link's kind can change without its directory changing.
                 isDirectory = IsDirectoryOnDisk(node.hostPath + item->d_name);
+                node.settled = false;
+            }
             FoldCase(name, key);
             fresh[key].push_back(Spelling { std::string(name), isDirectory, nullptr });
         }
@@ -291,7 +355,7 @@ Outcome Walk(const std::string& gamePath, Want want, MissingDirs missing, bool f
             Load(node, epoch);
         FoldCase(part, state.lower);
         auto found = node.entries.find(state.lower);
-        if (found == node.entries.end() && node.loadEpoch != epoch) {
+        if (found == node.entries.end() && node.loadEpoch != epoch && !Unchanged(node)) {
             Load(node, epoch);
             found = node.entries.find(state.lower);
         }

@@ -13,9 +13,12 @@
 // a known path costs no system call, and a path resolved for reading before is
 // answered from memory while nothing in the cache has changed. Writes through
 // the layer keep the cache current; a name the cache lacks makes that
-// directory be read again once (files created by others appear), and an open
-// that fails through a cached resolution is retried once with every directory
-// on the path read afresh. Exists and IsDirectory check their answer on disk.
+// directory be read again once (files created by others appear), unless the
+// path still leads to the same directory with the same change time, read
+// when that time was well past, on a local file system that stamps change
+// times in sub-second steps. An open that fails through a cached resolution
+// is retried once with every directory on the path read afresh. Exists and
+// IsDirectory check their answer on disk.
 //
 // Single-threaded, like the engine.
 #pragma once

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include <sys/vfs.h>
 
 namespace
 {
@@ -17,6 +22,17 @@ std::string ReadAll(FILE* file)
         text.append(buffer, got);
     std::fclose(file);
     return text;
+}
+
+// Whether the directory is on a file system whose change times the path
+// layer trusts (ext2/3/4, tmpfs, XFS, Btrfs).
+bool OnLocalFileSystem(const std::string& hostPath)
+{
+    struct statfs system;
+    if (statfs(hostPath.c_str(), &system) != 0)
+        return false;
+    const long type = static_cast<long>(system.f_type);
+    return type == 0xEF53 || type == 0x01021994 || type == 0x58465342 || type == 0x9123683E;
 }
 
 bool WriteText(const std::string& gamePath, const std::string& text)
@@ -250,6 +266,31 @@ TEST(GamePath, ChangesMadeByOthersAreSeen)
     root.MakeFile("Data/A.TXT/inner.txt", "i");
     EXPECT_TRUE(GamePath::IsDirectory("data\\a.txt"));
     EXPECT_TRUE(GamePath::ResolveForReading("data\\a.txt\\inner.txt", host));
+}
+
+TEST(GamePath, MissesInAnUnchangedDirectoryReadNothing)
+{
+    ScratchRoot root;
+    root.MakeFile("Data/a.txt", "a");
+    // Past the time the kernel's change stamps can lag behind.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    std::string host;
+    ASSERT_TRUE(GamePath::ResolveForReading("data\\a.txt", host));
+    const uint64_t reads = GamePath::DirectoryReadCount();
+    EXPECT_FALSE(GamePath::ResolveForReading("data\\missing.txt", host));
+    EXPECT_FALSE(GamePath::Exists("data\\missing.txt"));
+    if (OnLocalFileSystem(root.Path())) {
+        EXPECT_EQ(GamePath::DirectoryReadCount(), reads);
+    }
+
+    // Yet what others make, remove or put in the directory's place is seen.
+    root.MakeFile("Data/B.txt", "b");
+    ASSERT_TRUE(GamePath::ResolveForReading("data\\b.txt", host));
+    EXPECT_EQ(host, root.Host("Data/B.txt"));
+    std::filesystem::rename(root.Host("Data"), root.Host("Old"));
+    root.MakeFile("Data/c.txt", "c");
+    ASSERT_TRUE(GamePath::ResolveForReading("data\\c.txt", host));
+    EXPECT_EQ(host, root.Host("Data/c.txt"));
 }
 
 TEST(GamePath, RemoveAndRenameKeepTheCacheCurrent)

@@ -1,0 +1,110 @@
+#include "Host/PScriptHeap.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+// Under AddressSanitizer every block comes from the system allocator, so the
+// sanitizer still sees each Lua object's bounds and lifetime.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSystemBlocksOnly = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSystemBlocksOnly = true;
+#else
+constexpr bool kSystemBlocksOnly = false;
+#endif
+#else
+constexpr bool kSystemBlocksOnly = false;
+#endif
+
+// What luaL_newstate's handler does: name the error on standard error.
+int Panic(lua_State* L)
+{
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", lua_tostring(L, -1));
+    return 0;
+}
+}
+
+CPScriptHeap::~CPScriptHeap()
+{
+    for (void* chunk : m_chunks)
+        std::free(chunk);
+}
+
+lua_State* CPScriptHeap::NewState()
+{
+    lua_State* L = lua_newstate(Allocate, this);
+    if (L)
+        lua_atpanic(L, Panic);
+    return L;
+}
+
+void* CPScriptHeap::Take(size_t sizeClass)
+{
+    if (FreeBlock* block = m_free[sizeClass]) {
+        m_free[sizeClass] = block->next;
+        return block;
+    }
+    const size_t size = (sizeClass + 1) * kGranule;
+    if (static_cast<size_t>(m_end - m_cursor) < size) {
+        // The rest of the old chunk stays unused: it is smaller than a block.
+        void* chunk = std::malloc(kChunkSize);
+        if (!chunk)
+            return nullptr;
+        m_chunks.push_back(chunk);
+        m_cursor = static_cast<char*>(chunk);
+        m_end = m_cursor + kChunkSize;
+    }
+    void* block = m_cursor;
+    m_cursor += size;
+    return block;
+}
+
+void CPScriptHeap::Give(void* block, size_t sizeClass)
+{
+    FreeBlock* freed = static_cast<FreeBlock*>(block);
+    freed->next = m_free[sizeClass];
+    m_free[sizeClass] = freed;
+}
+
+void* CPScriptHeap::Allocate(void* heap, void* block, size_t oldSize, size_t newSize)
+{
+    if (kSystemBlocksOnly) {
+        if (newSize == 0) {
+            std::free(block);
+            return nullptr;
+        }
+        return std::realloc(block, newSize);
+    }
+    CPScriptHeap& self = *static_cast<CPScriptHeap*>(heap);
+    // Lua passes the block's size when it has a block; a new one has none.
+    if (!block) {
+        if (newSize == 0)
+            return nullptr;
+        return newSize <= kLargestSmall ? self.Take(ClassOf(newSize)) : std::malloc(newSize);
+    }
+    const bool oldSmall = oldSize <= kLargestSmall;
+    if (newSize == 0) {
+        if (oldSmall)
+            self.Give(block, ClassOf(oldSize));
+        else
+            std::free(block);
+        return nullptr;
+    }
+    if (!oldSmall && newSize > kLargestSmall)
+        return std::realloc(block, newSize);
+    if (oldSmall && newSize <= kLargestSmall && ClassOf(oldSize) == ClassOf(newSize))
+        return block;
+    void* moved = newSize <= kLargestSmall ? self.Take(ClassOf(newSize)) : std::malloc(newSize);
+    if (!moved)
+        return nullptr;
+    std::memcpy(moved, block, oldSize < newSize ? oldSize : newSize);
+    if (oldSmall)
+        self.Give(block, ClassOf(oldSize));
+    else
+        std::free(block);
+    return moved;
+}
