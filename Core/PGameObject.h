@@ -29,6 +29,7 @@ class CPEnemyController;
 class CPGameObject;
 class CPMaterial;
 class CPPartAnimation;
+class CPPlayer;
 class CPPhysicData;
 
 // What a game object's body is; the body's class follows from it.
@@ -104,6 +105,9 @@ public:
     int32_t GetObjectSize() const override;
     // "CPGameObject - " followed by the name.
     std::string GetTypeName() const override;
+    CPGameObject* AsGameObject() override { return this; }
+    // The object as a race vehicle, or null when it is none (as AsGameObject).
+    virtual CPPlayer* AsPlayer() { return nullptr; }
 
     // Appends this object and then, depth first in child order, every
     // descendant.

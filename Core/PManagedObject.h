@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class CPGameObject;
+
 class CPManagedObject
 {
 public:
@@ -23,6 +25,9 @@ public:
     virtual int32_t GetObjectSize() const = 0;
     // The class name, or "Class - name" for objects that have a name.
     virtual std::string GetTypeName() const = 0;
+    // The object as a game object, or null when it is none; cheaper than a
+    // dynamic_cast, which searches the class tree by name.
+    virtual CPGameObject* AsGameObject() { return nullptr; }
 
     int32_t GetRefCount() const { return m_count; }
 

@@ -80,7 +80,7 @@ D3DXVECTOR3 Way(const CPLine& line, bool reversed)
 
 void Drive(AI_Vehicle& slot)
 {
-    auto* vehicle = dynamic_cast<CPPlayer*>(slot.vehicle.Get());
+    CPPlayer* vehicle = slot.vehicle ? slot.vehicle->AsPlayer() : nullptr;
     if (!vehicle)
         return;
     CPSpline* path = slot.centreSpline;

@@ -69,7 +69,8 @@ void CPHostEmitter::Step(float dt)
         particle.position += particle.velocity * dt;
         particle.age += dt;
         if (m_kind == Kind::Flame && particle.value4 == CPPlayer::kFlameTraceValue) {
-            if (auto* vehicle = dynamic_cast<CPPlayer*>(particle.object.Get())) {
+            CPGameObject* object = particle.object ? particle.object->AsGameObject() : nullptr;
+            if (CPPlayer* vehicle = object ? object->AsPlayer() : nullptr) {
                 CPFlameParticle flame { start, particle.position, kFlameRadius, particle.age };
                 CPPlayer::TraceShot(vehicle, flame);
                 particle.age = flame.life;

@@ -472,7 +472,7 @@ struct CPHostPhysics::Impl
             void* user = body.GetUserData();
             if (!CPManagedObject::IsLive(user))
                 continue;
-            auto* object = dynamic_cast<CPGameObject*>(static_cast<CPManagedObject*>(user));
+            CPGameObject* object = static_cast<CPManagedObject*>(user)->AsGameObject();
             if (!object)
                 continue;
             const D3DXMATRIX& pose = body.m_pose.m_matrix;

@@ -134,7 +134,7 @@ void CPHostShot::DamageHit(const CPRayQuery& query) const
     // A race vehicle takes the damage itself; an enemy through the object
     // its controller hangs on; anything else hears it through its handler.
     for (CPGameObject* object = query.hitObject.Get(); object; object = object->GetParent().Get()) {
-        if (auto* vehicle = dynamic_cast<CPPlayer*>(object)) {
+        if (CPPlayer* vehicle = object->AsPlayer()) {
             vehicle->Damage(m_damage);
             return;
         }

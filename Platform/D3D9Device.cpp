@@ -417,8 +417,8 @@ void RecordingDevice::ClearStates()
         states.clear();
     m_transforms.clear();
     m_material = D3DMATERIAL9{};
-    m_lights.clear();
-    m_lightEnables.clear();
+    m_lowLights.fill(LightSlot{});
+    m_highLights.clear();
     m_fvf = 0;
     for (StreamSource& stream : m_streams) {
         Bind(stream.buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
@@ -661,7 +661,9 @@ HRESULT RecordingDevice::SetLight(DWORD index, const D3DLIGHT9* light)
         return result;
     if (!light)
         return Finish(D3DERR_INVALIDCALL);
-    m_lights[index] = *light;
+    LightSlot& slot = LightAt(index);
+    slot.light = *light;
+    slot.set = true;
     return D3D_OK;
 }
 
@@ -684,14 +686,16 @@ HRESULT RecordingDevice::LightEnable(DWORD index, BOOL enable)
         return result;
     // Enabling a light that was never set gives it the default white
     // directional light, as the device does.
-    if (!Light(index)) {
+    LightSlot& slot = LightAt(index);
+    if (!slot.set) {
         D3DLIGHT9 light{};
         light.Type = D3DLIGHT_DIRECTIONAL;
         light.Diffuse = D3DCOLORVALUE{ 1.0f, 1.0f, 1.0f, 0.0f };
         light.Direction = D3DVECTOR{ 0.0f, 0.0f, 1.0f };
-        m_lights[index] = light;
+        slot.light = light;
+        slot.set = true;
     }
-    m_lightEnables[index] = enable ? TRUE : FALSE;
+    slot.enabled = enable ? TRUE : FALSE;
     return D3D_OK;
 }
 
@@ -973,16 +977,29 @@ const D3DMATRIX* RecordingDevice::Transform(D3DTRANSFORMSTATETYPE state) const
     return found == m_transforms.end() ? nullptr : &found->second;
 }
 
+const RecordingDevice::LightSlot* RecordingDevice::FindLight(DWORD index) const
+{
+    if (index < kLightSlots)
+        return &m_lowLights[index];
+    const auto found = m_highLights.find(index);
+    return found == m_highLights.end() ? nullptr : &found->second;
+}
+
+RecordingDevice::LightSlot& RecordingDevice::LightAt(DWORD index)
+{
+    return index < kLightSlots ? m_lowLights[index] : m_highLights[index];
+}
+
 const D3DLIGHT9* RecordingDevice::Light(DWORD index) const
 {
-    const auto found = m_lights.find(index);
-    return found == m_lights.end() ? nullptr : &found->second;
+    const LightSlot* slot = FindLight(index);
+    return slot && slot->set ? &slot->light : nullptr;
 }
 
 bool RecordingDevice::IsLightEnabled(DWORD index) const
 {
-    const auto found = m_lightEnables.find(index);
-    return found != m_lightEnables.end() && found->second;
+    const LightSlot* slot = FindLight(index);
+    return slot && slot->enabled;
 }
 
 StreamSource RecordingDevice::Stream(UINT stream) const

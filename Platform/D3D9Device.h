@@ -220,8 +220,19 @@ private:
     std::array<std::map<DWORD, DWORD>, kStages> m_samplerStates;
     std::map<DWORD, D3DMATRIX> m_transforms;
     D3DMATERIAL9 m_material{};
-    std::map<DWORD, D3DLIGHT9> m_lights;
-    std::map<DWORD, BOOL> m_lightEnables;
+    // A light index's light and enable state. Low indices, the ones a
+    // renderer sets every frame, sit in a plain array; others in a map.
+    struct LightSlot
+    {
+        D3DLIGHT9 light{};
+        bool set = false;
+        BOOL enabled = FALSE;
+    };
+    static constexpr DWORD kLightSlots = 32;
+    const LightSlot* FindLight(DWORD index) const;
+    LightSlot& LightAt(DWORD index);
+    std::array<LightSlot, kLightSlots> m_lowLights{};
+    std::map<DWORD, LightSlot> m_highLights;
     DWORD m_fvf = 0;
     std::array<StreamSource, kStages> m_streams{};
     IDirect3DIndexBuffer9* m_indices = nullptr;

@@ -249,6 +249,8 @@ void CPLevel::Stop()
     rightPath = nullptr;
     centreLineHint = leftLineHint = rightLineHint = nullptr;
     centreLines.clear();
+    centreLineX.clear();
+    centreLineY.clear();
     vehicleLine.clear();
     vehicleProgress.clear();
     for (const CPSmartPtr<CPGameObject>& object : objects)

@@ -82,13 +82,14 @@ CPGameObject* ObjectOf(const CPPhysicBodyHeader* body)
     void* data = body->GetUserData();
     if (!CPManagedObject::IsLive(data))
         return nullptr;
-    return dynamic_cast<CPGameObject*>(static_cast<CPManagedObject*>(data));
+    return static_cast<CPManagedObject*>(data)->AsGameObject();
 }
 
 // The race vehicle of a body and its car; null when either is missing.
 CPPlayer* VehicleOf(const CPPhysicBodyHeader* body, CPCar** car)
 {
-    CPPlayer* vehicle = dynamic_cast<CPPlayer*>(ObjectOf(body));
+    CPGameObject* object = ObjectOf(body);
+    CPPlayer* vehicle = object ? object->AsPlayer() : nullptr;
     *car = vehicle ? vehicle->GetCarPtr() : nullptr;
     return *car ? vehicle : nullptr;
 }

@@ -68,6 +68,7 @@ public:
     CPPlayer();
     // Releases the shadow, the weapon and the muzzle flashes.
     ~CPPlayer() override;
+    CPPlayer* AsPlayer() override { return this; }
 
     // --- Controls (ignored while locked unless said) -------------------------
 

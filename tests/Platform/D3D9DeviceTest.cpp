@@ -213,6 +213,55 @@ TEST_F(D3D9Device, ResetNeedsTheDefaultPoolEmptyAndClearsTheStates)
     EXPECT_FALSE(m_device->HasRenderState(D3DRS_LIGHTING));
 }
 
+// Light indices below and past the few the device keeps in a row behave
+// alike: unset, enabled without a light (the default white directional one),
+// set then enabled and disabled, and all forgotten by a Reset.
+TEST_F(D3D9Device, KeepsLightsAtAnyIndex)
+{
+    const DWORD indices[] = { 0, 7, 31, 32, 33, 1000, 0xFFFFFFFFu };
+    IDirect3DDevice9* device = m_device;
+    for (const DWORD index : indices) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(m_device->Light(index), nullptr);
+        EXPECT_FALSE(m_device->IsLightEnabled(index));
+        D3DLIGHT9 read{};
+        EXPECT_EQ(device->GetLight(index, &read), D3DERR_INVALIDCALL);
+        BOOL enabled = TRUE;
+        EXPECT_EQ(device->GetLightEnable(index, &enabled), D3DERR_INVALIDCALL);
+
+        ASSERT_EQ(device->LightEnable(index, TRUE), D3D_OK);
+        ASSERT_NE(m_device->Light(index), nullptr);
+        EXPECT_EQ(m_device->Light(index)->Type, D3DLIGHT_DIRECTIONAL);
+        EXPECT_EQ(m_device->Light(index)->Diffuse.r, 1.0f);
+        EXPECT_EQ(m_device->Light(index)->Direction.z, 1.0f);
+        EXPECT_TRUE(m_device->IsLightEnabled(index));
+
+        D3DLIGHT9 light{};
+        light.Type = D3DLIGHT_SPOT;
+        light.Range = static_cast<float>(index % 100);
+        ASSERT_EQ(device->SetLight(index, &light), D3D_OK);
+        EXPECT_TRUE(m_device->IsLightEnabled(index)); // setting keeps the enable state
+        ASSERT_EQ(device->LightEnable(index, FALSE), D3D_OK);
+        EXPECT_FALSE(m_device->IsLightEnabled(index));
+        ASSERT_EQ(device->GetLight(index, &read), D3D_OK);
+        EXPECT_EQ(read.Type, D3DLIGHT_SPOT); // enabling again keeps a light that was set
+        EXPECT_EQ(read.Range, light.Range);
+        ASSERT_EQ(device->LightEnable(index, 2), D3D_OK);
+        ASSERT_EQ(device->GetLightEnable(index, &enabled), D3D_OK);
+        EXPECT_EQ(enabled, TRUE);
+        EXPECT_EQ(m_device->Light(index)->Type, D3DLIGHT_SPOT);
+    }
+    EXPECT_EQ(m_device->Light(2), nullptr); // neighbours stay unset
+    EXPECT_EQ(m_device->Light(34), nullptr);
+
+    D3DPRESENT_PARAMETERS parameters{};
+    ASSERT_EQ(m_device->Reset(&parameters), D3D_OK);
+    for (const DWORD index : indices) {
+        EXPECT_EQ(m_device->Light(index), nullptr) << index;
+        EXPECT_FALSE(m_device->IsLightEnabled(index)) << index;
+    }
+}
+
 TEST(Direct3D9, CreatesARecordingDevice)
 {
     PlatformDisplay::Source source;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace
 {
 using Laps = RaceRing;
@@ -30,6 +32,24 @@ TEST_F(Laps, NearestLineTakesTheLaterOnATieAndNothingOutOfRange)
     EXPECT_EQ(m_level->FindNearestCentreLine((a.centre + b.centre) * 0.5f + D3DXVECTOR3(0, 0, 30.0f)), 5);
     EXPECT_EQ(m_level->FindNearestCentreLine(a.centre), 4);
     EXPECT_EQ(m_level->FindNearestCentreLine(D3DXVECTOR3(1000.0f, 0, 0)), -1);
+}
+
+// Each line's own centre finds that line, all round the ring (past the
+// first block of lines the search works out at once), both with the list as
+// the ring was built and with a list changed by hand.
+TEST_F(Laps, NearestLineOfEachCentreIsItsOwnLine)
+{
+    StartRace();
+    const int n = Lines();
+    for (int i = 0; i < n; ++i) {
+        const D3DXVECTOR3 centre = m_level->centreLines[static_cast<size_t>(i)]->centre;
+        EXPECT_EQ(m_level->FindNearestCentreLine(centre + D3DXVECTOR3(0, 0, 5.0f)), i);
+    }
+    std::swap(m_level->centreLines.front(), m_level->centreLines.back());
+    m_level->centreLines.pop_back();
+    for (int i = 1; i < n - 1; ++i)
+        EXPECT_EQ(m_level->FindNearestCentreLine(m_level->centreLines[static_cast<size_t>(i)]->centre), i);
+    EXPECT_EQ(m_level->FindNearestCentreLine(m_level->centreLines.front()->centre), 0);
 }
 
 TEST_F(Laps, RingIsRebuiltNotAppendedAndFollowsThePreviousLinks)
