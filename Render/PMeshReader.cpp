@@ -103,6 +103,11 @@ void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object,
                                          const CPDescriptionMap& descriptions, int32_t layerBase)
 {
     static const CPAttributeMap none;
+    // Most descriptions style no node: their nodes skip hashing the name.
+    if (descriptions.empty()) {
+        ApplyDescription(object, none, layerBase);
+        return;
+    }
     const auto found = descriptions.find(object->GetName());
     ApplyDescription(object, found != descriptions.end() ? found->second : none, layerBase);
 }
