@@ -12,6 +12,9 @@
 #include "Render/PRenderObject.h"
 #include "Vehicles/PPhysicData.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace
 {
 // Smallest node of each format: the fixed fields and four empty counts (an
@@ -42,12 +45,21 @@ private:
 
 const std::string kTooDeep = "nested deeper than " + std::to_string(CPRenderObjectManager::kMaxNodeDepth) + " levels";
 
+// The name is taken straight from the held bytes up to its first zero byte;
+// a field without one gives all 260 bytes, and bytes past the end read as
+// zeros, so a field cut short ends where the bytes do.
 std::string ReadNodeName(CPFileReader& reader)
 {
-    char field[CPRenderObjectManager::kNameBytes + 1] = {};
-    reader.Read(field, CPRenderObjectManager::kNameBytes);
-    std::string name(field); // a field without a zero byte gives all 260 bytes
-    return ToLowerString(name);
+    const size_t held = std::min<size_t>(static_cast<size_t>(reader.GetRemaining()), CPRenderObjectManager::kNameBytes);
+    std::string name;
+    if (held > 0) {
+        const char* field = reinterpret_cast<const char*>(reader.GetCursorData());
+        const void* zero = std::memchr(field, 0, held);
+        name.assign(field, zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : held);
+    }
+    reader.Skip(CPRenderObjectManager::kNameBytes);
+    ToLowerString(name);
+    return name;
 }
 
 template <class Record>
@@ -103,6 +115,11 @@ void CPRenderObjectManager::DescribeNode(const CPSmartPtr<CPGameObject>& object,
                                          const CPDescriptionMap& descriptions, int32_t layerBase)
 {
     static const CPAttributeMap none;
+    // Most descriptions style no node: their nodes skip hashing the name.
+    if (descriptions.empty()) {
+        ApplyDescription(object, none, layerBase);
+        return;
+    }
     const auto found = descriptions.find(object->GetName());
     ApplyDescription(object, found != descriptions.end() ? found->second : none, layerBase);
 }

@@ -140,11 +140,17 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
     std::string effect = value("effectfile");
     const std::string firstTexture = value("texturefile1");
     const int32_t type = DescriptionInt(value("type"));
-    std::vector<std::string> textures{ firstTexture };
-    for (const char* key : { "texturefile2", "texturefile3", "texturefile4" }) {
-        const auto found = attributes.find(key);
-        if (found != attributes.end())
-            textures.push_back(found->second);
+    CPMaterialManager* materials = GetMaterialManager();
+    // The texture list only feeds the material manager: without one it is
+    // not built.
+    std::vector<std::string> textures;
+    if (materials) {
+        textures.push_back(firstTexture);
+        for (const char* key : { "texturefile2", "texturefile3", "texturefile4" }) {
+            const auto found = attributes.find(key);
+            if (found != attributes.end())
+                textures.push_back(found->second);
+        }
     }
 
     if (m_shadowTexturesOn) {
@@ -158,7 +164,6 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
         }
     }
 
-    CPMaterialManager* materials = GetMaterialManager();
     CPSmartPtr<CPMaterial> material;
     if (materials)
         material = materials->GetMaterial(AddWrapping(layerBase, type), effect, textures);
@@ -202,9 +207,11 @@ void CPRenderObjectManager::ApplyDescription(const CPSmartPtr<CPGameObject>& obj
 
     // The object's own material, which it hands to its bodies: the fire
     // texture of its first texture, when there is one.
-    const std::string fireTexture = firstTexture.substr(0, firstTexture.find('.')) + kFireSuffix;
-    if (materials && FileExists(kTextureFolder, fireTexture))
-        node.SetMaterial(materials->GetMaterial(kFireLayer, kHoleyEffect, { fireTexture }).Get());
+    if (materials) {
+        const std::string fireTexture = firstTexture.substr(0, firstTexture.find('.')) + kFireSuffix;
+        if (FileExists(kTextureFolder, fireTexture))
+            node.SetMaterial(materials->GetMaterial(kFireLayer, kHoleyEffect, { fireTexture }).Get());
+    }
 
     if (present("script")) {
         if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())

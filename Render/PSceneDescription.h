@@ -7,13 +7,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-// A node's attributes: key to value.
-using CPAttributeMap = std::map<std::string, std::string>;
+// A node's attributes: key to value. The comparator also takes plain text, so
+// the loader looks keys up by their literal names without building a string
+// for each lookup.
+using CPAttributeMap = std::map<std::string, std::string, std::less<>>;
 // Node name to its attributes.
 using CPDescriptionMap = std::unordered_map<std::string, CPAttributeMap>;
 // The comma-separated fields of one global entry.
