@@ -11,6 +11,7 @@
 #include "Vehicles/PCar.h"
 #include "Vehicles/PPlayer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -133,10 +134,11 @@ int AutoSetting(lua_State*)
     if (!data)
         return 0;
     const float budget = data->m_money + data->GetCarValue(data->m_carInfo);
-    const int64_t highest = static_cast<int64_t>(data->m_currentMission) * 3 - 1;
+    // The walk starts at the last preset the list has: a mission far past
+    // the list would otherwise count down through billions of missing ones.
+    const int64_t last = static_cast<int64_t>(data->m_carPresets.size()) - 1;
+    const int64_t highest = std::min(static_cast<int64_t>(data->m_currentMission) * 3 - 1, last);
     for (int64_t n = highest; n >= 0; --n) {
-        if (static_cast<uint64_t>(n) >= data->m_carPresets.size())
-            continue;
         const CPCarRecord& preset = data->m_carPresets[static_cast<size_t>(n)];
         if (data->GetCarValue(preset) > budget)
             continue;

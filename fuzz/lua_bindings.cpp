@@ -6,14 +6,17 @@
 // not. The host over an empty game root is made once; after each input the
 // level and the objects the input made end, and the host's objects are put
 // back as the input found them (commands read, queued bodies dropped, the
-// enemy registry restored).
+// enemy registry restored, the tasks it listed dropped, the files it wrote
+// removed).
 #include "Core/PGameObject.h"
 #include "Core/PGlobals.h"
 #include "Core/PManagedObject.h"
+#include "Core/PTaskManager.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
 #include "Host/PHostDraw.h"
 #include "Host/PScriptObject.h"
+#include "Platform/GamePath.h"
 #include "Race/PEnemyRegistry.h"
 #include "Race/PGameData.h"
 #include "Race/PLevel.h"
@@ -24,10 +27,14 @@
 #include "fuzz/InputObjects.h"
 #include "tests/ScratchRoot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace
@@ -107,6 +114,60 @@ void PushArgument(lua_State* L, Reader& in, const std::vector<uint64_t>& handles
     }
 }
 
+// What the host holds before any input: its tasks and the files under the
+// game root.
+struct HostState
+{
+    std::vector<const CPTask*> tasks;
+    std::set<std::filesystem::path> files;
+};
+
+std::set<std::filesystem::path> FilesUnder(const std::string& root)
+{
+    std::set<std::filesystem::path> files;
+    std::error_code error;
+    for (auto item = std::filesystem::recursive_directory_iterator(root, error);
+         !error && item != std::filesystem::recursive_directory_iterator(); item.increment(error))
+        files.insert(item->path());
+    return files;
+}
+
+HostState ReadHostState(const std::string& root)
+{
+    HostState state;
+    if (CPTaskManager* tasks = GetTaskManager()) {
+        for (const CPSmartPtr<CPTask>& task : tasks->GetTasks())
+            state.tasks.push_back(task.Get());
+    }
+    state.files = FilesUnder(root);
+    return state;
+}
+
+// Drops the tasks the input listed (a video it started) and removes the
+// files it wrote (a saved game), with the path layer's record of them, so
+// that no input finds what an earlier one left and the host's memory stays
+// flat.
+void DropInputTasksAndFiles(const std::string& root, const HostState& before)
+{
+    if (CPTaskManager* tasks = GetTaskManager()) {
+        for (auto task = tasks->GetTasks().begin(); task != tasks->GetTasks().end();) {
+            if (std::find(before.tasks.begin(), before.tasks.end(), task->Get()) == before.tasks.end())
+                task = tasks->RemoveTask(task);
+            else
+                ++task;
+        }
+    }
+    bool removed = false;
+    for (const std::filesystem::path& file : FilesUnder(root)) {
+        if (before.files.count(file) == 0) {
+            std::error_code ignored;
+            removed = std::filesystem::remove_all(file, ignored) > 0 || removed;
+        }
+    }
+    if (removed)
+        GamePath::InvalidateCache();
+}
+
 // Puts the host's long-lived objects back as the input found them, so that
 // they name nothing the input made.
 void Reset(CPGameHost& host, const CPEnemyRegistry& enemies)
@@ -131,6 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // that ended with their input.
     static CPGameHost& host = *new CPGameHost(root.Path());
     static const CPEnemyRegistry enemies = GetEnemyRegistry() ? *GetEnemyRegistry() : CPEnemyRegistry();
+    static const HostState before = ReadHostState(root.Path());
     if (functions.empty())
         return 0;
     lua_State* L = host.GetLuaState();
@@ -184,6 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     lua_gc(L, LUA_GCCOLLECT, 0);
 
     Reset(host, enemies);
+    DropInputTasksAndFiles(root.Path(), before);
     for (CPGameObject* object : { grandchild, child, tree })
         host.DeleteObject(object);
     fuzz::KeepLayerCameras(objects);

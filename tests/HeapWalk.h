@@ -30,13 +30,22 @@
 #define HEAP_UNCOVERED
 #endif
 
+// Reads that no sanitizer checks (GCC knows no memory sanitizer).
+#if defined(__clang__)
+#define HEAP_UNCHECKED __attribute__((no_sanitize("address", "memory")))
+#else
+#define HEAP_UNCHECKED __attribute__((no_sanitize("address")))
+#endif
+
 namespace heap
 {
 // Live heap blocks as an allocator hook reports them: start, requested size
 // and the serial number of the allocation, in an open table (linear probing,
 // at most half full) whose memory comes straight from the system, so that
 // keeping it allocates nothing. The table starts empty without construction
-// (it can serve an allocator before the program's constructors run).
+// (it can serve an allocator before the program's constructors run). The
+// table keeps the size it grew to, and a clear costs what was added since
+// the last one, not the table's size: the slots Add filled are listed.
 class BlockTable
 {
 public:
@@ -47,10 +56,12 @@ public:
         Lock();
         if ((m_count + 1) * 2 > m_capacity)
             Grow();
-        Slot& slot = m_slots[Find(start)];
-        if (!slot.start)
+        const size_t index = Find(start);
+        Slot& slot = m_slots[index];
+        if (!slot.start) {
             ++m_count;
-        else
+            NoteFilled(index);
+        } else
             m_bytes -= slot.size;
         slot = Slot{ start, size, ++m_serial };
         m_bytes += size;
@@ -126,8 +137,17 @@ public:
     HEAP_UNCOVERED void Clear()
     {
         Lock();
-        for (size_t i = 0; i < m_capacity; ++i)
-            m_slots[i] = Slot{};
+        // An empty table has no slot to clear (Remove empties the slots it
+        // frees).
+        if (m_count != 0 && m_filledAll) {
+            for (size_t i = 0; i < m_capacity; ++i)
+                m_slots[i] = Slot{};
+        } else if (m_count != 0) {
+            for (size_t i = 0; i < m_filledCount; ++i)
+                m_slots[m_filled[i]] = Slot{};
+        }
+        m_filledCount = 0;
+        m_filledAll = false;
         m_count = 0;
         m_bytes = 0;
         m_lowest = UINTPTR_MAX;
@@ -167,28 +187,62 @@ private:
         return i;
     }
 
+    static void* MapPages(size_t bytes)
+    {
+        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            std::abort();
+        return memory;
+    }
+
+    // Lists a slot that Add filled. Every slot in use is listed: a slot comes
+    // into use only through Add or, in Remove, by taking the entry of a later
+    // slot into one that was in use. Past half the table the list stops and
+    // the next clear goes over every slot.
+    HEAP_UNCOVERED void NoteFilled(size_t index)
+    {
+        if (m_filledAll)
+            return;
+        if (m_filledCount == FilledCapacity()) {
+            m_filledAll = true;
+            return;
+        }
+        m_filled[m_filledCount++] = static_cast<uint32_t>(index);
+    }
+    size_t FilledCapacity() const { return m_capacity / 2; }
+
     HEAP_UNCOVERED void Grow()
     {
         Slot* const old = m_slots;
         const size_t oldCapacity = m_capacity;
+        uint32_t* const oldFilled = m_filled;
         m_capacity = oldCapacity == 0 ? (1u << 16) : oldCapacity * 2;
-        void* memory = mmap(nullptr, m_capacity * sizeof(Slot), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                            -1, 0);
-        if (memory == MAP_FAILED)
-            std::abort();
-        m_slots = static_cast<Slot*>(memory);
+        m_slots = static_cast<Slot*>(MapPages(m_capacity * sizeof(Slot)));
+        m_filled = static_cast<uint32_t*>(MapPages(FilledCapacity() * sizeof(uint32_t)));
+        m_filledCount = 0;
+        m_filledAll = false;
         for (size_t i = 0; i < oldCapacity; ++i) {
-            if (old[i].start)
-                m_slots[Find(old[i].start)] = old[i];
+            if (old[i].start) {
+                const size_t index = Find(old[i].start);
+                m_slots[index] = old[i];
+                NoteFilled(index);
+            }
         }
-        if (old)
+        if (old) {
             munmap(old, oldCapacity * sizeof(Slot));
+            munmap(oldFilled, oldCapacity / 2 * sizeof(uint32_t));
+        }
     }
 
     std::atomic_flag m_lock = ATOMIC_FLAG_INIT;
     Slot* m_slots = nullptr;
     size_t m_capacity = 0;
     size_t m_count = 0;
+    // The slots Add filled since the last clear (FilledCapacity() at most),
+    // unless m_filledAll: then any slot may be in use.
+    uint32_t* m_filled = nullptr;
+    size_t m_filledCount = 0;
+    bool m_filledAll = false;
     size_t m_bytes = 0;
     uint64_t m_serial = 0;
     // Every start listed since the table was made or cleared lies between
@@ -204,7 +258,7 @@ private:
 // A word of a live block, read as the program never reads it (an array's
 // element count, which the address checker guards, or bytes never written):
 // so the read is not checked.
-__attribute__((no_sanitize("address", "memory"))) HEAP_UNCOVERED inline uintptr_t ReadWord(const void* at)
+HEAP_UNCHECKED HEAP_UNCOVERED inline uintptr_t ReadWord(const void* at)
 {
     uintptr_t word = 0;
     __builtin_memcpy(&word, at, sizeof(word));

@@ -220,12 +220,17 @@ run({
   { "AutoSetting", {}, {} },
   { "GetCarInfo", {}, { "laser", "", "", "", "", "", "", "", "nuke", 1, "" } },
   { "GetMoney", {}, { 500 } },
+  -- A mission far past the list buys the same as any other past it.
+  { "SetCurrentMission", { 2147483647 }, {} },
+  { "AutoSetting", {}, {} },
+  { "GetCarInfo", {}, { "laser", "", "", "", "", "", "", "", "nuke", 1, "" } },
+  { "GetMoney", {}, { 500 } },
   { "SetCurrentMission", { 0 }, {} },
   { "AutoSetting", {}, {} },
   { "GetMoney", {}, { 500 } },
 })
 assert(commands() == "change_money|450.00 change_money|50.00 change_money|100.00 change_money|0.00 "
-  .. "change_money|99.00 change_money|2000.00 change_money|500.00", "purchase commands")
+  .. "change_money|99.00 change_money|2000.00 change_money|500.00 change_money|500.00", "purchase commands")
 
 -- The bonus list: counted entries in order; erasing drops the first match.
 local a = HOST.new_object("a")
