@@ -226,10 +226,6 @@ public:
     CPLine* rightLineHint = nullptr;
     uint8_t trafficActive = 1;
     std::vector<CPLine*> centreLines;
-    // The ground-plan centres of centreLines, made with the list: the
-    // nearest-line search reads them in a row instead of through each line.
-    std::vector<float> centreLineX;
-    std::vector<float> centreLineY;
     std::vector<int32_t> vehicleLine;
     std::vector<int32_t> vehicleProgress;
     uint8_t raceStarted = 0;

@@ -68,31 +68,17 @@ int32_t CPLevel::FindNearestCentreLine(const D3DXVECTOR3& position) const
     int32_t nearest = -1;
     float best = kNearestLineRange;
     const size_t count = centreLines.size();
-    if (centreLineX.size() != count || centreLineY.size() != count) {
-        for (size_t i = 0; i < count; ++i) {
-            const D3DXVECTOR3& centre = centreLines[i]->centre;
-            const float dx = position.x - centre.x;
-            const float dy = position.y - centre.y;
-            const float distance = dx * dx + dy * dy;
-            if (distance <= best) {
-                best = distance;
-                nearest = static_cast<int32_t>(i);
-            }
-        }
-        return nearest;
-    }
-    // The same distances and comparisons in the same order, a block at a
-    // time: the distances of a block take no branch, so they are worked out
-    // several at once.
+    // The same distances and comparisons in the same order as line by line,
+    // a block at a time: the distances of a block take no branch, so they
+    // are worked out apart from the comparisons that depend on each other.
     constexpr size_t kBlock = 64;
     float distances[kBlock];
     for (size_t first = 0; first < count; first += kBlock) {
         const size_t size = std::min(kBlock, count - first);
-        const float* x = centreLineX.data() + first;
-        const float* y = centreLineY.data() + first;
         for (size_t j = 0; j < size; ++j) {
-            const float dx = position.x - x[j];
-            const float dy = position.y - y[j];
+            const D3DXVECTOR3& centre = centreLines[first + j]->centre;
+            const float dx = position.x - centre.x;
+            const float dy = position.y - centre.y;
             distances[j] = dx * dx + dy * dy;
         }
         for (size_t j = 0; j < size; ++j) {
@@ -158,12 +144,6 @@ void CPLevel::InitTrackProgress()
             if (line == first)
                 break;
         }
-    }
-    centreLineX.clear();
-    centreLineY.clear();
-    for (const CPLine* line : centreLines) {
-        centreLineX.push_back(line->centre.x);
-        centreLineY.push_back(line->centre.y);
     }
     playerLine = followedVehicle ? FindNearestCentreLine(followedVehicle->GetPosition()) : -1;
     startLine = FindNearestCentreLine(startLineCentre);

@@ -249,8 +249,6 @@ void CPLevel::Stop()
     rightPath = nullptr;
     centreLineHint = leftLineHint = rightLineHint = nullptr;
     centreLines.clear();
-    centreLineX.clear();
-    centreLineY.clear();
     vehicleLine.clear();
     vehicleProgress.clear();
     for (const CPSmartPtr<CPGameObject>& object : objects)
