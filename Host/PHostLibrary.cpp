@@ -20,9 +20,11 @@
 #include "Script/ScriptBinding.h"
 #include "Vehicles/PPlayer.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -51,10 +53,23 @@ uint32_t CheckUnsigned(lua_State* L, int index)
     return static_cast<uint32_t>(value);
 }
 
+// A time that is negative, NaN or infinite (or becomes so as a float) would run the
+// clocks back or leave them NaN for the rest of the run; a count must be a whole
+// number of 0 or more. Either is refused before any frame runs. The message
+// names the function as scripts call it, which luaL_argerror cannot.
 int Frame(lua_State* L)
 {
-    const float frameTime = static_cast<float>(luaL_checknumber(L, 1));
-    const int32_t count = lua_isnoneornil(L, 2) ? 1 : ScriptCheckInt(L, 2);
+    const double seconds = luaL_checknumber(L, 1);
+    if (!(seconds >= 0.0 && seconds <= std::numeric_limits<float>::max()))
+        return luaL_error(L, "bad argument #1 to 'HOST.frame' (frame time must be a finite number of 0 or more)");
+    int32_t count = 1;
+    if (!lua_isnoneornil(L, 2)) {
+        const double wanted = luaL_checknumber(L, 2);
+        if (!(wanted >= 0.0 && wanted <= 2147483647.0) || wanted != std::floor(wanted))
+            return luaL_error(L, "bad argument #2 to 'HOST.frame' (frame count must be a whole number of 0 or more)");
+        count = static_cast<int32_t>(wanted);
+    }
+    const float frameTime = static_cast<float>(seconds);
     for (int32_t i = 0; i < count; ++i)
         RunFrame(frameTime);
     return 0;

@@ -32,3 +32,21 @@ HOST.seed(7)
 HOST.frame(0.05, 3)
 HOST.frame(0.05, 0)
 assert(not pcall(HOST.frame), "a frame needs its length")
+
+-- A time the clocks cannot take, or a count that is no whole number of 0 or
+-- more, is an argument error naming HOST.frame, and no frame runs.
+local before = GetFullTime()
+for _, bad in ipairs({
+  { -1, nil, "#1" }, { 0 / 0, nil, "#1" }, { math.huge, nil, "#1" }, { -math.huge, 2, "#1" },
+  { 1e39, nil, "#1" }, { 0.05, -1, "#2" }, { 0.05, 1.5, "#2" }, { 0.05, 0 / 0, "#2" },
+  { 0.05, math.huge, "#2" },
+}) do
+  local ok, message = pcall(HOST.frame, bad[1], bad[2])
+  eq(ok, false, "HOST.frame(" .. tostring(bad[1]) .. ", " .. tostring(bad[2]) .. ")")
+  assert(message:find("bad argument " .. bad[3] .. " to 'HOST.frame'", 1, true), message)
+end
+eq(GetFullTime(), before, "no frame ran for a refused call")
+HOST.frame(0)
+eq(GetFullTime(), before, "a frame of no time moves no clock")
+HOST.frame(0.5)
+assert(GetFullTime() > before, "a good frame still moves the clock")
