@@ -26,6 +26,10 @@ inline void TrimBounds(const char*& begin, const char*& end)
 bool IsFloatString(const std::string& text);
 // True when every character is '-' or a digit (true for "").
 bool IsIntString(const std::string& text);
+// The game's one degrees-to-radians factor: angles in level, camera, sky and
+// weapon data are degrees, scaled by this exact float.
+constexpr float kDegreesToRadians = 0.017453292f;
+
 // ASCII case folding in place; other bytes are left alone.
 std::string& ToLowerString(std::string& text);
 std::string& ToUpperString(std::string& text);

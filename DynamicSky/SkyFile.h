@@ -48,5 +48,3 @@ private:
     bool m_ended = false;
 };
 
-// Degrees to radians as the sky files convert them.
-constexpr float kSkyDegreesToRadians = 0.017453292f;

@@ -1,6 +1,7 @@
 #include "DynamicSky/Skyscape.h"
 
 #include "Core/PGlobals.h"
+#include "Core/PUtils.h"
 #include "DynamicSky/SkyFile.h"
 #include "Platform/CRand.h"
 #include "Race/PLevel.h"
@@ -143,7 +144,7 @@ bool CPSkyscape::ReadKeyframe(CPSkyFile& file, int32_t meshCount, CPSkyKeyframe&
 {
     keyframe.duration = file.NextFloat();
     keyframe.alpha = file.NextFloat();
-    keyframe.angle = file.NextFloat() * kSkyDegreesToRadians;
+    keyframe.angle = file.NextFloat() * kDegreesToRadians;
     keyframe.tintComponent = std::max(0, std::min(2, file.NextInt() - 1));
     for (int32_t i = 0; i < colourPointCount && !file.Ended(); ++i)
         keyframe.colourPoints.push_back(file.NextVector());
@@ -161,7 +162,7 @@ bool CPSkyscape::ReadKeyframe(CPSkyFile& file, int32_t meshCount, CPSkyKeyframe&
         keyframe.ambient *= 2.0f;
     }
     for (int32_t i = 0; i < meshCount && !file.Ended(); ++i) {
-        keyframe.meshAngles.push_back(file.NextFloat() * kSkyDegreesToRadians);
+        keyframe.meshAngles.push_back(file.NextFloat() * kDegreesToRadians);
         keyframe.meshEffects.push_back(file.NextInt());
         keyframe.meshScales.push_back(file.NextFloat());
         keyframe.meshTextureSteps.push_back(file.NextInt());
@@ -176,7 +177,7 @@ CPSkyMesh* CPSkyscape::ReadSkyMesh(CPSkyFile& file, const std::string& effect0, 
     D3DXVec3Normalize(&axis, &direction);
     const float halfSize = file.NextFloat();
     const float distance = file.NextFloat();
-    const float baseAngle = file.NextFloat() * kSkyDegreesToRadians;
+    const float baseAngle = file.NextFloat() * kDegreesToRadians;
     const int32_t textureCount = file.NextInt();
     std::vector<std::string> textures;
     for (int32_t i = 0; i < textureCount && file.Next(); ++i)
@@ -204,7 +205,7 @@ void CPSkyscape::BuildDome(float radius, int32_t segments, const D3DXVECTOR3& ce
     if (segments <= 0 || segments > kMaxDomeSegments)
         return;
     const int32_t n = segments;
-    const float step = (360.0f / static_cast<float>(n)) * kSkyDegreesToRadians;
+    const float step = (360.0f / static_cast<float>(n)) * kDegreesToRadians;
     const int32_t rings = n / 4 + 1;
     std::vector<CPVertex> vertices;
     vertices.reserve(static_cast<size_t>(rings) * static_cast<size_t>(n + 1));

@@ -2,6 +2,7 @@
 
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
+#include "Core/PUtils.h"
 #include "Platform/CRand.h"
 #include "Race/PLevel.h"
 #include "Race/PLevelBranch.h"
@@ -21,7 +22,6 @@ namespace
 constexpr float kPi = 3.1415927f;
 constexpr float kTwoPi = 6.2831855f;
 constexpr float kHalfPi = 1.5707964f;
-constexpr float kDegrees = 0.017453292f;
 constexpr float kMaxStep = 0.1f;
 constexpr float kMinPitchLift = -0.08726647f;
 constexpr float kSwingAngle = 2.3561945f;
@@ -104,8 +104,8 @@ CPCamera::CPCamera()
     g_ActiveCamera = mainCamera.Get();
     SetUp(*mainCamera, static_cast<float>(g_CfgDistance));
     SetUp(*secondCamera, kSecondFar);
-    mainCamera->m_fieldOfView = fieldOfView * kDegrees;
-    secondCamera->m_fieldOfView = fieldOfView * kDegrees;
+    mainCamera->m_fieldOfView = fieldOfView * kDegreesToRadians;
+    secondCamera->m_fieldOfView = fieldOfView * kDegreesToRadians;
 }
 
 CPCamera::~CPCamera()
@@ -271,7 +271,7 @@ void CPCamera::Update()
     fieldOfView += (targetFieldOfView - fieldOfView) * 2.0f * t;
     currentDistance += (targetDistance - currentDistance) * 2.0f * t;
     for (CPPerspectiveCamera* camera : { mainCamera.Get(), secondCamera.Get() }) {
-        camera->m_fieldOfView = fieldOfView * kDegrees;
+        camera->m_fieldOfView = fieldOfView * kDegreesToRadians;
         camera->m_projectionDirty = 1;
     }
 

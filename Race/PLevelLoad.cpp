@@ -49,7 +49,6 @@ constexpr int32_t kActivationOrder = 200;
 constexpr int32_t kMaxOpponents = CPAIVehicleManager::kPlayerSlot;
 constexpr float kOpponentLift = 2.0f;
 constexpr float kStartCameraDistance = 7.0f;
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kLookDown = -1.5707964f;
 constexpr float kTerrainHeight = -0.6f;
 // The detail texture repeats every 5 units.

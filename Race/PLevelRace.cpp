@@ -8,6 +8,7 @@
 #include "Core/PCommandDispatcher.h"
 #include "Core/PGameHost.h"
 #include "Core/PGlobals.h"
+#include "Core/PUtils.h"
 #include "Platform/CRand.h"
 #include "Platform/Clock.h"
 #include "Race/PAIVehicle.h"
@@ -36,7 +37,6 @@ namespace
 constexpr float kPlayerStep = 0.016666668f;
 constexpr float kHalfPi = 1.5707964f;
 // The views keep their camera angle in degrees; the chase camera turns by radians.
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kDemoCutInterval = 1.5f;
 constexpr float kGhostInterval = 0.05f;
 constexpr float kMaxRespawnStep = 0.1f;

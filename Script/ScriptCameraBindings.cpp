@@ -1,6 +1,7 @@
 #include "Script/ScriptCameraBindings.h"
 
 #include "Core/PGlobals.h"
+#include "Core/PUtils.h"
 #include "Platform/CRand.h"
 #include "Race/PCamera.h"
 #include "Race/PLevel.h"
@@ -18,7 +19,6 @@
 namespace
 {
 constexpr int32_t kViewCount = 3;
-constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kLowPitch = -0.2617994f;
 constexpr float kTopPitch = -1.5707964f;
 constexpr int32_t kLightValues = 15;

@@ -134,8 +134,8 @@ void SpawnDebris(const D3DXVECTOR3& position, const D3DXVECTOR3& /*up*/, const D
         pieces = kMaxDebris - g_debrisLive;
     for (int32_t i = 0; i < pieces; ++i) {
         ++g_debrisLive;
-        const float a = static_cast<float>(crt::rand() % 360) * 0.017453292f;
-        const float b = static_cast<float>(crt::rand() % 360) * 0.017453292f;
+        const float a = static_cast<float>(crt::rand() % 360) * kDegreesToRadians;
+        const float b = static_cast<float>(crt::rand() % 360) * kDegreesToRadians;
         const D3DXVECTOR3 spread(std::cos(a) * std::sin(b), std::sin(a) * std::sin(b), std::cos(b));
 
         CPParticleEmitDesc piece;
