@@ -66,7 +66,7 @@ CPHostTerrain::~CPHostTerrain() = default;
 
 bool CPHostTerrain::IsBuiltFrom(const CPCollisionGrid& grid) const
 {
-    return grid.GetBuildCount() == m_build;
+    return grid.GetStamp() == m_stamp;
 }
 
 void CPHostTerrain::Clear()
@@ -79,13 +79,13 @@ void CPHostTerrain::Clear()
     m_cellStart.clear();
     m_leaves.clear();
     m_plans.clear();
-    m_build = -1;
+    m_stamp = 0;
 }
 
 void CPHostTerrain::Build(const CPCollisionGrid& grid)
 {
     Clear();
-    m_build = grid.GetBuildCount();
+    m_stamp = grid.GetStamp();
     const int32_t vertexCount = grid.GetVertexCount();
     // The mesh's triangle of each grid triangle; -1 for one left out.
     std::vector<int32_t> triangleOf(static_cast<size_t>(grid.GetTriangleCount()), -1);

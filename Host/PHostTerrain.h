@@ -78,7 +78,8 @@ private:
     std::unique_ptr<btTriangleIndexVertexArray> m_mesh;
     std::unique_ptr<btBvhTriangleMeshShape> m_shape;
     std::unique_ptr<btCollisionObject> m_object;
-    int32_t m_build = -1;
+    // The stamp of the grid the copy was built from; 0, which no grid has, for none.
+    uint64_t m_stamp = 0;
 
     // The cell lists, column after column; cell c holds the leaves from
     // m_cellStart[c] up to m_cellStart[c + 1], in the tree's order. Empty

@@ -191,4 +191,17 @@ TEST(HostTerrain, RebuildsOnlyForANewGridAndLeavesNoObjectWithoutTriangles)
     btCollisionWorld::ClosestRayResultCallback hit(btVector3(0, 0, 1), btVector3(0, 0, -1));
     terrain.CastRay(hit.m_rayFromWorld, hit.m_rayToWorld, hit);
     EXPECT_FALSE(hit.hasHit());
+
+    // Another grid built as many times is another mesh: the copy is not its.
+    CPCollisionGrid other;
+    other.Clear();
+    other.Clear();
+    other.Build(mesh.Body());
+    grid.Build(mesh.Body());
+    ASSERT_EQ(other.GetBuildCount(), grid.GetBuildCount());
+    terrain.Build(grid);
+    EXPECT_FALSE(terrain.IsBuiltFrom(other));
+    terrain.Build(other);
+    EXPECT_TRUE(terrain.IsBuiltFrom(other));
+    EXPECT_FALSE(terrain.IsBuiltFrom(grid));
 }
