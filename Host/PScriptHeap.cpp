@@ -6,18 +6,19 @@
 
 namespace
 {
-// Under AddressSanitizer every block comes from the system allocator, so the
-// sanitizer still sees each Lua object's bounds and lifetime.
+// Under AddressSanitizer every block comes from the system allocator unless a
+// heap asks otherwise, so the sanitizer still sees each Lua object's bounds
+// and lifetime.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSystemBlocksOnly = true;
+constexpr bool kUnderAddressSanitizer = true;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr bool kSystemBlocksOnly = true;
+constexpr bool kUnderAddressSanitizer = true;
 #else
-constexpr bool kSystemBlocksOnly = false;
+constexpr bool kUnderAddressSanitizer = false;
 #endif
 #else
-constexpr bool kSystemBlocksOnly = false;
+constexpr bool kUnderAddressSanitizer = false;
 #endif
 
 // What luaL_newstate's handler does: name the error on standard error.
@@ -27,6 +28,8 @@ int Panic(lua_State* L)
     return 0;
 }
 }
+
+const bool CPScriptHeap::kFreeListsByDefault = !kUnderAddressSanitizer;
 
 CPScriptHeap::~CPScriptHeap()
 {
@@ -51,10 +54,13 @@ void* CPScriptHeap::Take(size_t sizeClass)
     const size_t size = (sizeClass + 1) * kGranule;
     if (static_cast<size_t>(m_end - m_cursor) < size) {
         // The rest of the old chunk stays unused: it is smaller than a block.
+        if (m_chunkCount >= m_chunkLimit)
+            return nullptr;
         void* chunk = std::malloc(kChunkSize);
         if (!chunk)
             return nullptr;
         m_chunks.push_back(chunk);
+        ++m_chunkCount;
         m_cursor = static_cast<char*>(chunk);
         m_end = m_cursor + kChunkSize;
     }
@@ -70,16 +76,28 @@ void CPScriptHeap::Give(void* block, size_t sizeClass)
     m_free[sizeClass] = freed;
 }
 
+void CPScriptHeap::Adopt(void* block)
+{
+    try {
+        m_chunks.push_back(block);
+    } catch (...) {
+        // Out of memory for the list too: the block stays in use and in the
+        // free lists, only its return to the system at the end is lost.
+    }
+}
+
 void* CPScriptHeap::Allocate(void* heap, void* block, size_t oldSize, size_t newSize)
 {
-    if (kSystemBlocksOnly) {
+    CPScriptHeap& self = *static_cast<CPScriptHeap*>(heap);
+    const bool shrink = block && newSize < oldSize;
+    if (!self.m_freeLists) {
         if (newSize == 0) {
             std::free(block);
             return nullptr;
         }
-        return std::realloc(block, newSize);
+        void* resized = std::realloc(block, newSize);
+        return resized || !shrink ? resized : block;
     }
-    CPScriptHeap& self = *static_cast<CPScriptHeap*>(heap);
     // Lua passes the block's size when it has a block; a new one has none.
     if (!block) {
         if (newSize == 0)
@@ -94,13 +112,22 @@ void* CPScriptHeap::Allocate(void* heap, void* block, size_t oldSize, size_t new
             std::free(block);
         return nullptr;
     }
-    if (!oldSmall && newSize > kLargestSmall)
-        return std::realloc(block, newSize);
+    if (!oldSmall && newSize > kLargestSmall) {
+        void* resized = std::realloc(block, newSize);
+        return resized || !shrink ? resized : block;
+    }
     if (oldSmall && newSize <= kLargestSmall && ClassOf(oldSize) == ClassOf(newSize))
         return block;
     void* moved = newSize <= kLargestSmall ? self.Take(ClassOf(newSize)) : std::malloc(newSize);
-    if (!moved)
-        return nullptr;
+    if (!moved) {
+        if (!shrink)
+            return nullptr;
+        // The old block holds the new size. A system block from now on goes
+        // back to the free lists by its new size, so the heap keeps it.
+        if (!oldSmall)
+            self.Adopt(block);
+        return block;
+    }
     std::memcpy(moved, block, oldSize < newSize ? oldSize : newSize);
     if (oldSmall)
         self.Give(block, ClassOf(oldSize));

@@ -2,20 +2,32 @@
 // thousand small objects (strings, closures, table parts) and closing the
 // state frees them all, so small blocks come from free lists by size class,
 // cut from chunks that are returned to the system only when the heap ends;
-// larger blocks go to the system allocator (all blocks do under
-// AddressSanitizer). Lua sees the same sizes either way, so its memory count
-// and collection steps stay as they were.
+// larger blocks go to the system allocator (by default all blocks do under
+// AddressSanitizer, so it sees each Lua object's bounds and lifetime). Lua
+// sees the same sizes either way, so its memory count and collection steps
+// stay as they were.
 #pragma once
 
 #include <lua.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class CPScriptHeap
 {
 public:
-    CPScriptHeap() = default;
+    // Whether small blocks come from the free lists when a heap is made
+    // without saying: not under AddressSanitizer.
+    static const bool kFreeListsByDefault;
+
+    // `freeLists` false sends every block to the system allocator; at most
+    // `chunkLimit` chunks are ever taken (a smaller limit lets a test run
+    // the heap out of chunks).
+    explicit CPScriptHeap(bool freeLists = kFreeListsByDefault, size_t chunkLimit = SIZE_MAX)
+        : m_freeLists(freeLists), m_chunkLimit(chunkLimit)
+    {
+    }
     // Frees every chunk; the state using the heap must be closed by then.
     ~CPScriptHeap();
     CPScriptHeap(const CPScriptHeap&) = delete;
@@ -26,7 +38,8 @@ public:
     lua_State* NewState();
 
     // Lua's allocator function: frees with newSize 0, else resizes
-    // (`block` null: allocates). Null when memory runs out.
+    // (`block` null: allocates). Null when memory runs out, except on a
+    // shrink, which Lua takes as never failing: the old block is kept then.
     static void* Allocate(void* heap, void* block, size_t oldSize, size_t newSize);
 
     // Blocks up to this size come from the free lists: a fresh state's
@@ -43,6 +56,9 @@ private:
 
     void* Take(size_t sizeClass);
     void Give(void* block, size_t sizeClass);
+    // Keeps a system block that now serves as a small one; it is freed with
+    // the chunks.
+    void Adopt(void* block);
 
     struct FreeBlock
     {
@@ -51,5 +67,8 @@ private:
     FreeBlock* m_free[kClassCount] = {};
     char* m_cursor = nullptr; // unused rest of the newest chunk
     char* m_end = nullptr;
-    std::vector<void*> m_chunks;
+    std::vector<void*> m_chunks; // and the adopted blocks
+    size_t m_chunkCount = 0;
+    bool m_freeLists;
+    size_t m_chunkLimit;
 };

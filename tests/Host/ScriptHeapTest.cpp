@@ -7,7 +7,9 @@
 
 #include <lua.hpp>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -38,20 +40,58 @@ void RunScript(lua_State* L, double& sum, double& count)
 }
 }
 
+// Both ways of serving blocks, whatever the build: the free lists run under
+// the sanitizers too.
 TEST(ScriptHeap, StatesSeeTheSameMemoryAsWithLuasAllocator)
 {
     double plainSum = 0.0;
     double plainCount = 0.0;
     RunScript(luaL_newstate(), plainSum, plainCount);
 
-    CPScriptHeap heap;
-    lua_State* L = heap.NewState();
-    ASSERT_NE(L, nullptr);
-    double heapSum = 0.0;
-    double heapCount = 0.0;
-    RunScript(L, heapSum, heapCount);
+    for (const bool freeLists : { true, false }) {
+        CPScriptHeap heap(freeLists);
+        lua_State* L = heap.NewState();
+        ASSERT_NE(L, nullptr);
+        double heapSum = 0.0;
+        double heapCount = 0.0;
+        RunScript(L, heapSum, heapCount);
 
-    EXPECT_EQ(heapSum, plainSum);
-    EXPECT_EQ(heapCount, plainCount);
-    EXPECT_GT(heapSum, 0.0);
+        EXPECT_EQ(heapSum, plainSum) << "free lists " << freeLists;
+        EXPECT_EQ(heapCount, plainCount) << "free lists " << freeLists;
+        EXPECT_GT(heapSum, 0.0);
+    }
+}
+
+// Lua takes a shrink as never failing: with no chunk left for the smaller
+// size class the old block is kept, small or from the system; a growth that
+// cannot be served is still refused.
+TEST(ScriptHeap, AShrinkOutOfChunksKeepsTheOldBlock)
+{
+    constexpr size_t kLarge = CPScriptHeap::kLargestSmall;
+    CPScriptHeap heap(true, 1);
+    void* first = CPScriptHeap::Allocate(&heap, nullptr, 0, kLarge);
+    ASSERT_NE(first, nullptr);
+    std::memset(first, 'a', kLarge);
+    // Use up the one chunk.
+    std::vector<void*> rest;
+    while (void* block = CPScriptHeap::Allocate(&heap, nullptr, 0, kLarge))
+        rest.push_back(block);
+    ASSERT_EQ(CPScriptHeap::Allocate(&heap, nullptr, 0, 100), nullptr) << "no chunk left";
+
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, first, kLarge, 100), first);
+    EXPECT_EQ(std::string(static_cast<char*>(first), 100), std::string(100, 'a'));
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, first, 100, 200), nullptr) << "a growth fails";
+
+    void* system = CPScriptHeap::Allocate(&heap, nullptr, 0, 3 * kLarge);
+    ASSERT_NE(system, nullptr);
+    std::memset(system, 'b', 64);
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, system, 3 * kLarge, 64), system);
+    EXPECT_EQ(std::string(static_cast<char*>(system), 64), std::string(64, 'b'));
+
+    // Both go back to the free lists by their new sizes and serve again;
+    // the heap frees the system block with its chunks (the leak check sees it).
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, system, 64, 0), nullptr);
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, first, 100, 0), nullptr);
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, nullptr, 0, 64), system);
+    EXPECT_EQ(CPScriptHeap::Allocate(&heap, nullptr, 0, 100), first);
 }
