@@ -177,12 +177,20 @@ int64_t Nanoseconds(const timespec& time)
 // read, when they will tell whether the entries changed since: a change time
 // with sub-second steps (one of whole seconds has no nanoseconds), from well
 // before the read.
+// A directory whose status cannot be read is never settled, and keeps no
+// identity: it is read again on every look.
 void Settle(DirNode& node, int fd, const timespec& readStart)
 {
-    struct stat info;
-    struct statfs system;
-    node.settled = fstat(fd, &info) == 0 && fstatfs(fd, &system) == 0 && KeepsChangeTimes(system)
-        && info.st_ctim.tv_nsec != 0
+    struct stat info {};
+    struct statfs system {};
+    if (fstat(fd, &info) != 0) {
+        node.settled = false;
+        node.device = 0;
+        node.inode = 0;
+        node.changed = timespec {};
+        return;
+    }
+    node.settled = fstatfs(fd, &system) == 0 && KeepsChangeTimes(system) && info.st_ctim.tv_nsec != 0
         && Nanoseconds(info.st_ctim) < Nanoseconds(readStart) - kSettledNanoseconds;
     node.device = info.st_dev;
     node.inode = info.st_ino;
