@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Core/PGameObject.h"
+#include "Core/PLiveRef.h"
 #include "Core/PSmartPtr.h"
 #include "Platform/D3DX9Math.h"
 #include "Race/PRaceRecords.h"
@@ -144,9 +145,12 @@ struct CPLevelRecord
     std::vector<CPGhostSample> ghost;
 };
 
+// An object of the bonus list with its value. The level deletes its pickups
+// whatever the list holds: an entry whose object has ended reads as one
+// without an object.
 struct CPBonusEntry
 {
-    CPSmartPtr<CPGameObject> object;
+    CPLiveRef<CPGameObject> object;
     int32_t value = 0;
 };
 

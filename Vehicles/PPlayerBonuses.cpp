@@ -78,7 +78,7 @@ void CPPlayer::UpdateBonuses()
 
     auto entry = data->m_bonuses.begin();
     while (entry != data->m_bonuses.end()) {
-        const CPSmartPtr<CPGameObject> object = entry->object;
+        const CPSmartPtr<CPGameObject> object(entry->object.Get());
         if (!object) {
             ++entry;
             continue;

@@ -1,4 +1,5 @@
 #include "Core/PGlobals.h"
+#include "Core/PLiveRef.h"
 #include "Core/PManagedObject.h"
 #include "Core/PSmartPtr.h"
 
@@ -174,6 +175,37 @@ TEST(SmartPtr, ComparesByPointer)
     EXPECT_TRUE(null1 == null2);
     EXPECT_TRUE(a1);
     EXPECT_FALSE(null1);
+}
+
+// A live reference counts like CPSmartPtr while its object lives; once the
+// object is destroyed it reads as null and never touches it again (the
+// sanitizer build catches a touch).
+TEST(LiveRef, CountsWhileItsObjectLivesAndLetsGoOfADestroyedOne)
+{
+    auto a = std::make_unique<CTestObject>("a");
+    CTestObject b("b");
+    CPLiveRef<CTestObject> ref(a.get());
+    {
+        const CPLiveRef<CTestObject> copy = ref;
+        EXPECT_EQ(copy.Get(), a.get());
+        EXPECT_EQ(a->GetRefCount(), 2);
+    }
+    EXPECT_EQ(a->GetRefCount(), 0); // Release resets the count
+    ref = a.get();
+    EXPECT_EQ(a->GetRefCount(), 1);
+
+    a.reset();
+    EXPECT_EQ(ref.Get(), nullptr);
+    EXPECT_FALSE(ref);
+    const CPLiveRef<CTestObject> copyOfEnded = ref;
+    EXPECT_FALSE(copyOfEnded);
+
+    ref = &b;
+    EXPECT_EQ(ref.Get(), &b);
+    EXPECT_EQ(b.GetRefCount(), 1);
+    ref = nullptr;
+    EXPECT_EQ(b.GetRefCount(), 0);
+    EXPECT_FALSE(ref);
 }
 
 TEST(ManagedObject, DeletePendingObjectsDestroysInListOrder)

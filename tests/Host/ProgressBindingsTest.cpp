@@ -200,3 +200,24 @@ TEST_F(ProgressBindings, FailedSavesAreLoggedOnceWithTheirPathAndTheScriptGoesOn
         chmod(root.Host(directory).c_str(), 0755);
     EXPECT_EQ(root.Names("Data/Saves"), std::vector<std::string> {});
 }
+
+// Objects end when their owner deletes them, bonus list or not: an entry
+// whose object has ended reads as one without an object, and nothing the
+// list does touches the object again (the sanitizer build catches a touch).
+TEST_F(ProgressBindings, ABonusWhoseObjectEndedReadsAsOneWithoutAnObject)
+{
+    Call("(function() A = HOST.new_object('pickup') B = HOST.new_object('crate') "
+         "AddBonus(A, 4) AddBonus(B, 1) AddBonus(A, 2) end)()");
+    EXPECT_EQ(Call("HOST.delete_object(A)"), "true");
+    EXPECT_EQ(Call("GetBonusesCount()"), "3");
+    const std::string list = "local s = '' for i, e in ipairs(GetBonusList()) do "
+                             "s = s .. (PointerToString(e[1]) == PointerToString(B) and 'B' or PointerToString(e[1])) "
+                             ".. ':' .. e[2] .. ' ' end return s";
+    EXPECT_EQ(Call("(function() " + list + " end)()"), "0:4 B:1 0:2 ");
+
+    // A handle of none erases the first entry without an object.
+    Call("EraseBonus(nil)");
+    EXPECT_EQ(Call("(function() " + list + " end)()"), "B:1 0:2 ");
+    Call("ClearBonuses()");
+    EXPECT_EQ(Call("GetBonusesCount()"), "0");
+}

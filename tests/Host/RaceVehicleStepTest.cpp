@@ -454,6 +454,22 @@ TEST_F(RaceVehicleStep, ThePushSphereGivesTenPushesASecondThenRestsForOneSecond)
     EXPECT_EQ(g_GameData->m_bonuses.size(), 1u);
 }
 
+// A pickup whose object its owner has deleted stays listed but offers
+// nothing, and the step never touches the ended object (the sanitizer build
+// catches a touch).
+TEST_F(RaceVehicleStep, APickupWhoseObjectHasEndedIsPassedOver)
+{
+    Player().m_damage = 30.0f;
+    AddBonus("bonus_remont");
+    m_bonusObjects.clear();
+    Drain();
+    Player().UpdateBonuses();
+    EXPECT_TRUE(m_fired.empty());
+    EXPECT_TRUE(m_main.Drain().empty());
+    EXPECT_EQ(Player().m_damage, 30.0f);
+    EXPECT_EQ(g_GameData->m_bonuses.size(), 1u);
+}
+
 TEST_F(RaceVehicleStep, TheHaloPushIsCutTo400AndFlashesAtMostEveryFifthOfASecond)
 {
     // The halo's box is shrunk to a third in x and y for the test: 10 x 10.
