@@ -13,11 +13,12 @@ namespace
 std::array<bool, 256> g_keyStates {};
 std::string g_typed;
 
-// The topmost visible window or button under the point, or null.
+// The topmost shown and enabled window or button under the point, or null:
+// the element the pointer would hover, so a locked button takes no click.
 CPWindow* ElementAt(CPInterface& screen, float x, float y)
 {
     for (auto element = screen.drawList.rbegin(); element != screen.drawList.rend(); ++element) {
-        if ((*element)->visible && (*element)->HitTest(x, y))
+        if ((*element)->visible && (*element)->enabled && (*element)->HitTest(x, y))
             return element->Get();
     }
     return nullptr;

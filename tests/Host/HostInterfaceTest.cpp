@@ -104,6 +104,14 @@ TEST(HostInput, ScriptDrivesAScreenWithPointerClicksAndKeys)
               (std::vector<std::string> { "mouse_move 0.15,0.08", "mouse_button_over play", "button play" }));
     EXPECT_EQ(static_cast<CPButton&>(*screen.windows.at("play")).pressState, CPButton::kHighlighted);
     EXPECT_EQ(screen.cursor->GetPosition().x, 150.0f);
+
+    // A locked button takes no click, as it takes no hover.
+    screen.windows.at("play")->SetEnabled(false);
+    ASSERT_TRUE(host.RunString("HOST.click(0)", "locked click", error)) << error;
+    EXPECT_EQ(Drain(*script), std::vector<std::string> {});
+    screen.windows.at("play")->SetEnabled(true);
+    ASSERT_TRUE(host.RunString("HOST.click(0)", "unlocked click", error)) << error;
+    EXPECT_EQ(Drain(*script), (std::vector<std::string> { "button play" }));
     screen.Deactivate();
     g_CfgScreenWidth = 640;
     g_CfgScreenHeight = 480;
