@@ -25,10 +25,12 @@
 #include "VehicleFixture.h"
 #include "WavBuilder.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -428,17 +430,32 @@ inline Files LevelFiles(const Options& options = Options())
 }
 
 // Writes the folder under root (made as needed); false when a file could
-// not be written.
-inline bool WriteLevelFiles(const std::string& root, const Options& options = Options())
+// not be written, and then, when `failure` is given, it names the file or
+// folder and the system's reason.
+inline bool WriteLevelFiles(const std::string& root, const Options& options = Options(),
+                            std::string* failure = nullptr)
 {
     for (const auto& file : LevelFiles(options)) {
         const std::filesystem::path path = std::filesystem::path(root) / file.first;
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);
-        std::ofstream out(path, std::ios::binary);
-        out << file.second;
-        if (!out)
+        std::string problem;
+        if (error) {
+            problem = path.parent_path().string() + ": " + error.message();
+        } else {
+            errno = 0;
+            std::FILE* out = std::fopen(path.c_str(), "wb");
+            bool written = out && std::fwrite(file.second.data(), 1, file.second.size(), out) == file.second.size();
+            if (out)
+                written = std::fclose(out) == 0 && written;
+            if (!written)
+                problem = path.string() + ": " + std::strerror(errno != 0 ? errno : EIO);
+        }
+        if (!problem.empty()) {
+            if (failure)
+                *failure = problem;
             return false;
+        }
     }
     return true;
 }
