@@ -63,8 +63,10 @@ bool CPEffect::Load(const std::string& spec)
     CPEffectManager* manager = GetEffectManager();
     ID3DXEffectPool* const pool = shared && manager ? manager->GetPool() : nullptr;
     bool inPool = false;
+    // An empty name (a node that names no effect) is no file: it is not
+    // looked for and gets the plain effect at once.
     CPFileReader file(std::string(kEffectFolder) + "\\" + fileName);
-    if (SUCCEEDED(file.Load())) {
+    if (!fileName.empty() && SUCCEEDED(file.Load())) {
         m_effect = CreateEffect(file, pool);
         inPool = m_effect && pool;
     } else {

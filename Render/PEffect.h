@@ -23,8 +23,9 @@ public:
     // Leaves the cache, releases the device effect, leaves the device-object list.
     ~CPEffect() override;
 
-    // Loads and compiles the effect the request names; a missing file is
-    // replaced by "simple.fx". False when nothing could be compiled.
+    // Loads and compiles the effect the request names; a missing file, and
+    // an empty name (never looked for), is replaced by "simple.fx". False
+    // when nothing could be compiled.
     bool Load(const std::string& spec);
 
     void OnLostDevice() override;

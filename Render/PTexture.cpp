@@ -60,14 +60,19 @@ bool CPTexture::Load(const std::string& spec)
     const UINT mipLevels = split.HasOption(kNoMipOption) ? 1 : D3DX_DEFAULT;
     m_isCube = split.HasOption(kCubeOption) ? 1 : 0;
 
+    if (&spec != &m_name)
+        m_name = spec;
+    // An empty name (a node that names no texture) is no file: nothing is
+    // looked for, and the cache substitutes its error texture.
+    if (fileName.empty())
+        return false;
+
     const std::string fallbackName = fileName.size() < 3
         ? fileName + kFallbackExtension
         : fileName.substr(0, fileName.size() - 3) + kFallbackExtension;
     std::string path = std::string(kTextureFolder) + "\\" + fileName;
     if (!CanOpen(path))
         path = std::string(kTextureFolder) + "\\" + fallbackName;
-    if (&spec != &m_name)
-        m_name = spec;
 
     CPFileReader file(path);
     if (FAILED(file.Load()))

@@ -25,7 +25,8 @@ public:
     ~CPTexture() override;
 
     // Loads the texture the request names. False (and nothing made) when the
-    // file cannot be read or the texture cannot be made.
+    // file cannot be read or the texture cannot be made, and for an empty
+    // file name, which is never looked for.
     bool Load(const std::string& spec);
 
     int32_t GetObjectSize() const override;

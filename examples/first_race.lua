@@ -5,7 +5,9 @@
 --   build-release/veltrix-host --data race-data examples/first_race.lua
 --
 -- The engine tells the race display what happens by sending commands to the
--- script object "game_interface"; HOST.commands hands them to this script.
+-- script object "game_interface", the end of the race to "jeep" and the end
+-- of the level's time limit to the objects of category "main";
+-- HOST.commands hands them to this script.
 
 -- A lap's time in seconds: UpdateRoundsTime lists minutes, seconds,
 -- hundredths and a done flag for each of the first ten laps.
@@ -23,11 +25,20 @@ end
 SetPlayerName("buggy")
 SetNumRounds(2)
 InitLevel("level1", false)
+local car = HOST.player()
+if not car then
+  -- Nothing loaded: the game root lacks the level or the player's car.
+  DeleteLevel()
+  io.stderr:write("No level to race: the game root holds no level \"level1\" with the car \"buggy\".\n",
+    "Write the fixture level into a folder, then pass that folder with --data:\n",
+    "  build-release/make_fixture_level race-data\n",
+    "  build-release/veltrix-host --data race-data examples/first_race.lua\n")
+  os.exit(1)
+end
 StartLevel()
 SetUpdateTime(true)   -- the lap clock runs
 SetLevelStarted(true) -- gates, laps and places count from now on
-SetLevelTime(300)     -- seconds to reach the first checkpoint
-local car = HOST.player()
+SetLevelTime(300)     -- the level's time limit in seconds (times the game data's time factor)
 local opponents = HOST.vehicles()
 print(string.format("Level1: %d laps against %d opponents. Go!", GetRoundsNumber(), #opponents))
 
@@ -100,6 +111,14 @@ for frame = 1, 60 * 180 do
   end
   for _, command in ipairs(HOST.commands("jeep")) do
     over = over or command[1] == "game_over"
+  end
+  -- The level's time limit ran out: the engine lets the race go on, but the
+  -- level is failed, so the script ends it.
+  for _, command in ipairs(HOST.commands("main")) do
+    if command[1] == "level_failed" then
+      print("Out of time: the level is failed")
+      over = true
+    end
   end
   if over then break end
 end

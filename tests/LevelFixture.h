@@ -7,7 +7,10 @@
 // checkpoints, two enemy sources, crates (no physics) and posts (with
 // physics) beside the road, a player vehicle ("buggy") and three opponent
 // vehicles ("rallye", "sprinter", "racer"), the loaders' fallback files, a
-// mission file, "player.dat", "coeff.dat" and the host's "gamedata.txt".
+// mission file, "player.dat", "coeff.dat" and the host's "gamedata.txt";
+// besides, every file the level, its vehicles, its sky and the interface
+// look for (textures, effects, silent sounds, the sky's files, the minimap's
+// icons and the fonts file), so that a race on it logs no missing file.
 //
 // The level is "level1": its opponents are "rallye" vehicles and its road
 // collision is "road_phys1.rdf". A race script picks the player's vehicle
@@ -15,14 +18,19 @@
 // unreversed.
 #pragma once
 
+#include "DynamicSky/SkyFiles.h"
+#include "ImageBuilder.h"
 #include "Race/PathRecord.h"
 #include "SceneFixtures.h"
 #include "VehicleFixture.h"
+#include "WavBuilder.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +67,10 @@ struct Options
     // triangles per quad; (strips + 1) x segments is at most 65536.
     int roadSegments = 96;
     int roadStrips = 1;
+    // Whether the files the engine looks for beside the level (ArtFiles)
+    // are written too; without them a load opens fewer files and logs them
+    // as missing.
+    bool art = true;
 };
 
 // The point of the ring of radius r at angle a (anticlockwise from +x).
@@ -297,6 +309,48 @@ inline std::string LevelFile(const Options& options = Options())
     return out.Str();
 }
 
+// --- What the engine looks for beside the level ----------------------------------
+
+// The files the level, the vehicles, the sky and the interface open by name:
+// small pictures, one plain effect under every effect name, a few silent
+// samples under every sound name, the sky of level 1 (one cloud state that
+// lasts the whole race, so the sky draws no random numbers), the minimap's
+// icons and one font of the system's face.
+inline Files ArtFiles()
+{
+    Files files;
+    const std::string tga = image::Tga(2, 2, image::Fill(2, 2, 0xFF808080));
+    for (const char* name : { "mapblur.tga", "mapblur2.tga", "car_shadow.tga" })
+        files.push_back({ std::string("Data/Textures/") + name, tga });
+    // The minimap's picture of the level and the terrain's two layers.
+    files.push_back({ std::string("Data/Textures/") + kName + "/map.tga", tga });
+    for (const char* name : { "color.dds", "detail1.dds" })
+        files.push_back({ std::string("Data/Textures/") + kName + "/" + name, image::Dds(4, 4, 1, false) });
+
+    for (const char* name : { "terrain2.fx", "shadow.fx", "interface.fx", "interface3.fx", "test.fx" })
+        files.push_back({ std::string("Data/Effects/") + name, kOnePassEffect });
+
+    // The race vehicles' own sounds and the car sounds, each a few samples
+    // of silence.
+    const std::string silence = wav::Pcm(1, 11025, 8, std::string(16, '\x80'));
+    for (const char* name : { "chik", "bonus_fast", "bonus_slow", "bonus_minus", "bonus_plus", "enter_sumrak",
+                              "undo_weapon", "change_weapon", "slam", "main", "vizg", "stop" })
+        files.push_back({ std::string("Data/Sounds/") + name + ".wav", silence });
+
+    const Files art = SkyArtFiles(GameDataSkyFolders());
+    files.insert(files.end(), art.begin(), art.end());
+    const Files clouds = SkyCloudFiles("skyscape1.txt", SkyText(), GameDataSkyFolders(),
+                                       "count 1\n" + CloudEntry(5, 100, 0, "clear.txt", 0, 1));
+    files.insert(files.end(), clouds.begin(), clouds.end());
+
+    files.push_back({ "Data/Meshes/minimap_obj.rdf", "mesh = minimap_obj.msh\n" });
+    files.push_back({ "Data/Meshes/minimap_obj.msh",
+                      scene::MeshFile({ BoxMeshNode("arrow", 0.5f, 1.0f, 0.1f), BoxMeshNode("checkpoint", 0.5f, 0.5f, 0.1f) },
+                                      false) });
+    files.push_back({ "Data/Interface/fonts.cfg", "// name, face (empty: the system's), pixel size\nmain, , 16\n" });
+    return files;
+}
+
 // --- The whole folder --------------------------------------------------------------
 
 inline Files LevelFiles(const Options& options = Options())
@@ -304,6 +358,10 @@ inline Files LevelFiles(const Options& options = Options())
     using scene::MeshFile;
     const std::string prefix = "Data/Meshes/";
     Files files = scene::FallbackFiles();
+    if (options.art) {
+        const Files art = ArtFiles();
+        files.insert(files.end(), art.begin(), art.end());
+    }
     const std::string lvl = std::string("Data/Levels/") + kName + ".lvl";
     files.push_back({ lvl, LevelFile(options) });
 
@@ -378,17 +436,32 @@ inline Files LevelFiles(const Options& options = Options())
 }
 
 // Writes the folder under root (made as needed); false when a file could
-// not be written.
-inline bool WriteLevelFiles(const std::string& root, const Options& options = Options())
+// not be written, and then, when `failure` is given, it names the file or
+// folder and the system's reason.
+inline bool WriteLevelFiles(const std::string& root, const Options& options = Options(),
+                            std::string* failure = nullptr)
 {
     for (const auto& file : LevelFiles(options)) {
         const std::filesystem::path path = std::filesystem::path(root) / file.first;
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);
-        std::ofstream out(path, std::ios::binary);
-        out << file.second;
-        if (!out)
+        std::string problem;
+        if (error) {
+            problem = path.parent_path().string() + ": " + error.message();
+        } else {
+            errno = 0;
+            std::FILE* out = std::fopen(path.c_str(), "wb");
+            bool written = out && std::fwrite(file.second.data(), 1, file.second.size(), out) == file.second.size();
+            if (out)
+                written = std::fclose(out) == 0 && written;
+            if (!written)
+                problem = path.string() + ": " + std::strerror(errno != 0 ? errno : EIO);
+        }
+        if (!problem.empty()) {
+            if (failure)
+                *failure = problem;
             return false;
+        }
     }
     return true;
 }
@@ -398,12 +471,14 @@ namespace level
 {
 // Seeds of the level_file fuzz target: one byte of mode flags (bit 0 single
 // mode, bit 1 time mode), then the level file. The target loads them over
-// the folder LevelFiles(FuzzOptions()) writes.
+// the folder LevelFiles(FuzzOptions()) writes, which leaves out the art (the
+// sky and the sounds would take half of each load's time).
 inline Options FuzzOptions()
 {
     Options options;
     options.crates = 2;
     options.roadSegments = 24;
+    options.art = false;
     return options;
 }
 

@@ -32,7 +32,7 @@ inline const char* CarXml()
            "<acceleration front=\"300\" back=\"200\" brake=\"50\"/>"
            "<inertion yaw=\"0.5\" pitch=\"0.2\"/></params>"
            "</physics>"
-           "<render><shadow name=\"car_shadow\"/></render>";
+           "<render><shadow name=\"car_shadow.tga\"/></render>";
 }
 
 constexpr float kCarMass = 300.0f;

@@ -1,6 +1,7 @@
 // Writes the fixture level's whole game data folder: the level file, its
-// meshes and descriptions, the vehicles, the fallback files and the game
-// data files. Usage: make_fixture_level FOLDER [CRATES [SEGMENTS [STRIPS]]]
+// meshes and descriptions, the vehicles, the fallback files, the game data
+// files and the art, sounds and sky the engine looks for beside them.
+// Usage: make_fixture_level FOLDER [CRATES [SEGMENTS [STRIPS]]]
 #include "tests/LevelFixture.h"
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace
@@ -15,7 +17,9 @@ namespace
 const char kUsage[] = "usage: make_fixture_level FOLDER [CRATES [SEGMENTS [STRIPS]]]\n"
                       "Writes a small game data folder around one ring track into FOLDER (made\n"
                       "when missing): the level \"level1\", the player's vehicle \"buggy\", the\n"
-                      "opponents' vehicles, the mission and the game data files.\n"
+                      "opponents' vehicles, the mission and the game data files, and the\n"
+                      "pictures, effects, sounds, sky and fonts file they look for. A FOLDER\n"
+                      "that exists must be a folder.\n"
                       "\n"
                       "  CRATES     crates beside the road (default 8)\n"
                       "  SEGMENTS   the road's steps round, 3 or more (default 96)\n"
@@ -67,8 +71,14 @@ int main(int argc, char** argv)
     if (options.roadSegments < 3 || options.roadStrips < 1
         || static_cast<long long>(options.roadSegments) * (options.roadStrips + 1) > 65536)
         return WrongCommandLine("SEGMENTS 3 or more, STRIPS 1 or more, (STRIPS + 1) x SEGMENTS at most 65536");
-    if (!level::WriteLevelFiles(argv[1], options)) {
-        std::fprintf(stderr, "make_fixture_level: cannot write %s\n", argv[1]);
+    // Something in the way of the folder is refused like a wrong argument,
+    // before anything is written.
+    std::error_code error;
+    if (std::filesystem::exists(argv[1], error) && !std::filesystem::is_directory(argv[1], error))
+        return WrongCommandLine(std::string(argv[1]) + " is not a folder");
+    std::string failure;
+    if (!level::WriteLevelFiles(argv[1], options, &failure)) {
+        std::fprintf(stderr, "make_fixture_level: cannot write %s\n", failure.c_str());
         return 1;
     }
     return 0;

@@ -2,11 +2,10 @@
 """Writes the seed files of the image_file fuzz target: tiny TGA (plain and
 run-length), BMP, PNG and DDS files (plain, cube map, DXT1 with mip levels)
 that reach each reader's main paths."""
-import os
 import struct
 import zlib
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 
 def tga(width, height, pixels, rle=False):
@@ -64,9 +63,7 @@ def main():
         'cube.dds': dds(4, 4, 1, cube=True),
         'dxt1.dds': dds(8, 8, 4, dxt1=True),
     }
-    for name, data in seeds.items():
-        with open(os.path.join(out, name), 'wb') as f:
-            f.write(data)
+    write_seeds(out, seeds)
 
 
 if __name__ == '__main__':

@@ -4,10 +4,9 @@ file stores them (name, closed flag, segment count, then per segment the start
 point, end point and the two control points): a straight open path, a closed
 square loop of four curved segments, a degenerate path, and a record whose
 segment count runs past the data."""
-import os
 import struct
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 
 def record(name, closed, segments, count=None):
@@ -38,9 +37,7 @@ def main():
         'degenerate': record(b'c_path', False, [straight((0, 0, 0), (0, 0, 90))]),
         'overrun': record(b'c_path', True, [straight((0, 0, 0), (30, 0, 0))], count=5),
     }
-    for name, data in seeds.items():
-        with open(os.path.join(target, name), 'wb') as f:
-            f.write(data)
+    write_seeds(target, seeds)
 
 
 if __name__ == '__main__':

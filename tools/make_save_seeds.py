@@ -5,10 +5,9 @@ then twelve level records of best time, spare value, ghost sample count and,
 with samples, the ghost's model and 68-byte samples): a fresh profile, a
 played one with a two-sample ghost, one cut short inside a ghost and one
 whose ghost count runs past the data."""
-import os
 import struct
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 
 def text(value):
@@ -42,9 +41,7 @@ def main():
         'cut_in_ghost': save(b'Ann', b'scout', 3, 1250, played)[:150],
         'ghost_overrun': save(b'Bob', b'p', 1, 2, {1: (1.0, 4, b'm', [1.0])}, ghost_count=9),
     }
-    for name, data in seeds.items():
-        with open(os.path.join(target, name), 'wb') as f:
-            f.write(data)
+    write_seeds(target, seeds)
 
 
 if __name__ == '__main__':

@@ -3,9 +3,8 @@
 joined by a line "@@" (skyscape, cloud set, cloud group, cloud layer). One
 complete small sky, one cut short, one whose counts promise far more than
 it holds, and one with quoted names and extra values."""
-import os
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 
 def keyframe(k, points=3, meshes=2):
@@ -64,9 +63,7 @@ SEEDS = {
 
 def main():
     target = seed_folder(__doc__, 'sky_text')
-    for name, text in SEEDS.items():
-        with open(os.path.join(target, name), 'w') as out:
-            out.write(text)
+    write_seeds(target, SEEDS)
 
 
 if __name__ == '__main__':

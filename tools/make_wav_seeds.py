@@ -3,10 +3,9 @@
 WAVE files that reach the reader's main paths (8- and 16-bit PCM, chunks in
 another order, an odd-sized chunk, a format with extra bytes, a data chunk
 that promises more than the file holds)."""
-import os
 import struct
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 
 def chunk(cid, body, declared=None):
@@ -44,9 +43,7 @@ SEEDS = {
 
 def main():
     target = seed_folder(__doc__, 'wav_file')
-    for name, data in SEEDS.items():
-        with open(os.path.join(target, name), 'wb') as out:
-            out.write(data)
+    write_seeds(target, SEEDS)
 
 
 if __name__ == '__main__':

@@ -3,9 +3,8 @@
 lacks: a description with a declaration, a comment, CDATA and quoted
 attribute values that hold '<' and '>'; elements nested one level deeper than
 the loader takes; and the same depth hidden inside a comment."""
-import os
 
-from seed_folder import seed_folder
+from seed_folder import seed_folder, write_seeds
 
 DEEPEST = 256  # the loader's depth bound
 
@@ -25,9 +24,7 @@ SEEDS = {
 
 def main():
     target = seed_folder(__doc__, 'xml_load')
-    for name, text in SEEDS.items():
-        with open(os.path.join(target, name), 'w') as out:
-            out.write(text)
+    write_seeds(target, SEEDS)
 
 
 if __name__ == '__main__':

@@ -10,6 +10,8 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Effects of one and of three passes, and one that does not scan.
 constexpr char kOnePassEffect[] = "texture tex0; technique Only { pass P { } }";
@@ -79,26 +81,67 @@ inline std::string CloudGroupText(const std::string& offset, const std::string& 
 constexpr char kLayerText[] = "anchors 1\na 0 0 0\npuffs 1\ncentre 0 0 10\npair 1 2\nweight 0.5\nanchor 0\n"
                               "size 3 4\nv2 11\nv1 12\nt 1\nt 2\nt 3\nt 4\nt 5\nt 6\n";
 
-// The textures and effects the skyscape and its clouds name, under the data
-// directory spelled as the root's other files spell it.
-inline void WriteSkyArt(const ScratchRoot& root, const std::string& data = "data")
+using SkyFileList = std::vector<std::pair<std::string, std::string>>;
+
+// The folders the sky's files go into, each spelled as the root's other
+// files spell it (the engine asks for lower-cased paths, and where two
+// spellings of a folder stand side by side it takes that one).
+struct SkyFolders
 {
+    std::string textures = "data/textures/";
+    std::string effects = "data/effects/";
+    std::string clouds = "data/clouds/";
+};
+
+// The folders as a whole game data folder spells them.
+inline SkyFolders GameDataSkyFolders()
+{
+    return { "Data/Textures/", "Data/Effects/", "Data/Clouds/" };
+}
+
+// The textures and effects the skyscape and its clouds name.
+inline SkyFileList SkyArtFiles(const SkyFolders& folders = SkyFolders())
+{
+    SkyFileList files;
     const std::string tga = image::Tga(2, 2, image::Fill(2, 2, 0xFF336699));
     for (const char* name : { "sky", "sun0", "sun1", "moon", "cloud" })
-        root.MakeFile(data + "/textures/" + name + ".tga", tga);
+        files.push_back({ folders.textures + name + ".tga", tga });
     for (const char* name : { "sky", "mesh0", "mesh1", "volume_cloud", "skyscape_light" })
-        root.MakeFile(data + "/effects/" + name + ".fx", kOnePassEffect);
+        files.push_back({ folders.effects + name + ".fx", kOnePassEffect });
+    return files;
+}
+
+// A cloud set of two states: "clear.txt" for about 100 seconds (give or
+// take a fifth), then "storm.txt" for 50.
+inline std::string TwoStateCloudSet()
+{
+    return "count 2\n" + CloudEntry(5, 100, 0.2f, "clear.txt", 0, 1) + CloudEntry(10, 50, 0, "storm.txt", 1, 1);
 }
 
 // The skyscape under the name given and the cloud files it names.
-inline void WriteSkyClouds(const ScratchRoot& root, const std::string& skyscapeName, const SkyText& sky = SkyText(),
-                           const std::string& data = "data")
+inline SkyFileList SkyCloudFiles(const std::string& skyscapeName, const SkyText& sky = SkyText(),
+                                 const SkyFolders& folders = SkyFolders(),
+                                 const std::string& cloudSet = TwoStateCloudSet())
 {
-    const std::string clouds = data + "/clouds/";
-    root.MakeFile(clouds + skyscapeName, sky.Text());
-    root.MakeFile(clouds + "set.txt",
-                  "count 2\n" + CloudEntry(5, 100, 0.2f, "clear.txt", 0, 1) + CloudEntry(10, 50, 0, "storm.txt", 1, 1));
-    root.MakeFile(clouds + "clear.txt", CloudGroupText("0 0 100", "puff.txt"));
-    root.MakeFile(clouds + "storm.txt", CloudGroupText("0 5 0", "puff.txt"));
-    root.MakeFile(clouds + "puff.txt", kLayerText);
+    const std::string& clouds = folders.clouds;
+    return {
+        { clouds + skyscapeName, sky.Text() },
+        { clouds + "set.txt", cloudSet },
+        { clouds + "clear.txt", CloudGroupText("0 0 100", "puff.txt") },
+        { clouds + "storm.txt", CloudGroupText("0 5 0", "puff.txt") },
+        { clouds + "puff.txt", kLayerText },
+    };
+}
+
+inline void WriteSkyArt(const ScratchRoot& root, const SkyFolders& folders = SkyFolders())
+{
+    for (const auto& file : SkyArtFiles(folders))
+        root.MakeFile(file.first, file.second);
+}
+
+inline void WriteSkyClouds(const ScratchRoot& root, const std::string& skyscapeName, const SkyText& sky = SkyText(),
+                           const SkyFolders& folders = SkyFolders())
+{
+    for (const auto& file : SkyCloudFiles(skyscapeName, sky, folders))
+        root.MakeFile(file.first, file.second);
 }

@@ -1,6 +1,7 @@
 #include "ResourceFixture.h"
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -44,12 +45,14 @@ TEST_F(Effects, EachFailureFallsBackAndIsCachedUnderTheRequestedSpec)
         const char* spec;
         const char* compiledFrom; // the technique that identifies the file
         int reports;
+        const char* notOpened; // the log's line for the file it looked for, or null
     };
     const Case cases[] = {
-        { "missing.fx", "Simple", 0 },
-        { "", "Simple", 0 }, // the effects folder itself is no file
-        { "broken.fx", "Error", 1 },
-        { "lit.fx", "Lit", 0 },
+        { "missing.fx", "Simple", 0, "cannot open Data\\Effects\\missing.fx: No such file or directory\n" },
+        { "", "Simple", 0, nullptr }, // no name: no file is looked for
+        { ",shared", "Simple", 0, nullptr },
+        { "broken.fx", "Error", 1, nullptr },
+        { "lit.fx", "Lit", 0, nullptr },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.spec);
@@ -60,6 +63,7 @@ TEST_F(Effects, EachFailureFallsBackAndIsCachedUnderTheRequestedSpec)
         ASSERT_NE(effect->GetEffect(), nullptr);
         EXPECT_EQ(Record(effect).current, c.compiledFrom);
         EXPECT_EQ(ReportsFrom("Render/PEffect"), c.reports);
+        EXPECT_EQ(FilesNotOpened(), c.notOpened ? std::vector<std::string>{ c.notOpened } : std::vector<std::string>{});
         // The loser of a failed load is gone: only cached effects stay listed.
         EXPECT_EQ(CPDeviceObject::Count(), g_EffectManager->GetEffectCount());
 

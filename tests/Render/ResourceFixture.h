@@ -78,6 +78,19 @@ protected:
         return count;
     }
 
+    // The log's lines that start with the text, in order.
+    std::vector<std::string> LogLines(const std::string& start) const
+    {
+        std::vector<std::string> lines;
+        for (const std::string& report : m_reports) {
+            if (report.rfind(start, 0) == 0)
+                lines.push_back(report);
+        }
+        return lines;
+    }
+    // The log's lines for files that could not be opened.
+    std::vector<std::string> FilesNotOpened() const { return LogLines("cannot open "); }
+
     ScratchRoot m_root;
     PlatformD3D9::RecordingDevice* m_device = nullptr;
     CPRender* m_render = nullptr;

@@ -38,15 +38,7 @@ protected:
         return m_loader.LoadRenderObject(name, layerBase);
     }
     // The log lines of refused files, in order.
-    std::vector<std::string> Refusals() const
-    {
-        std::vector<std::string> lines;
-        for (const std::string& report : m_reports) {
-            if (report.rfind("cannot read ", 0) == 0)
-                lines.push_back(report);
-        }
-        return lines;
-    }
+    std::vector<std::string> Refusals() const { return LogLines("cannot read "); }
 
     CPAnimationManager m_animations;
     CPRenderObjectManager m_loader;

@@ -39,14 +39,17 @@ TEST_F(Textures, EachFailureFallsBackAndIsCachedUnderTheRequestedSpec)
         const char* spec;
         uint32_t width; // 2: error.tga or wall.tga, 4: photo.jpg, 8: grass.png
         int reports;
+        const char* notOpened; // the log's line for the file it looked for, or null
     };
+    const char kNoJpg[] = "cannot open Data\\Textures\\nothing.jpg: No such file or directory\n";
     const Case cases[] = {
-        { "grass.png", 8, 0 },          // any case on disk
-        { "photo.tga", 4, 0 },          // missing: the file ending in "jpg"
-        { "nothing.tga", 2, 0 },        // neither: error.tga
-        { "", 2, 0 },                   // the textures folder itself is no file
-        { "broken.tga", 2, 1 },         // unreadable image: reported, error.tga
-        { "wall.tga,cube", 2, 1 },      // not a cube map
+        { "grass.png", 8, 0, nullptr },     // any case on disk
+        { "photo.tga", 4, 0, nullptr },     // missing: the file ending in "jpg"
+        { "nothing.tga", 2, 0, kNoJpg },    // neither: error.tga; the last file tried is named
+        { "", 2, 0, nullptr },              // no name: no file is looked for, error.tga
+        { ",nomip", 2, 0, nullptr },
+        { "broken.tga", 2, 1, nullptr },    // unreadable image: reported, error.tga
+        { "wall.tga,cube", 2, 1, nullptr }, // not a cube map
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.spec);
@@ -57,12 +60,13 @@ TEST_F(Textures, EachFailureFallsBackAndIsCachedUnderTheRequestedSpec)
         ASSERT_NE(texture->GetTexture(), nullptr);
         EXPECT_EQ(texture->GetWidth(), c.width);
         EXPECT_EQ(ReportsFrom("Render/PTexture"), c.reports);
+        EXPECT_EQ(FilesNotOpened(), c.notOpened ? std::vector<std::string>{ c.notOpened } : std::vector<std::string>{});
         EXPECT_EQ(g_TextureManager->GetTexture(c.spec), texture);
         EXPECT_EQ(PlatformD3DX::TextureCreationCount(), made + 1);
     }
     EXPECT_EQ(g_TextureManager->FindTexture("photo.tga")->GetTypeName(), "CPTexture - photo.tga");
     EXPECT_EQ(g_TextureManager->FindTexture("broken.tga")->GetName(), "error.tga");
-    EXPECT_EQ(g_TextureManager->GetTextureCount(), 6u);
+    EXPECT_EQ(g_TextureManager->GetTextureCount(), 7u);
 }
 
 TEST_F(Textures, DeviceFailureFallsBackAndNoErrorTextureLeavesNone)

@@ -91,7 +91,7 @@ TEST_F(Car, ReadsTheVehicleDescription)
     EXPECT_FLOAT_EQ(car.m_accelerationBack, 200.0f);
     EXPECT_FLOAT_EQ(car.m_brakeAcceleration, 50.0f);
     EXPECT_FLOAT_EQ(car.m_pitchInertia, 0.2f);
-    EXPECT_EQ(car.m_shadowName, "car_shadow");
+    EXPECT_EQ(car.m_shadowName, "car_shadow.tga");
     EXPECT_EQ(car.m_debug, 0);
     EXPECT_EQ(car.m_fixedMin + car.m_fixedMax, 0);
     // No "angle": nothing is sent, even for the player's car.

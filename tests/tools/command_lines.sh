@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The command lines of the fixture and seed generators: --help prints and
-# exits 0; a wrong argument exits 2 with a message and writes nothing, and
-# above all never makes a folder named after an option.
+# exits 0; a wrong argument, among them a path that exists and is no folder,
+# exits 2 with a message and writes nothing, and above all never makes a
+# folder named after an option; a folder or file that cannot be written
+# exits 1 and names the system's reason.
 # Usage: command_lines.sh MAKE_FIXTURE_LEVEL TOOLS_DIR SCRATCH_DIR
 set -uo pipefail
 level_tool="$1"
@@ -44,6 +46,14 @@ expect 2 "too many arguments" "$level_tool" level 1 2 3 4
 expect 0 "" "$level_tool" level 0 24 1
 [ -f level/Data/Levels/level1.lvl ] || { echo "FAIL: make_fixture_level wrote no level"; failures=$((failures + 1)); }
 rm -rf level
+# A file where the folder should be, or where one of its folders or files
+# should be.
+: >afile
+expect 2 "afile is not a folder" "$level_tool" afile
+expect 1 "cannot write afile/level/Data/[A-Za-z]*: Not a directory" "$level_tool" afile/level
+mkdir -p blocked/Data/Levels/level1.lvl
+expect 1 "cannot write blocked/Data/Levels/level1.lvl: Is a directory" "$level_tool" blocked
+rm -rf blocked
 
 # Debian's interpreter, which tools/deps.sh installs, starts fastest.
 python=/usr/bin/python3
@@ -55,9 +65,14 @@ for tool in "$tools"/make_*_seeds.py; do
   expect 0 "" "$python" "$tool" --help
   grep -q "^usage: $name" out.txt || { echo "FAIL: $name --help"; failures=$((failures + 1)); }
   expect 2 "unrecognized arguments: --folder" "$python" "$tool" --folder
+  expect 2 "afile is not a folder" "$python" "$tool" afile
+  expect 1 "cannot make afile/seeds: Not a directory" "$python" "$tool" afile/seeds
   expect 0 "" "$python" "$tool" seeds
   [ -n "$(ls -A seeds)" ] || { echo "FAIL: $name wrote no seed"; failures=$((failures + 1)); }
-  rm -rf seeds
+  # A folder in the place of each seed file.
+  for seed in seeds/*; do mkdir -p "blocked/$(basename "$seed")"; done
+  expect 1 "cannot write blocked/[^:]*: Is a directory" "$python" "$tool" blocked
+  rm -rf seeds blocked
 done
 expect 2 "no such option: -x" "$python" "$tool" -- -x
 expect 2 "unrecognized arguments: two" "$python" "$tool" one two
