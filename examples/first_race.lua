@@ -37,7 +37,7 @@ if not car then
 end
 StartLevel()
 SetUpdateTime(true)   -- the lap clock runs
-SetLevelStarted(true) -- gates, laps and places count from now on
+SetLevelStarted(true) -- the race is open: the gate countdown runs
 SetLevelTime(300)     -- the level's time limit in seconds (times the game data's time factor)
 local opponents = HOST.vehicles()
 print(string.format("Level1: %d laps against %d opponents. Go!", GetRoundsNumber(), #opponents))
