@@ -72,6 +72,14 @@ inline std::string InsertAfterFirst(const std::string& riff, const std::string& 
         + riff.substr(after);
 }
 
+// A 102-byte WAV that claims far more than it has: a sample rate of 1.5 GHz
+// and, after its samples, a tag list of 640 MiB holding a title of 425 MiB.
+inline std::string Overclaiming()
+{
+    return Riff({ PcmFormat(1, 1500000000, 16), Chunk("data", std::string(22, '\x11')),
+                  InfoList("a title, or not?", int64_t { 425 } << 20, int64_t { 640 } << 20) });
+}
+
 // `count` sample bytes in 1..120: never a silence byte (0 or 0x80) nor the
 // sound device's unwritten-memory byte.
 inline std::string Samples(size_t count, int seed = 1)
