@@ -142,10 +142,11 @@ std::string ChunkName(const uint8_t* id)
 // Chunks are walked in file order, into every list but the frame list:
 // the sample data ("data") and the frame list ("movi") may run past the end
 // of a file cut short, since they are read packet by packet, and end the
-// walk. Each RIFF form is walked to its end; bytes after the last form are
-// not its chunks. A chunk that does not fit after an odd-sized one is read
-// again one byte earlier, as the readers do for writers that leave out the
-// pad byte.
+// walk. The music reader goes on reading chunks after the RIFF form's end,
+// where a file may also end in bytes of another kind (a tag block): there
+// only a tag list is refused, and anything else that does not fit ends the
+// walk. A chunk that does not fit after an odd-sized one is read again one
+// byte earlier, as the readers do for writers that leave out the pad byte.
 std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
 {
     uint8_t header[8];
@@ -155,8 +156,7 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
     while (at + 8 <= fileSize && ReadChunkHeader(file, at, header)) {
         const bool form = std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RF64", 4) == 0
             || std::memcmp(header, "BW64", 4) == 0;
-        if (at >= formEnd) {
-            // Between forms only another form may follow.
+        if (at >= formEnd && (form || formEnd == 0)) {
             if (!form)
                 break;
             formEnd = at + 8 + static_cast<int64_t>(Le32(header + 4));
@@ -164,7 +164,8 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
             oddBefore = false;
             continue;
         }
-        int64_t size = Le32(header + 4);
+        const bool inForm = at < formEnd;
+    int64_t size = Le32(header + 4);
         uint8_t earlier[8];
         if (at + 8 + size > fileSize && oddBefore && ReadChunkHeader(file, at - 1, earlier)
             && at - 1 + 8 + static_cast<int64_t>(Le32(earlier + 4)) <= fileSize) {
@@ -180,6 +181,8 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
         if (samples && (size == 0 || at + 8 + size > fileSize))
             break;
         if (at + 8 + size > fileSize) {
+            if (!inForm && !list)
+                break;
             char reason[128];
             std::snprintf(reason, sizeof(reason), "a \"%s\" chunk of %lld bytes at byte %lld (the file has %lld)",
                           ChunkName(header).c_str(), static_cast<long long>(size), static_cast<long long>(at),

@@ -301,9 +301,9 @@ TEST_F(MediaStream, ChunksClaimingMoreThanTheFileHasAreRefusedBeforeAnythingIsRe
     // The readers allocate a tag list's tags at the sizes they claim: a WAV
     // or AVI file with a chunk, or a tag inside one, that claims more bytes
     // than the file has is refused with the chunk reported, and opening it
-    // allocates nothing large. Samples and frames of a file cut short, tags
-    // written without their pad byte and bytes after the file's form still
-    // play.
+    // allocates nothing large, also when the list follows the RIFF form.
+    // Samples and frames of a file cut short, tags written without their pad
+    // byte and bytes of another kind after the form still play.
     const std::string music = wav::Pcm(1, 8000, 16, wav::Samples(64));
     const std::string video = m_root.ReadFile("Data/Video/plain.avi");
     const int64_t tag = int64_t { 425 } << 20;
@@ -324,11 +324,13 @@ TEST_F(MediaStream, ChunksClaimingMoreThanTheFileHasAreRefusedBeforeAnythingIsRe
         { "tag.wav", wav::InsertAfterFirst(music, wav::InfoList("Theme", tag)), "INAM", tag },
         { "list.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag, list)), "LIST", list },
         { "tag.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag)), "INAM", tag },
+        { "after.wav", music + wav::InfoList("Theme", tag / 8, list), "LIST", list },
         { "titled.wav", wav::InsertAfterFirst(music, wav::InfoList("Odd")), nullptr, 0 },
         { "unpadded.wav", wav::InsertAfterFirst(music, unpadded), nullptr, 0 },
         { "cut.wav", music.substr(0, music.size() - 20), nullptr, 0 },
         { "cut.avi", video.substr(0, video.find("idx1") - 6), nullptr, 0 },
         { "tail.wav", music + "TAGTheme" + std::string(120, ' '), nullptr, 0 },
+        { "listed.wav", music + wav::InfoList("After"), nullptr, 0 },
     };
     PlatformMedia::SetReport(&KeepReport);
     for (const Case& c : cases) {
