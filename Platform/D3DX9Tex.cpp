@@ -209,7 +209,9 @@ bool BmpComplete(const BYTE* bytes, size_t size)
         height = std::abs(static_cast<int64_t>(static_cast<int32_t>(Word(bytes, 22))));
         bits = Half(bytes, 28);
     }
-    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+    // Pixels of no size would make rows of none.
+    const bool knownBits = bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (!knownBits || width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
         return false;
     const int64_t rowBytes = (width * bits + 31) / 32 * 4;
     const int64_t end = static_cast<int64_t>(Word(bytes, 10)) + rowBytes * height;

@@ -149,6 +149,8 @@ TEST_F(D3DX9Tex, ImagesClaimingMoreThanTheirBytesHoldAreRefusedBeforeTheDecoderA
     core += std::string("\x10\x20\x30\x40\x50\x60\0\0", 8);
     std::string bigCore = core;
     bigCore.replace(18, 4, std::string("\x00\x20\x00\x20", 4));
+    std::string noBits = bigCore;
+    noBits.replace(24, 2, std::string("\0\0", 2));
     core += std::string("\x70\x80\x90\xA0\xB0\xC0\0\0", 8);
     const std::pair<const char*, std::string> refused[] = {
         { "png image data claiming 1 GB", WithBigWord(png, idat, 1u << 30) },
@@ -157,6 +159,7 @@ TEST_F(D3DX9Tex, ImagesClaimingMoreThanTheirBytesHoldAreRefusedBeforeTheDecoderA
         { "png of 8192 x 8192 holding 3 x 3", WithBigWord(WithBigWord(png, 16, 8192), 20, 8192) },
         { "jpg of 8192 x 8192 holding 3 x 5", bigJpg },
         { "bmp of 8192 x 8192 holding a row of 2", bigCore },
+        { "bmp of 8192 x 8192 with pixels of no bits", noBits },
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.first);
