@@ -362,8 +362,9 @@ HRESULT MediaFile::Open(const std::string& gamePath)
     if (fseeko(file, 0, SEEK_SET) != 0)
         return VFW_E_UNKNOWN_FILE_TYPE;
 
-    static const bool capped = (av_max_alloc(kMaxBlock), true);
-    (void)capped;
+    // The limit is the libraries' own, for the whole process: set once.
+    static const bool limited = (av_max_alloc(kMaxBlock), true);
+    (void)limited;
     av_log_set_level(AV_LOG_QUIET);
     auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
     if (!buffer)
