@@ -11,6 +11,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -143,15 +144,16 @@ std::string ChunkName(const uint8_t* id)
 // the sample data ("data") and the frame list ("movi") may run past the end
 // of a file cut short, since they are read packet by packet, and end the
 // walk. The music reader goes on reading chunks after the RIFF form's end,
-// where a file may also end in bytes of another kind (a tag block): there
-// only a tag list is refused, and anything else that does not fit ends the
-// walk. A chunk that does not fit after an odd-sized one is read again one
+// where a file may also end in bytes of another kind (a tag block): there,
+// outside any list, only a list is refused, and anything else that does not
+// fit ends the walk. A chunk that does not fit after an odd-sized one is read again one
 // byte earlier, as the readers do for writers that leave out the pad byte.
 std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
 {
     uint8_t header[8];
     int64_t at = 0;
     int64_t formEnd = 0;
+    int64_t listEnd = 0; // of the outermost list the walk is in
     bool oddBefore = false;
     while (at + 8 <= fileSize && ReadChunkHeader(file, at, header)) {
         const bool form = std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RF64", 4) == 0
@@ -164,8 +166,8 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
             oddBefore = false;
             continue;
         }
-        const bool inForm = at < formEnd;
-    int64_t size = Le32(header + 4);
+        const bool strict = at < formEnd || at < listEnd;
+        int64_t size = Le32(header + 4);
         uint8_t earlier[8];
         if (at + 8 + size > fileSize && oddBefore && ReadChunkHeader(file, at - 1, earlier)
             && at - 1 + 8 + static_cast<int64_t>(Le32(earlier + 4)) <= fileSize) {
@@ -181,7 +183,7 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
         if (samples && (size == 0 || at + 8 + size > fileSize))
             break;
         if (at + 8 + size > fileSize) {
-            if (!inForm && !list)
+            if (!strict && !list)
                 break;
             char reason[128];
             std::snprintf(reason, sizeof(reason), "a \"%s\" chunk of %lld bytes at byte %lld (the file has %lld)",
@@ -190,6 +192,7 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
             return reason;
         }
         if (list && !samples && size >= 4) {
+            listEnd = std::max(listEnd, at + 8 + size);
             at += 12;
             oddBefore = false;
         } else {

@@ -325,6 +325,7 @@ TEST_F(MediaStream, ChunksClaimingMoreThanTheFileHasAreRefusedBeforeAnythingIsRe
         { "list.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag, list)), "LIST", list },
         { "tag.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag)), "INAM", tag },
         { "after.wav", music + wav::InfoList("Theme", tag / 8, list), "LIST", list },
+        { "tagafter.wav", music + wav::InfoList("Theme", tag / 8), "INAM", tag / 8 },
         { "titled.wav", wav::InsertAfterFirst(music, wav::InfoList("Odd")), nullptr, 0 },
         { "unpadded.wav", wav::InsertAfterFirst(music, unpadded), nullptr, 0 },
         { "cut.wav", music.substr(0, music.size() - 20), nullptr, 0 },
