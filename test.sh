@@ -21,7 +21,12 @@ export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_afte
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" -j "$jobs" --output-on-failure
 
-# Fuzz targets: a few seconds each, new inputs go to a scratch corpus.
+# Fuzz targets: a few seconds each, new inputs go to a scratch corpus. One
+# allocation larger than malloc_limit_mb is a finding, however short-lived:
+# a file must not cost what its header claims. The largest legitimate block,
+# a video frame of the largest texture, is 64 MB.
+malloc_limit_mb=128
+rss_limit_mb=2048
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 for target in "$build"/fuzz/fuzz_*; do
@@ -32,7 +37,8 @@ for target in "$build"/fuzz/fuzz_*; do
   echo "fuzzing $name for ${fuzz_seconds}s"
   args=("$scratch/$name")
   [ -d "$seeds" ] && args+=("$seeds")
-  "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "${args[@]}" >"$scratch/$name.log" 2>&1 \
+  "$target" -max_total_time="$fuzz_seconds" -malloc_limit_mb="$malloc_limit_mb" -rss_limit_mb="$rss_limit_mb" \
+    -print_final_stats=0 "${args[@]}" >"$scratch/$name.log" 2>&1 \
     || { tail -n 60 "$scratch/$name.log"; echo "fuzz target $name failed"; exit 1; }
 done
 echo "all tests and fuzz targets passed"

@@ -183,25 +183,93 @@ bool TgaComplete(const BYTE* bytes, size_t size)
     return true;
 }
 
-// Whether the pixel rows of an uncompressed BMP lie inside the file.
+// Whether the pixel rows of an uncompressed BMP lie inside the file. The
+// decoder allocates the image before it reads the rows and reads missing
+// bytes as zeros.
 bool BmpComplete(const BYTE* bytes, size_t size)
 {
+    constexpr uint32_t kCoreHeaderSize = 12; // 16-bit sides, no compression
     if (size < 30)
         return false;
     const uint32_t headerSize = Word(bytes, 14);
-    if (headerSize < 40 || size < 34)
-        return true; // the decoder checks the older headers itself
-    const uint32_t compression = Word(bytes, 30);
-    if (compression != 0 && compression != 3)
-        return true;
-    const int64_t width = static_cast<int32_t>(Word(bytes, 18));
-    const int64_t height = std::abs(static_cast<int64_t>(static_cast<int32_t>(Word(bytes, 22))));
-    const int64_t bits = Half(bytes, 28);
-    if (width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+    int64_t width = 0;
+    int64_t height = 0;
+    int64_t bits = 0;
+    if (headerSize == kCoreHeaderSize) {
+        width = Half(bytes, 18);
+        height = Half(bytes, 20);
+        bits = Half(bytes, 24);
+    } else if (headerSize < 40 || size < 34) {
+        return true; // the decoder refuses other headers itself
+    } else {
+        const uint32_t compression = Word(bytes, 30);
+        if (compression != 0 && compression != 3)
+            return true;
+        width = static_cast<int32_t>(Word(bytes, 18));
+        height = std::abs(static_cast<int64_t>(static_cast<int32_t>(Word(bytes, 22))));
+        bits = Half(bytes, 28);
+    }
+    // Pixels of no size would make rows of none.
+    const bool knownBits = bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (!knownBits || width <= 0 || width > kMaxImageSide || height > kMaxImageSide)
         return false;
     const int64_t rowBytes = (width * bits + 31) / 32 * 4;
     const int64_t end = static_cast<int64_t>(Word(bytes, 10)) + rowBytes * height;
     return end <= static_cast<int64_t>(size);
+}
+
+uint32_t BigWord(const BYTE* bytes, size_t offset)
+{
+    return static_cast<uint32_t>(bytes[offset]) << 24 | static_cast<uint32_t>(bytes[offset + 1]) << 16
+        | static_cast<uint32_t>(bytes[offset + 2]) << 8 | static_cast<uint32_t>(bytes[offset + 3]);
+}
+
+// Whether every chunk of a PNG file up to its end chunk lies inside the
+// file, and its image data could inflate to the pixels its header claims
+// (deflate packs at most 1032 bytes into one). The decoder allocates what a
+// chunk's length claims, and the inflated image its header claims, before it
+// reads the bytes.
+bool PngComplete(const BYTE* bytes, size_t size)
+{
+    constexpr uint64_t kMostInflated = 1032;
+    constexpr size_t kChunkFrame = 12; // length, type and checksum
+    size_t at = 8;
+    uint64_t imageData = 0;
+    uint64_t leastInflated = 0;
+    bool header = false;
+    while (size - at >= kChunkFrame) {
+        const size_t length = BigWord(bytes, at);
+        if (length > size - at - kChunkFrame)
+            return false;
+        const BYTE* type = bytes + at + 4;
+        const BYTE* body = type + 4;
+        if (std::memcmp(type, "IHDR", 4) == 0 && length >= 13) {
+            const uint64_t width = BigWord(body, 0);
+            const uint64_t height = BigWord(body, 4);
+            if (width > kMaxImageSide || height > kMaxImageSide)
+                return false;
+            // Colour types 0, 2, 3, 4 and 6 have 1, 3, 1, 2 and 4 samples a pixel.
+            const uint64_t samples[7] = { 1, 0, 3, 1, 2, 0, 4 };
+            const uint64_t perPixel = body[9] < 7 ? samples[body[9]] * body[8] : 0;
+            leastInflated = (width * perPixel + 7) / 8 * height;
+            header = true;
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            imageData += length;
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            break;
+        }
+        at += kChunkFrame + length;
+    }
+    return header && imageData * kMostInflated >= leastInflated;
+}
+
+// Whether a JPEG file has the bytes its sizes need: every 8 x 8 block of its
+// largest channel takes at least a bit. The decoder allocates every channel
+// and the image before it reads them and decodes missing data as grey.
+bool JpegComplete(size_t size, int width, int height)
+{
+    constexpr uint64_t kPixelsPerByte = 8 * 8 * 8;
+    return static_cast<uint64_t>(size) * kPixelsPerByte >= static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
 }
 
 struct DecodedImage
@@ -220,6 +288,8 @@ bool Decode(const BYTE* bytes, size_t size, DecodedImage& image)
         image.kind = D3DXIFF_JPG;
     } else if (StartsWith(bytes, size, "\x89PNG\r\n\x1A\n", 8)) {
         image.kind = D3DXIFF_PNG;
+        if (!PngComplete(bytes, size))
+            return false;
     } else if (StartsWith(bytes, size, "BM", 2)) {
         image.kind = D3DXIFF_BMP;
         if (!BmpComplete(bytes, size))
@@ -241,6 +311,8 @@ bool Decode(const BYTE* bytes, size_t size, DecodedImage& image)
     // Sizes are checked before the decoder allocates for them.
     if (!stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels) || width <= 0
         || height <= 0 || width > static_cast<int>(kMaxImageSide) || height > static_cast<int>(kMaxImageSide))
+        return false;
+    if (image.kind == D3DXIFF_JPG && !JpegComplete(size, width, height))
         return false;
     image.rgba.reset(stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4));
     if (!image.rgba || width <= 0 || height <= 0 || width > static_cast<int>(kMaxImageSide)

@@ -11,9 +11,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace
@@ -28,6 +30,13 @@ constexpr int kIoBufferSize = 1 << 15;
 
 // Frames are shown through a texture of the device.
 constexpr int kMaxFrameSide = static_cast<int>(PlatformD3D9::RecordingDevice::kMaxTextureSide);
+
+// The largest block the media libraries may allocate: a frame of the largest
+// texture at 4 bytes a pixel, with room for the rows and bytes decoders pad a
+// frame with. The readers size some blocks by what a header claims (a tag, a
+// stream's extra data) before they read the bytes; past this size the
+// allocation fails instead of costing what the header claims.
+constexpr size_t kMaxBlock = static_cast<size_t>(kMaxFrameSide) * kMaxFrameSide * 4 + (size_t { 4 } << 20);
 
 double g_MediaClock = 0.0;
 PlatformMedia::Report g_Report = nullptr;
@@ -85,6 +94,12 @@ std::string BeyondBounds(const AVCodecParameters& parameters)
     return reason;
 }
 
+void Refuse(const std::string& gamePath, const std::string& reason)
+{
+    if (g_Report)
+        g_Report("cannot read " + gamePath + ": " + reason + "\n");
+}
+
 // False, with the reason reported, when a stream of the file claims more
 // than the bounds.
 bool WithinBounds(const AVFormatContext& format, const std::string& gamePath)
@@ -93,11 +108,99 @@ bool WithinBounds(const AVFormatContext& format, const std::string& gamePath)
         const std::string reason = BeyondBounds(*format.streams[i]->codecpar);
         if (reason.empty())
             continue;
-        if (g_Report)
-            g_Report("cannot read " + gamePath + ": " + reason + "\n");
+        Refuse(gamePath, reason);
         return false;
     }
     return true;
+}
+
+// --- RIFF chunks (WAV, AVI) -------------------------------------------------------------
+
+uint32_t Le32(const uint8_t* bytes)
+{
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8
+        | static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// The 8 bytes of a chunk header at `at`: false when the file ends before.
+bool ReadChunkHeader(FILE* file, int64_t at, uint8_t (&header)[8])
+{
+    return fseeko(file, static_cast<off_t>(at), SEEK_SET) == 0 && fread(header, 1, 8, file) == 8;
+}
+
+std::string ChunkName(const uint8_t* id)
+{
+    std::string name;
+    for (int i = 0; i < 4; ++i)
+        name += id[i] >= 0x20 && id[i] < 0x7F && id[i] != '"' ? static_cast<char>(id[i]) : '?';
+    return name;
+}
+
+// Why a chunk of a RIFF file (WAV, AVI) claims to run past the end of the
+// file; empty when none does or the file is no RIFF file. The readers take a
+// tag list, a tag, a stream's name or extra data in whole, allocating what
+// the chunk claims before they read it, so such a file is refused first.
+// Chunks are walked in file order, into every list but the frame list:
+// the sample data ("data") and the frame list ("movi") may run past the end
+// of a file cut short, since they are read packet by packet, and end the
+// walk. The music reader goes on reading chunks after the RIFF form's end,
+// where a file may also end in bytes of another kind (a tag block): there,
+// outside any list, only a list is refused, and anything else that does not
+// fit ends the walk. A chunk that does not fit after an odd-sized one is read again one
+// byte earlier, as the readers do for writers that leave out the pad byte.
+std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
+{
+    uint8_t header[8];
+    int64_t at = 0;
+    int64_t formEnd = 0;
+    int64_t listEnd = 0; // of the outermost list the walk is in
+    bool oddBefore = false;
+    while (at + 8 <= fileSize && ReadChunkHeader(file, at, header)) {
+        const bool form = std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RF64", 4) == 0
+            || std::memcmp(header, "BW64", 4) == 0;
+        if (at >= formEnd && (form || formEnd == 0)) {
+            if (!form)
+                break;
+            formEnd = at + 8 + static_cast<int64_t>(Le32(header + 4));
+            at += 12;
+            oddBefore = false;
+            continue;
+        }
+        const bool strict = at < formEnd || at < listEnd;
+        int64_t size = Le32(header + 4);
+        uint8_t earlier[8];
+        if (at + 8 + size > fileSize && oddBefore && ReadChunkHeader(file, at - 1, earlier)
+            && at - 1 + 8 + static_cast<int64_t>(Le32(earlier + 4)) <= fileSize) {
+            --at;
+            std::memcpy(header, earlier, sizeof(header));
+            size = Le32(header + 4);
+        }
+        uint8_t listType[4] = {};
+        const bool list = std::memcmp(header, "LIST", 4) == 0 && fseeko(file, static_cast<off_t>(at + 8), SEEK_SET) == 0
+            && fread(listType, 1, 4, file) == 4;
+        const bool samples = std::memcmp(header, "data", 4) == 0 || (list && std::memcmp(listType, "movi", 4) == 0);
+        // A size of 0 in a file written as it streamed means "to the end".
+        if (samples && (size == 0 || at + 8 + size > fileSize))
+            break;
+        if (at + 8 + size > fileSize) {
+            if (!strict && !list)
+                break;
+            char reason[128];
+            std::snprintf(reason, sizeof(reason), "a \"%s\" chunk of %lld bytes at byte %lld (the file has %lld)",
+                          ChunkName(header).c_str(), static_cast<long long>(size), static_cast<long long>(at),
+                          static_cast<long long>(fileSize));
+            return reason;
+        }
+        if (list && !samples && size >= 4) {
+            listEnd = std::max(listEnd, at + 8 + size);
+            at += 12;
+            oddBefore = false;
+        } else {
+            at += 8 + size + (size & 1);
+            oddBefore = (size & 1) != 0;
+        }
+    }
+    return {};
 }
 
 // Opens the decoder of a stream, single-threaded so frames come in order.
@@ -249,9 +352,22 @@ HRESULT MediaFile::Open(const std::string& gamePath)
         return HRESULT_FILE_NOT_FOUND;
     auto decoder = std::make_unique<Decoder>();
     decoder->file = file;
-    if (fseeko(file, 0, SEEK_END) != 0 || ftello(file) <= 0 || fseeko(file, 0, SEEK_SET) != 0)
+    if (fseeko(file, 0, SEEK_END) != 0)
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    const int64_t fileSize = ftello(file);
+    if (fileSize <= 0)
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    const std::string beyond = ChunkBeyondFile(file, fileSize);
+    if (!beyond.empty()) {
+        Refuse(gamePath, beyond);
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    }
+    if (fseeko(file, 0, SEEK_SET) != 0)
         return VFW_E_UNKNOWN_FILE_TYPE;
 
+    // The limit is the libraries' own, for the whole process: set once.
+    static const bool limited = (av_max_alloc(kMaxBlock), true);
+    (void)limited;
     av_log_set_level(AV_LOG_QUIET);
     auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
     if (!buffer)

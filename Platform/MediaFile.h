@@ -40,9 +40,12 @@ public:
     // Opens a game path. S_OK when the file has a stream that decodes (its
     // first frame is decoded), HRESULT_FILE_NOT_FOUND when the path layer
     // cannot open it, VFW_E_UNKNOWN_FILE_TYPE for anything the libraries
-    // cannot decode and for a stream whose sample rate, channel count or
-    // frame size is beyond the bounds above (reported). Opening again closes
-    // the previous file first.
+    // cannot decode, for a stream whose sample rate, channel count or frame
+    // size is beyond the bounds above and for a WAV or AVI file with a chunk
+    // (other than its samples or frames) that claims more bytes than the file
+    // has (both reported). No block the media libraries allocate is larger
+    // than a frame of the largest texture at 4 bytes a pixel, whatever a
+    // header claims. Opening again closes the previous file first.
     HRESULT Open(const std::string& gamePath);
     void Close();
 

@@ -1,8 +1,8 @@
 // Small media files for tests, encoded with the system's media libraries: a
-// lossless video (FFV1 in AVI, 32-bit RGB) whose frames are solid colours, so
-// every pixel reads back exactly, with or without a silent audio stream, and
-// a music file (16-bit PCM WAV holding a quiet tone). The tools/ seed writer
-// uses the same functions.
+// lossless video (FFV1 or uncompressed frames in AVI, 32-bit RGB) whose
+// frames are solid colours, so every pixel reads back exactly, with or
+// without a silent audio stream, and a music file (16-bit PCM WAV holding a
+// quiet tone). The tools/ seed writer uses the same functions.
 #pragma once
 
 extern "C" {
@@ -25,6 +25,7 @@ struct VideoSpec
     int framesPerSecond = 10;
     std::vector<uint32_t> colours; // one 0xRRGGBB per frame
     bool audio = false;
+    bool raw = false; // uncompressed frames instead of FFV1
 };
 
 constexpr int kSampleRate = 8000;
@@ -117,14 +118,17 @@ inline bool WriteVideo(const std::string& hostPath, const VideoSpec& spec)
     AVFormatContext* out = nullptr;
     if (avformat_alloc_output_context2(&out, nullptr, "avi", hostPath.c_str()) < 0)
         return false;
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_FFV1);
+    const AVCodec* codec = avcodec_find_encoder(spec.raw ? AV_CODEC_ID_RAWVIDEO : AV_CODEC_ID_FFV1);
     AVCodecContext* video = codec ? avcodec_alloc_context3(codec) : nullptr;
     AVStream* videoStream = avformat_new_stream(out, nullptr);
+    // Uncompressed frames keep the padding byte as alpha, so the file says
+    // 32 bits a pixel.
+    const AVPixelFormat format = spec.raw ? AV_PIX_FMT_BGRA : AV_PIX_FMT_0RGB32;
     bool ok = video && videoStream;
     if (ok) {
         video->width = spec.width;
         video->height = spec.height;
-        video->pix_fmt = AV_PIX_FMT_0RGB32;
+        video->pix_fmt = format;
         video->time_base = AVRational { 1, spec.framesPerSecond };
         video->framerate = AVRational { spec.framesPerSecond, 1 };
         video->thread_count = 1;
@@ -141,7 +145,7 @@ inline bool WriteVideo(const std::string& hostPath, const VideoSpec& spec)
     AVFrame* frame = av_frame_alloc();
     for (size_t i = 0; ok && frame && i < spec.colours.size(); ++i) {
         av_frame_unref(frame);
-        frame->format = AV_PIX_FMT_0RGB32;
+        frame->format = format;
         frame->width = spec.width;
         frame->height = spec.height;
         frame->pts = static_cast<int64_t>(i);

@@ -49,6 +49,37 @@ inline std::string Riff(std::initializer_list<std::string> chunks, const std::st
     return "RIFF" + Le32(static_cast<uint32_t>(body.size())) + body;
 }
 
+// A tag list ("LIST" of type "INFO") holding one title tag ("INAM"); the
+// tag's and the list's sizes can be declared larger than what they hold.
+inline std::string InfoList(const std::string& title, int64_t declaredTag = -1, int64_t declaredList = -1)
+{
+    return Chunk("LIST", "INFO" + Chunk("INAM", title, declaredTag), declaredList);
+}
+
+// The RIFF file (a WAV or an AVI) with `chunk` put after its first chunk
+// (the format of a WAV, the header list of an AVI), its size grown to match.
+inline std::string InsertAfterFirst(const std::string& riff, const std::string& chunk)
+{
+    auto word = [&riff](size_t at) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(riff[at]))
+            | static_cast<uint32_t>(static_cast<uint8_t>(riff[at + 1])) << 8
+            | static_cast<uint32_t>(static_cast<uint8_t>(riff[at + 2])) << 16
+            | static_cast<uint32_t>(static_cast<uint8_t>(riff[at + 3])) << 24;
+    };
+    const uint32_t first = word(16);
+    const size_t after = 20 + first + (first & 1);
+    return riff.substr(0, 4) + Le32(word(4) + static_cast<uint32_t>(chunk.size())) + riff.substr(8, after - 8) + chunk
+        + riff.substr(after);
+}
+
+// A 102-byte WAV that claims far more than it has: a sample rate of 1.5 GHz
+// and, after its samples, a tag list of 640 MiB holding a title of 425 MiB.
+inline std::string Overclaiming()
+{
+    return Riff({ PcmFormat(1, 1500000000, 16), Chunk("data", std::string(22, '\x11')),
+                  InfoList("a title, or not?", int64_t { 425 } << 20, int64_t { 640 } << 20) });
+}
+
 // `count` sample bytes in 1..120: never a silence byte (0 or 0x80) nor the
 // sound device's unwritten-memory byte.
 inline std::string Samples(size_t count, int seed = 1)

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed files of the image_file fuzz target: tiny TGA (plain and
 run-length), BMP, PNG and DDS files (plain, cube map, DXT1 with mip levels)
-that reach each reader's main paths."""
+that reach each reader's main paths, and PNG and BMP files that claim far
+more than they hold (image data of 1 GB, 8192 x 8192 pixels)."""
 import struct
 import zlib
 
@@ -27,12 +28,22 @@ def bmp(width, height, colour):
     return b'BM' + struct.pack('<IHHI', 14 + len(info) + len(pixels), 0, 0, 14 + len(info)) + info + pixels
 
 
-def png(width, height, rgba):
-    def chunk(kind, body):
-        return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF)
+def png(width, height, rgba, claimed_width=None, claimed_height=None, claimed_data=None):
+    """A PNG whose header and image data chunk may claim other sizes than
+    the pixels it holds."""
+    def chunk(kind, body, declared=None):
+        size = len(body) if declared is None else declared
+        return struct.pack('>I', size) + kind + body + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF)
     raw = b''.join(b'\0' + bytes(rgba) * width for _ in range(height))
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 6, 0, 0, 0))
-            + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
+    header = struct.pack('>IIBBBBB', claimed_width or width, claimed_height or height, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
+            + chunk(b'IDAT', zlib.compress(raw), claimed_data) + chunk(b'IEND', b''))
+
+
+def core_bmp(width, height, rows):
+    """A BMP with the 12-byte header of 16-bit sides, 24 bits a pixel."""
+    info = struct.pack('<IHHHH', 12, width, height, 1, 24)
+    return b'BM' + struct.pack('<IHHI', 26 + len(rows), 0, 0, 26) + info + rows
 
 
 def dds(width, height, levels, cube=False, dxt1=False):
@@ -59,6 +70,10 @@ def main():
         'rle.tga': tga(4, 2, [0xFF00FF00] * 8, rle=True),
         'tiny.bmp': bmp(3, 2, 0x123456),
         'tiny.png': png(3, 3, [10, 20, 30, 255]),
+        'claims_data.png': png(3, 3, [10, 20, 30, 255], claimed_data=1 << 30),
+        'claims_size.png': png(3, 3, [10, 20, 30, 255], claimed_width=8192, claimed_height=8192),
+        'core.bmp': core_bmp(2, 2, b'\x10\x20\x30\x40\x50\x60\0\0' * 2),
+        'claims_size.bmp': core_bmp(8192, 8192, b'\x10\x20\x30\x40\x50\x60\0\0'),
         'plain.dds': dds(4, 2, 1),
         'cube.dds': dds(4, 4, 1, cube=True),
         'dxt1.dds': dds(8, 8, 4, dxt1=True),

@@ -2,7 +2,8 @@
 """Writes the seed WAV files of the wav_file fuzz target: a few tiny RIFF
 WAVE files that reach the reader's main paths (8- and 16-bit PCM, chunks in
 another order, an odd-sized chunk, a format with extra bytes, a data chunk
-that promises more than the file holds)."""
+that promises more than the file holds, a tag list and title that claim
+hundreds of MB)."""
 import struct
 
 from seed_folder import seed_folder, write_seeds
@@ -38,6 +39,8 @@ SEEDS = {
     'adpcm.wav': riff(fmt(2, 1, 22050, 4, b'\x01\x02\x03\x04'), chunk(b'fact', struct.pack('<I', 8)),
                       chunk(b'data', samples(4))),
     'short_data.wav': riff(fmt(1, 1, 8000, 8), chunk(b'data', samples(6), declared=40)),
+    'claims_list.wav': riff(fmt(1, 1, 8000, 8), chunk(b'data', samples(6)),
+                            chunk(b'LIST', b'INFO' + chunk(b'INAM', b'title', declared=425 << 20), declared=640 << 20)),
 }
 
 

@@ -14,11 +14,14 @@
 #include "Render/PTextureManager.h"
 #include "Startup/PConfigVars.h"
 
+#include "AllocationWatch.h"
 #include "MediaFixture.h"
 #include "ScratchRoot.h"
+#include "WavBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -259,6 +262,39 @@ TEST_F(VideoPlayer, FailuresReturnTheirResultReportTheirLineAndKeepTheTexture)
     EXPECT_EQ(player.Play("small.avi", false), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(player.GetStream(), nullptr);
     PlatformAMStream::SetAvailable(true);
+}
+
+TEST_F(VideoPlayer, FilesWhoseChunksClaimMoreThanTheyHaveAreRefusedWithOneLineSayingWhich)
+{
+    // A tag list and a title claiming hundreds of MB, in a WAV named as a
+    // video and in a video: nothing large is allocated for them, the log
+    // says once which chunk, and the task ends at its first frame.
+    const std::string wav = wav::Overclaiming();
+    ASSERT_EQ(wav.size(), 102u);
+    m_root.MakeFile("Data/Video/claims.avi", wav);
+    const std::string avi = wav::InsertAfterFirst(m_root.ReadFile("Data/Video/small.avi"),
+                                                  wav::InfoList("Intro", 1 << 30, 1 << 30));
+    m_root.MakeFile("Data/Video/tagged.avi", avi);
+    const std::pair<const char*, std::string> cases[] = {
+        { "claims.avi", "a \"LIST\" chunk of 671088640 bytes at byte 66 (the file has 102)" },
+        { "tagged.avi", "a \"LIST\" chunk of 1073741824 bytes at byte " + std::to_string(avi.find("INFO") - 8)
+              + " (the file has " + std::to_string(avi.size()) + ")" },
+    };
+    CPAVIPlayer& player = *GetAVIPlayer();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        m_log.clear();
+        const bool watched = AllocationWatch::Watch();
+        Run(std::string("PlayVideo('") + c.first + "', false)");
+        AllocationWatch::Stop();
+        const std::string line = "cannot read Data\\Video\\" + std::string(c.first) + ": " + c.second + "\n";
+        EXPECT_EQ(std::count(m_log.begin(), m_log.end(), line), 1) << (m_log.empty() ? "" : m_log.front());
+        if (watched)
+            EXPECT_LT(AllocationWatch::Largest(), size_t { 1 } << 20);
+        RunFrame(0.1f);
+        EXPECT_TRUE(player.IsPlayFinished());
+        EXPECT_FALSE(Listed(&player));
+    }
 }
 
 TEST_F(VideoPlayer, TaskPlaysTheFramesToTheEndOrLoopsAndStops)

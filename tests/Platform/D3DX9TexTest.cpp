@@ -1,3 +1,4 @@
+#include "AllocationWatch.h"
 #include "ImageBuilder.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/D3DX9Tex.h"
@@ -112,6 +113,77 @@ TEST_F(D3DX9Tex, BrokenImagesFailAsInvalidData)
     }
     EXPECT_EQ(PlatformD3DX::TextureCreationCount(), made);
     EXPECT_TRUE(m_device->CallsOf("CreateTexture").empty());
+}
+
+// The file with the 32-bit big-endian word at `at` set to `value`.
+std::string WithBigWord(std::string file, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        file[at + i] = static_cast<char>(value >> (24 - 8 * i));
+    return file;
+}
+
+TEST_F(D3DX9Tex, ImagesClaimingMoreThanTheirBytesHoldAreRefusedBeforeTheDecoderAllocates)
+{
+    // The decoder allocates what a PNG chunk's length claims, and every
+    // image the header's sizes claim, before it reads the bytes: such a
+    // file is refused as invalid, having allocated nothing large. Images
+    // that hold their bytes, however well they compress, still read.
+    const std::string png = image::Png(3, 3, image::Fill(3, 3, 0xFF0A141E));
+    const size_t idat = png.find("IDAT") - 4;
+    const std::string text = std::string("\0\0\0\x05tEXtTitle", 13) + "\x12\x34\x56\x78";
+    const std::string jpg = image::Jpg(3, 5, image::Fill(3, 5, 0xFF808080));
+    const size_t frame = jpg.find("\xFF\xC0") + 5; // height, then width, 16 bits each
+    std::string bigJpg = jpg;
+    bigJpg.replace(frame, 4, std::string("\x20\x00\x20\x00", 4));
+    // A BMP with the 12-byte header of 16-bit sides: 2 x 2 pixels of 24 bits.
+    std::string core = "BM";
+    image::Put32(core, 42);
+    image::Put32(core, 0);
+    image::Put32(core, 26);
+    image::Put32(core, 12);
+    image::Put16(core, 2);
+    image::Put16(core, 2);
+    image::Put16(core, 1);
+    image::Put16(core, 24);
+    core += std::string("\x10\x20\x30\x40\x50\x60\0\0", 8);
+    std::string bigCore = core;
+    bigCore.replace(18, 4, std::string("\x00\x20\x00\x20", 4));
+    std::string noBits = bigCore;
+    noBits.replace(24, 2, std::string("\0\0", 2));
+    core += std::string("\x70\x80\x90\xA0\xB0\xC0\0\0", 8);
+    const std::pair<const char*, std::string> refused[] = {
+        { "png image data claiming 1 GB", WithBigWord(png, idat, 1u << 30) },
+        { "png text chunk claiming more than the file", WithBigWord(png.substr(0, idat) + text + png.substr(idat),
+                                                                   idat, 1u << 20) },
+        { "png of 8192 x 8192 holding 3 x 3", WithBigWord(WithBigWord(png, 16, 8192), 20, 8192) },
+        { "jpg of 8192 x 8192 holding 3 x 5", bigJpg },
+        { "bmp of 8192 x 8192 holding a row of 2", bigCore },
+        { "bmp of 8192 x 8192 with pixels of no bits", noBits },
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.first);
+        D3DXIMAGE_INFO info{};
+        const bool watched = AllocationWatch::Watch();
+        EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(c.second.data(), static_cast<UINT>(c.second.size()), &info),
+                  D3DXERR_INVALIDDATA);
+        AllocationWatch::Stop();
+        if (watched) {
+            EXPECT_LT(AllocationWatch::Largest(), size_t { 1 } << 20);
+            EXPECT_LT(AllocationWatch::Total(), size_t { 4 } << 20);
+        }
+    }
+    const std::pair<const char*, std::string> read[] = {
+        { "flat png", image::Png(1024, 1024, image::Fill(1024, 1024, 0xFF336699)) },
+        { "flat jpg", image::Jpg(1024, 1024, image::Fill(1024, 1024, 0xFF336699)) },
+        { "bmp with the 12-byte header", core },
+    };
+    for (const auto& c : read) {
+        SCOPED_TRACE(c.first);
+        D3DXIMAGE_INFO info{};
+        EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(c.second.data(), static_cast<UINT>(c.second.size()), &info),
+                  D3D_OK);
+    }
 }
 
 TEST_F(D3DX9Tex, SizesLevelsAndFiltersAreKept)

@@ -2,6 +2,7 @@
 #include "Platform/DDraw.h"
 #include "Platform/MediaFile.h"
 
+#include "AllocationWatch.h"
 #include "MediaFixture.h"
 #include "ScratchRoot.h"
 #include "WavBuilder.h"
@@ -13,14 +14,20 @@
 #include <string>
 #include <vector>
 
-// Present in sanitizer builds: lets a test see every allocation's size.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
-                                                         void (*onFree)(const volatile void*))
-    __attribute__((weak));
-
 namespace
 {
 const std::vector<uint32_t> kColours = { 0xFF0000, 0x00FF00, 0x0000FF };
+
+std::vector<std::string>& Reports()
+{
+    static std::vector<std::string> reports;
+    return reports;
+}
+
+void KeepReport(const std::string& line)
+{
+    Reports().push_back(line);
+}
 
 class MediaStream : public ::testing::Test
 {
@@ -48,51 +55,35 @@ protected:
         PlatformMedia::ResetClock();
     }
 
+    // Opens Data\Video\<name> (written first when `bytes` has any): it
+    // plays when `reason` is empty, or else is refused with the reason
+    // reported, having allocated nothing large.
+    void ExpectOpen(const std::string& name, const std::string& bytes, const std::string& reason)
+    {
+        SCOPED_TRACE(name);
+        const std::string path = "Data\\Video\\" + name;
+        if (!bytes.empty())
+            m_root.MakeFile("Data/Video/" + name, bytes);
+        Reports().clear();
+        PlatformMedia::MediaFile file;
+        const bool watched = AllocationWatch::Watch();
+        const HRESULT opened = file.Open(path);
+        AllocationWatch::Stop();
+        if (reason.empty()) {
+            EXPECT_EQ(opened, S_OK);
+            EXPECT_TRUE(Reports().empty());
+            return;
+        }
+        EXPECT_EQ(opened, VFW_E_UNKNOWN_FILE_TYPE);
+        EXPECT_EQ(Reports(), std::vector<std::string> { "cannot read " + path + ": " + reason + "\n" });
+        if (watched) {
+            EXPECT_LT(AllocationWatch::Largest(), size_t { 1 } << 20);
+            EXPECT_LT(AllocationWatch::Total(), size_t { 4 } << 20);
+        }
+    }
+
     ScratchRoot m_root;
 };
-
-// The largest single allocation while watching, where the sanitizer tells.
-struct LargestAllocation
-{
-    static bool Watch()
-    {
-        static const bool installed = __sanitizer_install_malloc_and_free_hooks
-            && __sanitizer_install_malloc_and_free_hooks(&OnMalloc, &OnFree) != 0;
-        Largest() = 0;
-        Watching() = installed;
-        return installed;
-    }
-    static void Stop() { Watching() = false; }
-    static size_t& Largest()
-    {
-        static size_t largest = 0;
-        return largest;
-    }
-
-private:
-    static bool& Watching()
-    {
-        static bool watching = false;
-        return watching;
-    }
-    static void OnMalloc(const volatile void*, size_t size)
-    {
-        if (Watching() && size > Largest())
-            Largest() = size;
-    }
-    static void OnFree(const volatile void*) { }
-};
-
-std::vector<std::string>& Reports()
-{
-    static std::vector<std::string> reports;
-    return reports;
-}
-
-void KeepReport(const std::string& line)
-{
-    Reports().push_back(line);
-}
 
 // The colour of every pixel of a 32-bit frame, or -1 when they differ.
 int64_t SolidColour(const uint8_t* pixels, size_t count)
@@ -300,25 +291,77 @@ TEST_F(MediaStream, HeadersClaimingMoreThanPlayersTakeAreRefusedBeforeAnythingDe
         { "taller.avi", "", "frames of 2 x 4097 pixels (at most 4096 a side)" },
     };
     PlatformMedia::SetReport(&KeepReport);
+    for (const Case& c : cases)
+        ExpectOpen(c.name, c.bytes, c.reason ? c.reason : "");
+    PlatformMedia::SetReport(nullptr);
+}
+
+TEST_F(MediaStream, ChunksClaimingMoreThanTheFileHasAreRefusedBeforeAnythingIsRead)
+{
+    // The readers allocate a tag list's tags at the sizes they claim: a WAV
+    // or AVI file with a chunk, or a tag inside one, that claims more bytes
+    // than the file has is refused with the chunk reported, and opening it
+    // allocates nothing large, also when the list follows the RIFF form.
+    // Samples and frames of a file cut short, tags written without their pad
+    // byte and bytes of another kind after the form still play.
+    const std::string music = wav::Pcm(1, 8000, 16, wav::Samples(64));
+    const std::string video = m_root.ReadFile("Data/Video/plain.avi");
+    const int64_t tag = int64_t { 425 } << 20;
+    const int64_t list = int64_t { 640 } << 20;
+    // Two odd-sized tags with no pad byte after either.
+    const std::string unpadded = "LIST" + wav::Le32(28) + "INFO" + "INAM" + wav::Le32(3) + "Odd" + "IART"
+        + wav::Le32(5) + "Maker";
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+        const char* chunk; // the chunk reported; null: the file plays
+        int64_t claim;
+    };
+    const Case cases[] = {
+        { "list.wav", wav::InsertAfterFirst(music, wav::InfoList("Theme", tag, list)), "LIST", list },
+        { "listonly.wav", wav::InsertAfterFirst(music, wav::InfoList("Theme", -1, list)), "LIST", list },
+        { "tag.wav", wav::InsertAfterFirst(music, wav::InfoList("Theme", tag)), "INAM", tag },
+        { "list.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag, list)), "LIST", list },
+        { "tag.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", tag)), "INAM", tag },
+        { "after.wav", music + wav::InfoList("Theme", tag / 8, list), "LIST", list },
+        { "tagafter.wav", music + wav::InfoList("Theme", tag / 8), "INAM", tag / 8 },
+        { "titled.wav", wav::InsertAfterFirst(music, wav::InfoList("Odd")), nullptr, 0 },
+        { "unpadded.wav", wav::InsertAfterFirst(music, unpadded), nullptr, 0 },
+        { "cut.wav", music.substr(0, music.size() - 20), nullptr, 0 },
+        { "cut.avi", video.substr(0, video.find("idx1") - 6), nullptr, 0 },
+        { "tail.wav", music + "TAGTheme" + std::string(120, ' '), nullptr, 0 },
+        { "listed.wav", music + wav::InfoList("After"), nullptr, 0 },
+    };
+    PlatformMedia::SetReport(&KeepReport);
     for (const Case& c : cases) {
-        const std::string path = std::string("Data\\Video\\") + c.name;
-        if (!c.bytes.empty())
-            m_root.MakeFile(std::string("Data/Video/") + c.name, c.bytes);
-        Reports().clear();
-        PlatformMedia::MediaFile file;
-        const bool watched = LargestAllocation::Watch();
-        const HRESULT opened = file.Open(path);
-        LargestAllocation::Stop();
-        if (!c.reason) {
-            EXPECT_EQ(opened, S_OK) << c.name;
-            EXPECT_TRUE(Reports().empty()) << c.name;
+        if (!c.chunk) {
+            ExpectOpen(c.name, c.bytes, "");
             continue;
         }
-        EXPECT_EQ(opened, VFW_E_UNKNOWN_FILE_TYPE) << c.name;
-        EXPECT_EQ(Reports(), std::vector<std::string> { "cannot read " + path + ": " + c.reason + "\n" });
-        if (watched) {
-            EXPECT_LT(LargestAllocation::Largest(), size_t { 1 } << 20) << c.name;
-        }
+        const size_t at = std::string(c.chunk) == "LIST" ? c.bytes.find("INFO") - 8 : c.bytes.find(c.chunk);
+        ExpectOpen(c.name, c.bytes,
+                   "a \"" + std::string(c.chunk) + "\" chunk of " + std::to_string(c.claim) + " bytes at byte "
+                       + std::to_string(at) + " (the file has " + std::to_string(c.bytes.size()) + ")");
     }
     PlatformMedia::SetReport(nullptr);
+}
+
+TEST_F(MediaStream, FramesAsLargeAsTheLargestTextureStillDecode)
+{
+    // No block the media libraries allocate may exceed a frame of the
+    // largest texture; such a frame still fits.
+    MediaFixture::VideoSpec spec;
+    spec.width = 4096;
+    spec.height = 4096;
+    spec.colours = { 0x3366CC };
+    spec.raw = true;
+    ASSERT_TRUE(MediaFixture::WriteVideo(m_root.Host("Data/Video/largest.avi"), spec));
+    PlatformMedia::MediaFile file;
+    ASSERT_EQ(file.Open("Data\\Video\\largest.avi"), S_OK);
+    EXPECT_EQ(file.Width(), 4096);
+    EXPECT_EQ(file.Height(), 4096);
+    ASSERT_EQ(file.FrameAt(0.0), 0);
+    ASSERT_EQ(file.Pixels().size(), size_t { 4096 } * 4096 * 4);
+    EXPECT_EQ(SolidColour(file.Pixels().data(), size_t { 4096 } * 4096), 0x3366CC);
 }
