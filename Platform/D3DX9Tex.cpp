@@ -1,5 +1,6 @@
 #include "Platform/D3DX9Tex.h"
 
+#include "Platform/ByteOrder.h"
 #include "Platform/D3D9Device.h"
 
 #include <stb_image.h>
@@ -35,13 +36,12 @@ constexpr UINT kMaxImageSide = 8192;
 
 uint32_t Word(const BYTE* bytes, size_t offset)
 {
-    return static_cast<uint32_t>(bytes[offset]) | static_cast<uint32_t>(bytes[offset + 1]) << 8
-        | static_cast<uint32_t>(bytes[offset + 2]) << 16 | static_cast<uint32_t>(bytes[offset + 3]) << 24;
+    return LoadLe32(bytes + offset);
 }
 
 uint16_t Half(const BYTE* bytes, size_t offset)
 {
-    return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+    return LoadLe16(bytes + offset);
 }
 
 struct Masks
@@ -220,8 +220,7 @@ bool BmpComplete(const BYTE* bytes, size_t size)
 
 uint32_t BigWord(const BYTE* bytes, size_t offset)
 {
-    return static_cast<uint32_t>(bytes[offset]) << 24 | static_cast<uint32_t>(bytes[offset + 1]) << 16
-        | static_cast<uint32_t>(bytes[offset + 2]) << 8 | static_cast<uint32_t>(bytes[offset + 3]);
+    return LoadBe32(bytes + offset);
 }
 
 // Whether every chunk of a PNG file up to its end chunk lies inside the

@@ -1,5 +1,6 @@
 #include "Platform/MMIO.h"
 
+#include "Platform/ByteOrder.h"
 #include "Platform/GamePath.h"
 
 #include <algorithm>
@@ -106,8 +107,7 @@ bool ReadWord(HMMIO file, DWORD& value)
     uint8_t bytes[4];
     if (mmioRead(file, reinterpret_cast<char*>(bytes), 4) != 4)
         return false;
-    value = static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 | static_cast<DWORD>(bytes[2]) << 16
-        | static_cast<DWORD>(bytes[3]) << 24;
+    value = LoadLe32(bytes);
     return true;
 }
 

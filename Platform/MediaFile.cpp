@@ -1,5 +1,6 @@
 #include "Platform/MediaFile.h"
 
+#include "Platform/ByteOrder.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/DShow.h"
 #include "Platform/GamePath.h"
@@ -116,12 +117,6 @@ bool WithinBounds(const AVFormatContext& format, const std::string& gamePath)
 
 // --- RIFF chunks (WAV, AVI) -------------------------------------------------------------
 
-uint32_t Le32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8
-        | static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
 // The 8 bytes of a chunk header at `at`: false when the file ends before.
 bool ReadChunkHeader(FILE* file, int64_t at, uint8_t (&header)[8])
 {
@@ -161,19 +156,19 @@ std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
         if (at >= formEnd && (form || formEnd == 0)) {
             if (!form)
                 break;
-            formEnd = at + 8 + static_cast<int64_t>(Le32(header + 4));
+            formEnd = at + 8 + static_cast<int64_t>(LoadLe32(header + 4));
             at += 12;
             oddBefore = false;
             continue;
         }
         const bool strict = at < formEnd || at < listEnd;
-        int64_t size = Le32(header + 4);
+        int64_t size = LoadLe32(header + 4);
         uint8_t earlier[8];
         if (at + 8 + size > fileSize && oddBefore && ReadChunkHeader(file, at - 1, earlier)
-            && at - 1 + 8 + static_cast<int64_t>(Le32(earlier + 4)) <= fileSize) {
+            && at - 1 + 8 + static_cast<int64_t>(LoadLe32(earlier + 4)) <= fileSize) {
             --at;
             std::memcpy(header, earlier, sizeof(header));
-            size = Le32(header + 4);
+            size = LoadLe32(header + 4);
         }
         uint8_t listType[4] = {};
         const bool list = std::memcmp(header, "LIST", 4) == 0 && fseeko(file, static_cast<off_t>(at + 8), SEEK_SET) == 0
