@@ -21,6 +21,18 @@ constexpr bool kUnderAddressSanitizer = false;
 constexpr bool kUnderAddressSanitizer = false;
 #endif
 
+// Adds the block to the list; false when the list cannot grow. Nothing may
+// throw through Lua's allocator.
+bool Keep(std::vector<void*>& blocks, void* block)
+{
+    try {
+        blocks.push_back(block);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 // What luaL_newstate's handler does: name the error on standard error.
 int Panic(lua_State* L)
 {
@@ -35,6 +47,8 @@ CPScriptHeap::~CPScriptHeap()
 {
     for (void* chunk : m_chunks)
         std::free(chunk);
+    for (void* block : m_adopted)
+        std::free(block);
 }
 
 lua_State* CPScriptHeap::NewState()
@@ -54,13 +68,13 @@ void* CPScriptHeap::Take(size_t sizeClass)
     const size_t size = (sizeClass + 1) * kGranule;
     if (static_cast<size_t>(m_end - m_cursor) < size) {
         // The rest of the old chunk stays unused: it is smaller than a block.
-        if (m_chunkCount >= m_chunkLimit)
+        if (m_chunks.size() >= m_chunkLimit)
             return nullptr;
         void* chunk = std::malloc(kChunkSize);
-        if (!chunk)
+        if (!chunk || !Keep(m_chunks, chunk)) {
+            std::free(chunk);
             return nullptr;
-        m_chunks.push_back(chunk);
-        ++m_chunkCount;
+        }
         m_cursor = static_cast<char*>(chunk);
         m_end = m_cursor + kChunkSize;
     }
@@ -78,12 +92,9 @@ void CPScriptHeap::Give(void* block, size_t sizeClass)
 
 void CPScriptHeap::Adopt(void* block)
 {
-    try {
-        m_chunks.push_back(block);
-    } catch (...) {
-        // Out of memory for the list too: the block stays in use and in the
-        // free lists, only its return to the system at the end is lost.
-    }
+    // Out of memory for the list too: the block stays in use and in the free
+    // lists, only its return to the system at the end is lost.
+    Keep(m_adopted, block);
 }
 
 void* CPScriptHeap::Allocate(void* heap, void* block, size_t oldSize, size_t newSize)

@@ -56,8 +56,8 @@ private:
 
     void* Take(size_t sizeClass);
     void Give(void* block, size_t sizeClass);
-    // Keeps a system block that now serves as a small one; it is freed with
-    // the chunks.
+    // Keeps a system block that now serves as a small one; it is freed when
+    // the heap ends.
     void Adopt(void* block);
 
     struct FreeBlock
@@ -67,8 +67,8 @@ private:
     FreeBlock* m_free[kClassCount] = {};
     char* m_cursor = nullptr; // unused rest of the newest chunk
     char* m_end = nullptr;
-    std::vector<void*> m_chunks; // and the adopted blocks
-    size_t m_chunkCount = 0;
+    std::vector<void*> m_chunks;
+    std::vector<void*> m_adopted;
     bool m_freeLists;
     size_t m_chunkLimit;
 };
