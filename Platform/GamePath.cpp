@@ -176,21 +176,14 @@ int64_t Nanoseconds(const timespec& time)
 // Notes the directory's identity and change time before its entries are
 // read, when they will tell whether the entries changed since: a change time
 // with sub-second steps (one of whole seconds has no nanoseconds), from well
-// before the read.
-// A directory whose status cannot be read is never settled, and keeps no
-// identity: it is read again on every look.
+// before the read. A directory whose status cannot be read is never settled
+// (and keeps the zeros of an unread status): it is read again on every look.
 void Settle(DirNode& node, int fd, const timespec& readStart)
 {
     struct stat info {};
     struct statfs system {};
-    if (fstat(fd, &info) != 0) {
-        node.settled = false;
-        node.device = 0;
-        node.inode = 0;
-        node.changed = timespec {};
-        return;
-    }
-    node.settled = fstatfs(fd, &system) == 0 && KeepsChangeTimes(system) && info.st_ctim.tv_nsec != 0
+    node.settled = fstat(fd, &info) == 0 && fstatfs(fd, &system) == 0 && KeepsChangeTimes(system)
+        && info.st_ctim.tv_nsec != 0
         && Nanoseconds(info.st_ctim) < Nanoseconds(readStart) - kSettledNanoseconds;
     node.device = info.st_dev;
     node.inode = info.st_ino;
@@ -855,5 +848,11 @@ void InvalidateCache()
 uint64_t DirectoryReadCount()
 {
     return Cache().directoryReads;
+}
+
+bool TrustsChangeTimes(const std::string& hostPath)
+{
+    struct statfs system {};
+    return statfs(hostPath.c_str(), &system) == 0 && KeepsChangeTimes(system);
 }
 }

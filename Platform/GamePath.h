@@ -127,4 +127,7 @@ void InvalidateCache();
 // How many times a directory has been read from disk so far; tests and
 // benchmarks use it to see what the cache saves.
 uint64_t DirectoryReadCount();
+// Whether the host folder is on a file system whose directory change times
+// the cache trusts to tell that a directory is unchanged (see above).
+bool TrustsChangeTimes(const std::string& hostPath);
 }

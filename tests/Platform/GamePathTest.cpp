@@ -9,8 +9,6 @@
 #include <filesystem>
 #include <thread>
 
-#include <sys/vfs.h>
-
 namespace
 {
 std::string ReadAll(FILE* file)
@@ -22,17 +20,6 @@ std::string ReadAll(FILE* file)
         text.append(buffer, got);
     std::fclose(file);
     return text;
-}
-
-// Whether the directory is on a file system whose change times the path
-// layer trusts (ext2/3/4, tmpfs, XFS, Btrfs).
-bool OnLocalFileSystem(const std::string& hostPath)
-{
-    struct statfs system;
-    if (statfs(hostPath.c_str(), &system) != 0)
-        return false;
-    const long type = static_cast<long>(system.f_type);
-    return type == 0xEF53 || type == 0x01021994 || type == 0x58465342 || type == 0x9123683E;
 }
 
 bool WriteText(const std::string& gamePath, const std::string& text)
@@ -279,7 +266,7 @@ TEST(GamePath, MissesInAnUnchangedDirectoryReadNothing)
     const uint64_t reads = GamePath::DirectoryReadCount();
     EXPECT_FALSE(GamePath::ResolveForReading("data\\missing.txt", host));
     EXPECT_FALSE(GamePath::Exists("data\\missing.txt"));
-    if (OnLocalFileSystem(root.Path())) {
+    if (GamePath::TrustsChangeTimes(root.Path())) {
         EXPECT_EQ(GamePath::DirectoryReadCount(), reads);
     }
 
