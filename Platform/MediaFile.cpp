@@ -1,9 +1,9 @@
 #include "Platform/MediaFile.h"
 
-#include "Platform/ByteOrder.h"
 #include "Platform/D3D9Device.h"
 #include "Platform/DShow.h"
 #include "Platform/GamePath.h"
+#include "Platform/MediaClaims.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,11 +12,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 namespace
@@ -113,89 +111,6 @@ bool WithinBounds(const AVFormatContext& format, const std::string& gamePath)
         return false;
     }
     return true;
-}
-
-// --- RIFF chunks (WAV, AVI) -------------------------------------------------------------
-
-// The 8 bytes of a chunk header at `at`: false when the file ends before.
-bool ReadChunkHeader(FILE* file, int64_t at, uint8_t (&header)[8])
-{
-    return fseeko(file, static_cast<off_t>(at), SEEK_SET) == 0 && fread(header, 1, 8, file) == 8;
-}
-
-std::string ChunkName(const uint8_t* id)
-{
-    std::string name;
-    for (int i = 0; i < 4; ++i)
-        name += id[i] >= 0x20 && id[i] < 0x7F && id[i] != '"' ? static_cast<char>(id[i]) : '?';
-    return name;
-}
-
-// Why a chunk of a RIFF file (WAV, AVI) claims to run past the end of the
-// file; empty when none does or the file is no RIFF file. The readers take a
-// tag list, a tag, a stream's name or extra data in whole, allocating what
-// the chunk claims before they read it, so such a file is refused first.
-// Chunks are walked in file order, into every list but the frame list:
-// the sample data ("data") and the frame list ("movi") may run past the end
-// of a file cut short, since they are read packet by packet, and end the
-// walk. The music reader goes on reading chunks after the RIFF form's end,
-// where a file may also end in bytes of another kind (a tag block): there,
-// outside any list, only a list is refused, and anything else that does not
-// fit ends the walk. A chunk that does not fit after an odd-sized one is read again one
-// byte earlier, as the readers do for writers that leave out the pad byte.
-std::string ChunkBeyondFile(FILE* file, int64_t fileSize)
-{
-    uint8_t header[8];
-    int64_t at = 0;
-    int64_t formEnd = 0;
-    int64_t listEnd = 0; // of the outermost list the walk is in
-    bool oddBefore = false;
-    while (at + 8 <= fileSize && ReadChunkHeader(file, at, header)) {
-        const bool form = std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "RF64", 4) == 0
-            || std::memcmp(header, "BW64", 4) == 0;
-        if (at >= formEnd && (form || formEnd == 0)) {
-            if (!form)
-                break;
-            formEnd = at + 8 + static_cast<int64_t>(LoadLe32(header + 4));
-            at += 12;
-            oddBefore = false;
-            continue;
-        }
-        const bool strict = at < formEnd || at < listEnd;
-        int64_t size = LoadLe32(header + 4);
-        uint8_t earlier[8];
-        if (at + 8 + size > fileSize && oddBefore && ReadChunkHeader(file, at - 1, earlier)
-            && at - 1 + 8 + static_cast<int64_t>(LoadLe32(earlier + 4)) <= fileSize) {
-            --at;
-            std::memcpy(header, earlier, sizeof(header));
-            size = LoadLe32(header + 4);
-        }
-        uint8_t listType[4] = {};
-        const bool list = std::memcmp(header, "LIST", 4) == 0 && fseeko(file, static_cast<off_t>(at + 8), SEEK_SET) == 0
-            && fread(listType, 1, 4, file) == 4;
-        const bool samples = std::memcmp(header, "data", 4) == 0 || (list && std::memcmp(listType, "movi", 4) == 0);
-        // A size of 0 in a file written as it streamed means "to the end".
-        if (samples && (size == 0 || at + 8 + size > fileSize))
-            break;
-        if (at + 8 + size > fileSize) {
-            if (!strict && !list)
-                break;
-            char reason[128];
-            std::snprintf(reason, sizeof(reason), "a \"%s\" chunk of %lld bytes at byte %lld (the file has %lld)",
-                          ChunkName(header).c_str(), static_cast<long long>(size), static_cast<long long>(at),
-                          static_cast<long long>(fileSize));
-            return reason;
-        }
-        if (list && !samples && size >= 4) {
-            listEnd = std::max(listEnd, at + 8 + size);
-            at += 12;
-            oddBefore = false;
-        } else {
-            at += 8 + size + (size & 1);
-            oddBefore = (size & 1) != 0;
-        }
-    }
-    return {};
 }
 
 // Opens the decoder of a stream, single-threaded so frames come in order.
@@ -352,7 +267,7 @@ HRESULT MediaFile::Open(const std::string& gamePath)
     const int64_t fileSize = ftello(file);
     if (fileSize <= 0)
         return VFW_E_UNKNOWN_FILE_TYPE;
-    const std::string beyond = ChunkBeyondFile(file, fileSize);
+    const std::string beyond = ClaimBeyondFile(file, fileSize);
     if (!beyond.empty()) {
         Refuse(gamePath, beyond);
         return VFW_E_UNKNOWN_FILE_TYPE;

@@ -41,9 +41,9 @@ public:
     // first frame is decoded), HRESULT_FILE_NOT_FOUND when the path layer
     // cannot open it, VFW_E_UNKNOWN_FILE_TYPE for anything the libraries
     // cannot decode, for a stream whose sample rate, channel count or frame
-    // size is beyond the bounds above and for a WAV or AVI file with a chunk
-    // (other than its samples or frames) that claims more bytes than the file
-    // has (both reported). No block the media libraries allocate is larger
+    // size is beyond the bounds above and for a file with a chunk or tag that
+    // the readers would allocate far past the file's end (MediaClaims.h; both
+    // reported). No block the media libraries allocate is larger
     // than a frame of the largest texture at 4 bytes a pixel, whatever a
     // header claims. Opening again closes the previous file first.
     HRESULT Open(const std::string& gamePath);

@@ -18,6 +18,12 @@ inline std::string Le32(uint32_t value)
     return Le16(value & 0xFFFF) + Le16(value >> 16);
 }
 
+inline std::string Be32(uint32_t value)
+{
+    return std::string { static_cast<char>(value >> 24), static_cast<char>((value >> 16) & 0xFF),
+                         static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF) };
+}
+
 // A chunk with its header and pad byte; `declared` overrides the size field.
 inline std::string Chunk(const std::string& id, const std::string& body, int64_t declared = -1)
 {
@@ -70,6 +76,17 @@ inline std::string InsertAfterFirst(const std::string& riff, const std::string& 
     const size_t after = 20 + first + (first & 1);
     return riff.substr(0, 4) + Le32(word(4) + static_cast<uint32_t>(chunk.size())) + riff.substr(8, after - 8) + chunk
         + riff.substr(after);
+}
+
+// The 10-byte header of an ID3v2.4 tag whose body claims `size` bytes (at
+// most 2^28 - 1), followed by `body`.
+inline std::string Id3(uint32_t size, const std::string& body = "")
+{
+    std::string header = "ID3\x04";
+    header += std::string(2, '\0');
+    for (int shift = 21; shift >= 0; shift -= 7)
+        header += static_cast<char>((size >> shift) & 0x7F);
+    return header + body;
 }
 
 // A 102-byte WAV that claims far more than it has: a sample rate of 1.5 GHz

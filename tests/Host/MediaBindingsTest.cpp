@@ -14,7 +14,6 @@
 #include "Sound/PMusic.h"
 #include "Startup/PConfigVars.h"
 
-#include "AllocationWatch.h"
 #include "MediaFixture.h"
 #include "ScratchRoot.h"
 #include "WavBuilder.h"
@@ -210,24 +209,6 @@ TEST_F(MediaBindings, MusicPlaysLoopedFromTheNextFrameOrAtOnceAndStops)
     EXPECT_EQ(graphs.back()->renderResult, VFW_E_UNKNOWN_FILE_TYPE);
     const std::string reason = "cannot read Data\\Music\\fast.wav: a sample rate of 1500000000 Hz (at most 384000)\n";
     EXPECT_EQ(std::count(log.begin(), log.end(), reason), 1) << (log.empty() ? "" : log.front());
-}
-
-TEST_F(MediaBindings, MusicWhoseChunksClaimMoreThanItHasIsRefusedWithOneLineAndNoLargeAllocation)
-{
-    m_root.MakeFile("Data/Music/claims.wav", wav::Overclaiming());
-    std::vector<std::string> log;
-    GetLog().SetSink([&log](int32_t, const std::string& text) { log.push_back(text); });
-    const bool watched = AllocationWatch::Watch();
-    Run("PlayMusic('claims.wav') eq(GetMusicName(), 'claims.wav', 'name kept')");
-    AllocationWatch::Stop();
-    GetLog().SetSink(nullptr);
-    EXPECT_FALSE(GetMusic()->IsLoaded());
-    EXPECT_EQ(PlatformDShow::Graphs().back()->renderResult, VFW_E_UNKNOWN_FILE_TYPE);
-    const std::string reason
-        = "cannot read Data\\Music\\claims.wav: a \"LIST\" chunk of 671088640 bytes at byte 66 (the file has 102)\n";
-    EXPECT_EQ(std::count(log.begin(), log.end(), reason), 1) << (log.empty() ? "" : log.front());
-    if (watched)
-        EXPECT_LT(AllocationWatch::Largest(), size_t { 1 } << 20);
 }
 
 TEST_F(MediaBindings, VolumesAndMouseAreConfigurationValues)
