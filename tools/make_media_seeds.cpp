@@ -1,9 +1,10 @@
 // Writes the seed files of the media_file fuzz target: a tiny lossless video
 // with and without sound and a short music file, made by the test fixture
-// encoder, and a music file and a video whose tag list and title claim far
-// more bytes than they have. Usage: veltrix-media-seeds <corpus directory>
+// encoder, and the files the media tests make of them: cut short or loosely
+// sized, and claiming far more bytes than they have. Usage:
+// veltrix-media-seeds <corpus directory>
+#include "tests/MediaClaimCases.h"
 #include "tests/MediaFixture.h"
-#include "tests/WavBuilder.h"
 
 #include <cstdio>
 #include <fstream>
@@ -41,10 +42,10 @@ int main(int argc, char** argv)
     spec.audio = true;
     ok = MediaFixture::WriteVideo(folder + "/video_sound.avi", spec) && ok;
     ok = MediaFixture::WriteMusic(folder + "/music.wav", 0.25) && ok;
-    ok = WriteFile(folder + "/claims.wav", wav::Overclaiming()) && ok;
     const std::string video = ReadFile(folder + "/video.avi");
-    ok = !video.empty()
-        && WriteFile(folder + "/tagged.avi", wav::InsertAfterFirst(video, wav::InfoList("Intro", 1 << 30, 1 << 30)))
-        && ok;
+    const std::string music = ReadFile(folder + "/music.wav");
+    ok = !video.empty() && !music.empty() && ok;
+    for (const MediaClaims::Case& c : MediaClaims::Cases(music, video))
+        ok = WriteFile(folder + "/" + c.name, c.bytes) && ok;
     return ok ? 0 : 1;
 }
