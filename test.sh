@@ -23,8 +23,12 @@ ctest --test-dir "$build" -j "$jobs" --output-on-failure
 
 # Fuzz targets: a few seconds each, new inputs go to a scratch corpus. One
 # allocation larger than malloc_limit_mb is a finding, however short-lived:
-# a file must not cost what its header claims. The largest legitimate block,
-# a video frame of the largest texture, is 64 MB.
+# a file must not cost what its header claims. A video frame of the largest
+# texture, the largest block of a media file, is 64 MB. An image is decoded
+# whole to RGBA, 256 MB at its largest side (8192 x 8192), and the image
+# checks let one that large through only when its bytes could hold it (a
+# JPEG needs 128 KB, a PNG of one bit a pixel about 8 KB of well-packed image
+# data): a fuzz input that gets there is a legitimate image, not a fault.
 malloc_limit_mb=128
 rss_limit_mb=2048
 scratch="$(mktemp -d)"
