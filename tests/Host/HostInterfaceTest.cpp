@@ -7,6 +7,7 @@
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
 #include "Interface/PWindow.h"
+#include "MenuHost.h"
 #include "Render/PTextureManager.h"
 #include "ScratchRoot.h"
 #include "ScriptResults.h"
@@ -16,7 +17,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,29 +46,17 @@ const char kMenuScreen[] = "menu_script\nmenu.tga, 256, 128\nlight, off\n"
                            "button\nplay 100,50,200,40,0,0,64,16\np 0,0,1,1,0,0,1,1\n"
                            "p 0,0,1,1,0,0,1,1\nwindow\ncursor 0,0,8,8,0,0,8,8\n";
 
-// A host whose game root holds the menu screen, on a 1024 x 768 screen, and
-// the screen's script object.
-class HostInput : public ::testing::Test
+// The menu screen's host and its script object.
+class HostInput : public MenuHost
 {
 protected:
     HostInput()
+        : MenuHost(kMenuScreen)
+        , script(host->GetScriptObject("menu_script", { "interface" }))
     {
-        root.MakeFile("Data/Interface/menu1024.int", kMenuScreen);
-        host = std::make_unique<CPGameHost>(root.Path());
-        g_CfgScreenWidth = 1024;
-        g_CfgScreenHeight = 768;
-        script = host->GetScriptObject("menu_script", { "interface" });
     }
 
-    ~HostInput() override
-    {
-        g_CfgScreenWidth = 640;
-        g_CfgScreenHeight = 480;
-    }
-
-    ScratchRoot root;
-    std::unique_ptr<CPGameHost> host;
-    CPScriptObject* script = nullptr;
+    CPScriptObject* script;
 };
 }
 
