@@ -162,6 +162,35 @@ TEST_F(InterfaceBindings, TableOfCallsAndResults)
     screen->Deactivate();
 }
 
+TEST_F(InterfaceBindings, MovedTextsKeepWhatTheyShow)
+{
+    ASSERT_NE(g_GameData, nullptr);
+    g_GameData->m_texts["title_key"] = "AAA";
+    std::string error;
+    ASSERT_TRUE(host->RunString("screen = CreateInterface('menu', 0)", "load", error)) << error;
+    CPInterface* screen = Screen();
+    ASSERT_NE(screen, nullptr);
+    // The title shows its display text; the empty edit box its caret.
+    const struct
+    {
+        const char* name;
+        size_t quads;
+    } cases[] = { { "title", 3 }, { "name", 1 } };
+    for (const auto& c : cases) {
+        ASSERT_EQ(TextVertices(*screen, c.name).size(), 4 * c.quads) << c.name;
+        ASSERT_TRUE(host->RunString("SetTextPosition(screen, '" + std::string(c.name) + "', 5, 6)", "move", error))
+            << error;
+        const std::vector<CPVertex>& moved = TextVertices(*screen, c.name);
+        ASSERT_EQ(moved.size(), 4 * c.quads) << c.name;
+        EXPECT_EQ(moved[0].position, D3DXVECTOR3(5.0f, 6.0f, 0.0f)) << c.name;
+    }
+    EXPECT_EQ(screen->texts.at("title").text, "AAA");
+    // The edit box goes on showing what is typed at its new place.
+    ASSERT_TRUE(host->RunString("EditBoxProcessKey(screen, 'name', 97)", "type", error)) << error;
+    EXPECT_EQ(TextVertices(*screen, "name").size(), 8u);
+    EXPECT_EQ(TextVertices(*screen, "name")[0].position, D3DXVECTOR3(5.0f, 6.0f, 0.0f));
+}
+
 TEST_F(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
 {
     PlatformD3D9::RecordingDevice* device = PlatformD3D9::RecordOf(GetRender()->m_device);
