@@ -67,6 +67,13 @@ void CPEditBox::ProcessKey(int32_t code)
     }
 }
 
+void CPEditBox::MoveTo(float x, float y)
+{
+    entry.x = x;
+    entry.y = y;
+    Show();
+}
+
 void CPEditBox::Show()
 {
     if (CPTextManager* manager = GetTextManager())

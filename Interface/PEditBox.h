@@ -30,6 +30,8 @@ public:
     // change nothing and show nothing.
     void ProcessKey(int32_t code);
     std::string CopyText() const { return text; }
+    // Shows the text and caret from (x, y) on.
+    void MoveTo(float x, float y);
 
     CPTextEntry entry;
     std::string text;

@@ -242,9 +242,11 @@ void CPInterface::Load(const std::string& name, int32_t layerOffset)
             entry.font = TokenAt(fields, 0);
             entry.x = ScreenX(Number(fields, 1));
             entry.y = ScreenY(Number(fields, 2));
+            // The entry keeps what it shows, so a move shows it again.
+            entry.text = DisplayText(TokenAt(fields, 3));
             texts[textName] = entry;
             AddChild(entry.object);
-            ShowText(entry, DisplayText(TokenAt(fields, 3)));
+            ShowText(entry, entry.text);
         }
     }
     UpdateBuffers();
@@ -447,6 +449,21 @@ void CPInterface::SetTextValue(const std::string& name, const std::string& text)
     entry.text = text;
     if (CPTextManager* manager = GetTextManager())
         manager->GetTextObject(entry.object, entry.x, entry.y, entry.font, entry.text);
+}
+
+void CPInterface::SetTextPos(const std::string& name, float x, float y)
+{
+    const auto found = texts.find(name);
+    if (found == texts.end())
+        return;
+    CPTextEntry& entry = found->second;
+    entry.x = x;
+    entry.y = y;
+    const auto box = editBoxes.find(name);
+    if (box != editBoxes.end() && box->second && box->second->entry.object == entry.object)
+        box->second->MoveTo(x, y);
+    else
+        ShowText(entry, entry.text);
 }
 
 void CPInterface::SelectCursor(const std::string& name)

@@ -74,6 +74,9 @@ public:
     void GetWindowPos(const std::string& name, float& x, float& y) const;
     // The text shows the string, re-rendered in the entry's own font.
     void SetTextValue(const std::string& name, const std::string& text);
+    // Moves the text and shows it again there: an edit box its own text and
+    // caret (and goes on showing them there), any other text its entry's.
+    void SetTextPos(const std::string& name, float x, float y);
     // Hides the current cursor and shows the named one at the pointer; a
     // name the screen holds no cursor for leaves none shown.
     void SelectCursor(const std::string& name);

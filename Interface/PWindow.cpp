@@ -26,6 +26,13 @@ float ToTextureUnits(float texels, float textureSize)
     return textureSize == 0.0f ? 0.0f : texels / textureSize;
 }
 
+// Inside the quad placed at (left, top), edges included.
+bool InsideQuad(const CPVertex* quad, float left, float top, float px, float py)
+{
+    return left + quad[0].position.x <= px && px <= left + quad[1].position.x && top + quad[0].position.y <= py &&
+           py <= top + quad[2].position.y;
+}
+
 void SendToInterfaces(const char* command, const std::string& name)
 {
     if (CPCommandDispatcher* dispatcher = GetCommandDispatcher())
@@ -68,8 +75,7 @@ void CPWindow::SetEnabled(bool isEnabled)
 
 bool CPWindow::HitTest(float px, float py)
 {
-    return x + vertices[0].position.x <= px && px <= x + vertices[1].position.x && y + vertices[0].position.y <= py &&
-           py <= y + vertices[2].position.y;
+    return InsideQuad(vertices, x, y, px, py);
 }
 
 void CPWindow::Place(float designX, float designY, float width, float height, float u, float v, float du, float dv,
@@ -218,7 +224,9 @@ void CPButton::SetEnabled(bool isEnabled)
 
 bool CPButton::HitTest(float px, float py)
 {
-    return states[0] && states[0]->HitTest(px, py);
+    // The normal look's quad where the button is drawn, so a moved button
+    // is hit at its new place.
+    return states[0] && InsideQuad(states[0]->vertices, x, y, px, py);
 }
 
 bool CPButton::Load(CPTextParser& parser, float textureWidth, float textureHeight)

@@ -2,8 +2,8 @@
 // in window-local screen pixels placed at (x, y); it reads its own line of
 // the screen file, answers hit tests and reports the pointer and clicks to
 // scripts. A button is a window with three looks (normal, highlighted,
-// pressed), each a window of its own; its press state picks the one drawn,
-// while its hit area stays that of the normal look.
+// pressed), each a window of its own; its press state picks the one drawn at
+// the button's place, while its hit area is the normal look's quad there.
 #pragma once
 
 #include "Core/PManagedObject.h"
@@ -76,7 +76,7 @@ public:
 
     // Resets the look and rebuilds the owner's quads, then stores the flag.
     void SetEnabled(bool enabled) override;
-    // The normal look's hit test.
+    // Inside the normal look's quad placed at the button's (x, y).
     bool HitTest(float px, float py) override;
     // Reads three window lines: normal, highlighted, pressed.
     bool Load(CPTextParser& parser, float textureWidth, float textureHeight) override;

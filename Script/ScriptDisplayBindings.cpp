@@ -370,12 +370,18 @@ int ScriptApi::GetHelthBarCoord(lua_State* L)
     if (SafeAcos(D3DXVec3Dot(&view, &toVehicle)) > camera->m_fieldOfView)
         return push(kBarOutside, kBarOutside, 0.0f);
 
+    // The box's corners are in world space: halve them toward the box's
+    // centre, so the bar sits over the vehicle wherever it is.
     const CPBoundingBox& box = vehicle->GetBoundingBox();
+    D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
+    for (const D3DXVECTOR3& corner : box.m_corners)
+        centre += corner;
+    centre *= 0.125f;
     float minX = 0.0f;
     float minY = 0.0f;
     for (int32_t i = 0; i < 8; ++i) {
-        const D3DXVECTOR4 corner(box.m_corners[i].x * 0.5f, box.m_corners[i].y * 0.5f, box.m_corners[i].z * 0.5f,
-                                 1.0f);
+        const D3DXVECTOR3 half = centre + (box.m_corners[i] - centre) * 0.5f;
+        const D3DXVECTOR4 corner(half.x, half.y, half.z, 1.0f);
         D3DXVECTOR4 clip;
         D3DXVec4Transform(&clip, &corner, &camera->GetViewProjection());
         const float sx = clip.x / clip.w;

@@ -165,11 +165,8 @@ int ScriptApi::GetWindowPositionRace(lua_State* L)
 
 int ScriptApi::SetTextPosition(lua_State* L)
 {
-    if (CPTextEntry* entry = FindText(L)) {
-        entry->x = ScriptReadFloat(L, 3);
-        entry->y = ScriptReadFloat(L, 4);
-        Render(*entry, entry->font, entry->text);
-    }
+    if (CPInterface* screen = ReadInterface(L, 1))
+        screen->SetTextPos(ScriptReadText(L, 2), ScriptReadFloat(L, 3), ScriptReadFloat(L, 4));
     return 0;
 }
 

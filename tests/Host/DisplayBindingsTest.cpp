@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -350,6 +351,68 @@ TEST_F(DisplayBindings, NeedleAndHealthBar)
     EXPECT_EQ(ScriptResults(*host, "return GetHelthBarCoord(nil)"), "-100 -100 0");
     stage.PlacePlayer(D3DXVECTOR3(-20.0f, 0.0f, 0.0f));
     EXPECT_EQ(ScriptResults(*host, "return GetHelthBarCoord(vehicle)"), "-100 -100 0");
+}
+
+TEST_F(DisplayBindings, HealthBarSitsOverTheVehicleWhereverItIs)
+{
+    RaceStage stage;
+    stage.player->m_damage = 30.0f;
+    Bind("vehicle", stage.player.get());
+    // The vehicle's whole box on the 1024 x 768 screen: its eight corners
+    // through the camera's view and projection.
+    const auto boxOnScreen = [&](float& left, float& top, float& right, float& bottom) {
+        left = top = 1e9f;
+        right = bottom = -1e9f;
+        for (const D3DXVECTOR3& corner : stage.player->GetBoundingBox().m_corners) {
+            const D3DXVECTOR4 point(corner.x, corner.y, corner.z, 1.0f);
+            D3DXVECTOR4 clip;
+            D3DXVec4Transform(&clip, &point, &stage.camera->mainCamera->GetViewProjection());
+            const float x = (clip.x / clip.w + 1.0f) * 512.0f;
+            const float y = (1.0f - clip.y / clip.w) * 384.0f;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    };
+    struct Case
+    {
+        const char* what;
+        D3DXVECTOR3 eye;
+        D3DXVECTOR3 target;
+        D3DXVECTOR3 vehicle;
+        // The bar of the same view at the origin, where it is known; else
+        // null.
+        const char* bar;
+    };
+    const Case cases[] = {
+        { "the origin's view carried far away", D3DXVECTOR3(490.0f, -300.0f, 20.0f),
+          D3DXVECTOR3(500.0f, -300.0f, 20.0f), D3DXVECTOR3(500.0f, -300.0f, 20.0f), "469.33 341.33 32.901" },
+        { "the same view, the vehicle moved up and to the side", D3DXVECTOR3(490.0f, -300.0f, 20.0f),
+          D3DXVECTOR3(500.0f, -300.0f, 20.0f), D3DXVECTOR3(502.0f, -297.0f, 22.0f), nullptr },
+        { "another place, looking along y", D3DXVECTOR3(-2000.0f, 1500.0f, 5.0f), D3DXVECTOR3(-2000.0f, 1510.0f, 5.0f),
+          D3DXVECTOR3(-2001.0f, 1512.0f, 4.0f), nullptr },
+    };
+    for (const Case& c : cases) {
+        stage.Aim(c.eye, c.target, 1.5707964f);
+        stage.PlacePlayer(c.vehicle);
+        const std::string bar = ScriptResults(*host, "return GetHelthBarCoord(vehicle)");
+        if (c.bar)
+            EXPECT_EQ(bar, c.bar) << c.what;
+        float x = 0.0f;
+        float y = 0.0f;
+        float length = 0.0f;
+        ASSERT_EQ(std::sscanf(bar.c_str(), "%f %f %f", &x, &y, &length), 3) << c.what;
+        float left = 0.0f;
+        float top = 0.0f;
+        float right = 0.0f;
+        float bottom = 0.0f;
+        boxOnScreen(left, top, right, bottom);
+        EXPECT_TRUE(left < x && x < right && top < y && y < bottom)
+            << c.what << ": bar at " << x << ", " << y << "; box x " << left << " to " << right << ", y " << top
+            << " to " << bottom;
+        EXPECT_NEAR(length, 32.901f, 1e-3f) << c.what;
+    }
 }
 
 TEST_F(DisplayBindings, ScreenPickThroughTheCentreAndBeside)

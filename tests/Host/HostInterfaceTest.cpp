@@ -7,8 +7,10 @@
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
 #include "Interface/PWindow.h"
+#include "MenuHost.h"
 #include "Render/PTextureManager.h"
 #include "ScratchRoot.h"
+#include "ScriptResults.h"
 #include "Startup/PConfigVars.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +41,23 @@ std::vector<std::string> Drain(CPCommandTarget& target)
     }
     return handled;
 }
+
+const char kMenuScreen[] = "menu_script\nmenu.tga, 256, 128\nlight, off\n"
+                           "button\nplay 100,50,200,40,0,0,64,16\np 0,0,1,1,0,0,1,1\n"
+                           "p 0,0,1,1,0,0,1,1\nwindow\ncursor 0,0,8,8,0,0,8,8\n";
+
+// The menu screen's host and its script object.
+class HostInput : public MenuHost
+{
+protected:
+    HostInput()
+        : MenuHost(kMenuScreen)
+        , script(host->GetScriptObject("menu_script", { "interface" }))
+    {
+    }
+
+    CPScriptObject* script;
+};
 }
 
 TEST(HostFonts, FontsFileBuildsAtlasesInTheTextureCache)
@@ -76,29 +95,21 @@ TEST(HostFonts, FontsFileBuildsAtlasesInTheTextureCache)
     EXPECT_LT(manager->fonts.at("small")->lineHeight, mono.lineHeight);
 }
 
-TEST(HostInput, ScriptDrivesAScreenWithPointerClicksAndKeys)
+TEST_F(HostInput, ScriptDrivesAScreenWithPointerClicksAndKeys)
 {
-    ScratchRoot root;
-    root.MakeFile("Data/Interface/menu1024.int", "menu_script\nmenu.tga, 256, 128\nlight, off\n"
-                                                 "button\nplay 100,50,200,40,0,0,64,16\np 0,0,1,1,0,0,1,1\n"
-                                                 "p 0,0,1,1,0,0,1,1\nwindow\ncursor 0,0,8,8,0,0,8,8\n");
-    CPGameHost host(root.Path());
-    g_CfgScreenWidth = 1024;
-    g_CfgScreenHeight = 768;
-    CPScriptObject* script = host.GetScriptObject("menu_script", { "interface" });
     CPInterface screen;
     screen.Load("menu", 0);
     screen.SilentActivate(0);
     Drain(*script);
 
     std::string error;
-    ASSERT_TRUE(host.RunString("HOST.mouse_move(150, 60) HOST.click(0) HOST.click(1)\n"
-                               "assert(HOST.key('Left', true) and HOST.key_down('Left'))\n"
-                               "assert(not HOST.key('no such key', true))\n"
-                               "HOST.key('Left', false) assert(not HOST.key_down('Left'))\n"
-                               "HOST.type('a\\b') local t = HOST.typed()\n"
-                               "assert(#t == 2 and t[1] == 97 and t[2] == 8 and #HOST.typed() == 0)",
-                               "input", error))
+    ASSERT_TRUE(host->RunString("HOST.mouse_move(150, 60) HOST.click(0) HOST.click(1)\n"
+                                "assert(HOST.key('Left', true) and HOST.key_down('Left'))\n"
+                                "assert(not HOST.key('no such key', true))\n"
+                                "HOST.key('Left', false) assert(not HOST.key_down('Left'))\n"
+                                "HOST.type('a\\b') local t = HOST.typed()\n"
+                                "assert(#t == 2 and t[1] == 97 and t[2] == 8 and #HOST.typed() == 0)",
+                                "input", error))
         << error;
     EXPECT_EQ(Drain(*script),
               (std::vector<std::string> { "mouse_move 0.15,0.08", "mouse_button_over play", "button play" }));
@@ -107,12 +118,45 @@ TEST(HostInput, ScriptDrivesAScreenWithPointerClicksAndKeys)
 
     // A locked button takes no click, as it takes no hover.
     screen.windows.at("play")->SetEnabled(false);
-    ASSERT_TRUE(host.RunString("HOST.click(0)", "locked click", error)) << error;
+    ASSERT_TRUE(host->RunString("HOST.click(0)", "locked click", error)) << error;
     EXPECT_EQ(Drain(*script), std::vector<std::string> {});
     screen.windows.at("play")->SetEnabled(true);
-    ASSERT_TRUE(host.RunString("HOST.click(0)", "unlocked click", error)) << error;
+    ASSERT_TRUE(host->RunString("HOST.click(0)", "unlocked click", error)) << error;
     EXPECT_EQ(Drain(*script), (std::vector<std::string> { "button play" }));
     screen.Deactivate();
-    g_CfgScreenWidth = 640;
-    g_CfgScreenHeight = 480;
+}
+
+TEST_F(HostInput, AMovedButtonTakesThePointerAndClicksAtItsNewPlace)
+{
+    struct Case
+    {
+        const char* move;
+        const char* place;
+    };
+    const Case cases[] = {
+        { "SetWindowPosition(screen, 'play', 500, 300)", "500 300" },
+        { "SetWindowPositionShop(screen, 'play', 500, 300)", "499.5 299.5" },
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        ASSERT_TRUE(host->RunString("screen = CreateInterface('menu', 0) SilentActivateInterface(screen) "
+                                        + std::string(c.move),
+                                    "move", error))
+            << error;
+        EXPECT_EQ(ScriptResults(*host, "return GetWindowPosition(screen, 'play')"), c.place) << c.move;
+        Drain(*script);
+        // Nothing at the place the screen file gave; pointer, click and menu
+        // keys all find the button at its new place.
+        ASSERT_TRUE(host->RunString("HOST.mouse_move(150, 60) HOST.click(0)\n"
+                                    "HOST.mouse_move(510, 310) HOST.click(0)\n"
+                                    "HOST.mouse_move(150, 60) IMenuRight()",
+                                    "pointer", error))
+            << error;
+        EXPECT_EQ(Drain(*script),
+                  (std::vector<std::string> { "mouse_move 0.15,0.08", "mouse_move 0.50,0.40", "mouse_button_over play",
+                                              "button play", "mouse_move 0.15,0.08", "mouse_button_out play",
+                                              "mouse_button_over play" }))
+            << c.move;
+        ASSERT_TRUE(host->RunString("DeactivateInterface(screen)", "done", error)) << error;
+    }
 }

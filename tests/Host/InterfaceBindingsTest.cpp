@@ -5,10 +5,10 @@
 #include "Host/PScriptObject.h"
 #include "Interface/PInterface.h"
 #include "Interface/PTextManager.h"
+#include "MenuHost.h"
 #include "Platform/D3D9Device.h"
 #include "Race/PGameData.h"
 #include "Render/PRender.h"
-#include "ScratchRoot.h"
 #include "Script/ScriptBinding.h"
 #include "Startup/PConfigVars.h"
 #include "Startup/PLauncher.h"
@@ -17,6 +17,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -68,43 +69,58 @@ SetFont(nil, "title", "big", "A") SetEditBoxText(nil, "name", "A") EditBoxProces
 SetCursor(nil, "cursor") DeselectCurrentButton(nil) LockButton(nil, "play") UnlockButton(nil, "play")
 screen = s
 )";
+
+// The screen above in a host, with the font "big": "A" 10 pixels wide,
+// lines 20 high.
+class InterfaceBindings : public MenuHost
+{
+protected:
+    InterfaceBindings()
+        : MenuHost(kScreen)
+    {
+        CPFont* font = new CPFont();
+        font->advances[int('A')] = 10.0f;
+        font->lineHeight = 20.0f;
+        GetTextManager()->fonts["big"] = font;
+    }
+
+    // The screen the script keeps in the global "screen".
+    CPInterface* Screen()
+    {
+        lua_getglobal(host->GetLuaState(), "screen");
+        auto* screen = ScriptReadObject<CPInterface>(host->GetLuaState(), -1);
+        lua_pop(host->GetLuaState(), 1);
+        return screen;
+    }
+
+    // The glyph quads the named text shows.
+    static const std::vector<CPVertex>& TextVertices(const CPInterface& screen, const char* name)
+    {
+        return static_cast<const CPRenderObject*>(screen.texts.at(name).object->GetBody().Get())->GetLocalVertices();
+    }
+};
 }
 
-TEST(InterfaceBindings, TableOfCallsAndResults)
+TEST_F(InterfaceBindings, TableOfCallsAndResults)
 {
-    ScratchRoot root;
-    root.MakeFile("Data/Interface/menu1024.int", kScreen);
-    CPGameHost host(root.Path());
-    g_CfgScreenWidth = 1024;
-    g_CfgScreenHeight = 768;
-    CPFont* font = new CPFont();
-    font->advances[int('A')] = 10.0f;
-    font->lineHeight = 20.0f;
-    GetTextManager()->fonts["big"] = font;
-    CPScriptObject* script = host.GetScriptObject("menu_script", { "interface" });
+    CPScriptObject* script = host->GetScriptObject("menu_script", { "interface" });
 
     std::string error;
-    ASSERT_TRUE(host.RunString(kChecks, "checks", error)) << error;
-    lua_getglobal(host.GetLuaState(), "screen");
-    auto* screen = ScriptReadObject<CPInterface>(host.GetLuaState(), -1);
-    lua_pop(host.GetLuaState(), 1);
+    ASSERT_TRUE(host->RunString(kChecks, "checks", error)) << error;
+    CPInterface* screen = Screen();
     ASSERT_NE(screen, nullptr);
-    const auto textQuads = [&](const char* name) {
-        return static_cast<const CPRenderObject*>(screen->texts.at(name).object->GetBody().Get())
-            ->GetLocalVertices()
-            .size() / 4;
-    };
+    const auto textQuads = [&](const char* name) { return TextVertices(*screen, name).size() / 4; };
 
     // SetFont shows its text in its font but keeps the entry; SetText then
     // renders with the entry's own font; nothing while the exit flag is set.
-    ASSERT_TRUE(host.RunString("SetFont(screen, 'title', 'big', 'AAA')", "font", error)) << error;
+    ASSERT_TRUE(host->RunString("SetFont(screen, 'title', 'big', 'AAA')", "font", error)) << error;
     EXPECT_EQ(textQuads("title"), 3u);
     EXPECT_EQ(screen->texts.at("title").text, "");
     g_ExitFlag = 1;
-    ASSERT_TRUE(host.RunString("SetText(screen, 'title', 'AA')", "exit", error)) << error;
+    ASSERT_TRUE(host->RunString("SetText(screen, 'title', 'AA')", "exit", error)) << error;
     g_ExitFlag = 0;
     EXPECT_EQ(screen->texts.at("title").text, "");
-    ASSERT_TRUE(host.RunString("SetText(screen, 'title', 'AA')", "text", error)) << error;
+    ASSERT_TRUE(host->RunString("SetText(screen, 'title', 'AA')", "text", error)) << error;
     EXPECT_EQ(screen->texts.at("title").text, "AA");
     EXPECT_EQ(textQuads("title"), 2u);
 
@@ -112,10 +128,10 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     // missing key is added with an empty text.
     ASSERT_NE(g_GameData, nullptr);
     g_GameData->m_texts["t_title"] = "AAAA";
-    ASSERT_TRUE(host.RunString("SetTextString(screen, 'title', 't_title')", "textstring", error)) << error;
+    ASSERT_TRUE(host->RunString("SetTextString(screen, 'title', 't_title')", "textstring", error)) << error;
     EXPECT_EQ(screen->texts.at("title").text, "AAAA");
     EXPECT_EQ(textQuads("title"), 4u);
-    ASSERT_TRUE(host.RunString("SetFontString(screen, 'title', 'big', 't_none')", "fontstring", error)) << error;
+    ASSERT_TRUE(host->RunString("SetFontString(screen, 'title', 'big', 't_none')", "fontstring", error)) << error;
     EXPECT_EQ(textQuads("title"), 0u);
     EXPECT_EQ(g_GameData->m_texts.count("t_none"), 1u);
     EXPECT_EQ(screen->texts.at("title").text, "AAAA");
@@ -124,12 +140,12 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     while (script->SetNextCommand()) {
     }
     // The moved panel would lie over the buttons and take the hover.
-    ASSERT_TRUE(host.RunString("SetWindowPosition(screen, 'panel', 700, 700)\n"
-                               "SilentActivateInterface(screen) IMenuRight() LockButton(screen, 'play')\n"
-                               "IMenuRight() DeselectCurrentButton(screen) UnlockButton(screen, 'play') IMenuLeft()\n"
-                               "SetWindowVisible(screen, 'panel', false) SetWindowSize(screen, 'quit', 50, 60)\n"
-                               "UpdateInterfaceBuffers(screen) UpdateInterface(screen)",
-                               "menu", error))
+    ASSERT_TRUE(host->RunString("SetWindowPosition(screen, 'panel', 700, 700)\n"
+                                "SilentActivateInterface(screen) IMenuRight() LockButton(screen, 'play')\n"
+                                "IMenuRight() DeselectCurrentButton(screen) UnlockButton(screen, 'play') IMenuLeft()\n"
+                                "SetWindowVisible(screen, 'panel', false) SetWindowSize(screen, 'quit', 50, 60)\n"
+                                "UpdateInterfaceBuffers(screen) UpdateInterface(screen)",
+                                "menu", error))
         << error;
     std::string commands;
     while (script->SetNextCommand()) {
@@ -144,16 +160,39 @@ TEST(InterfaceBindings, TableOfCallsAndResults)
     EXPECT_EQ(screen->windows.at("quit")->vertices[2].position.y, 60.0f);
     EXPECT_EQ(screen->renderObject->GetLocalVertices().size(), 8u);
     screen->Deactivate();
-    g_CfgScreenWidth = 640;
-    g_CfgScreenHeight = 480;
 }
 
-TEST(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
+TEST_F(InterfaceBindings, MovedTextsKeepWhatTheyShow)
 {
-    ScratchRoot root;
-    CPGameHost host(root.Path());
-    g_CfgScreenWidth = 1024;
-    g_CfgScreenHeight = 768;
+    ASSERT_NE(g_GameData, nullptr);
+    g_GameData->m_texts["title_key"] = "AAA";
+    std::string error;
+    ASSERT_TRUE(host->RunString("screen = CreateInterface('menu', 0)", "load", error)) << error;
+    CPInterface* screen = Screen();
+    ASSERT_NE(screen, nullptr);
+    // The title shows its display text; the empty edit box its caret.
+    const struct
+    {
+        const char* name;
+        size_t quads;
+    } cases[] = { { "title", 3 }, { "name", 1 } };
+    for (const auto& c : cases) {
+        ASSERT_EQ(TextVertices(*screen, c.name).size(), 4 * c.quads) << c.name;
+        ASSERT_TRUE(host->RunString("SetTextPosition(screen, '" + std::string(c.name) + "', 5, 6)", "move", error))
+            << error;
+        const std::vector<CPVertex>& moved = TextVertices(*screen, c.name);
+        ASSERT_EQ(moved.size(), 4 * c.quads) << c.name;
+        EXPECT_EQ(moved[0].position, D3DXVECTOR3(5.0f, 6.0f, 0.0f)) << c.name;
+    }
+    EXPECT_EQ(screen->texts.at("title").text, "AAA");
+    // The edit box goes on showing what is typed at its new place.
+    ASSERT_TRUE(host->RunString("EditBoxProcessKey(screen, 'name', 97)", "type", error)) << error;
+    EXPECT_EQ(TextVertices(*screen, "name").size(), 8u);
+    EXPECT_EQ(TextVertices(*screen, "name")[0].position, D3DXVECTOR3(5.0f, 6.0f, 0.0f));
+}
+
+TEST_F(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
+{
     PlatformD3D9::RecordingDevice* device = PlatformD3D9::RecordOf(GetRender()->m_device);
     ASSERT_NE(device, nullptr);
     device->SetLogging(true);
@@ -173,7 +212,7 @@ TEST(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
         device->ClearLog();
         const int presented = device->PresentCount();
         std::string error;
-        ASSERT_TRUE(host.RunString(c.call, "warning", error)) << error;
+        ASSERT_TRUE(host->RunString(c.call, "warning", error)) << error;
         EXPECT_EQ(device->PresentCount(), presented + 1) << c.call;
         ASSERT_EQ(device->UserVertices().size(), 2u) << c.call;
         CPScreenVertex bar[4];
@@ -182,6 +221,4 @@ TEST(InterfaceBindings, InitWarningShowsTheLoadingBarAtOnce)
         EXPECT_FLOAT_EQ(bar[0].x, c.right) << c.call;
         EXPECT_FLOAT_EQ(bar[0].u, c.tiles) << c.call;
     }
-    g_CfgScreenWidth = 640;
-    g_CfgScreenHeight = 480;
 }

@@ -215,9 +215,10 @@ TEST_F(Screen, ClicksGoToTheHandler)
     EXPECT_FALSE(Window("panel").OnClick(2, 700, 100));
     EXPECT_FALSE(Window("panel").OnClick(0, 10, 10));
 
-    // A moved button draws at its new place but keeps its first hit area.
+    // A moved button is hit where it is drawn, no longer where it was.
     play.x = 500;
-    EXPECT_TRUE(play.HitTest(150, 60));
+    EXPECT_FALSE(play.HitTest(150, 60));
+    EXPECT_TRUE(play.HitTest(700, 89.5f));
     EXPECT_EQ(script.Drain(), (Commands { "button play", "window panel,700.00,100.00" }));
 }
 
