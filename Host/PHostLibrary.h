@@ -80,6 +80,8 @@
 //                               an object that is already an enemy.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
+// Argument errors name the function as scripts call it, however it was
+// called: "bad argument #1 to 'HOST.frame' (number expected, got string)".
 // The interface only grows: later additions keep these functions as they are.
 #pragma once
 
