@@ -422,7 +422,7 @@ int SetControls(lua_State* L)
     return 1;
 }
 
-// The level's player vehicle; nil without a level or a player.
+// The level's player vehicle; no result without a level or a player.
 int Player(lua_State* L)
 {
     const CPLevel* level = GetLevel();
@@ -432,7 +432,7 @@ int Player(lua_State* L)
     return 1;
 }
 
-// The handles of the level's other vehicles in its list order; an empty list
+// The handles of the level's vehicle list in its order; an empty list
 // without a level.
 int Vehicles(lua_State* L)
 {
