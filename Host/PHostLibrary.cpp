@@ -31,21 +31,63 @@
 
 namespace
 {
+const char* const kHostTable = "HOST";
+
+// Every HOST function is a closure over the host (upvalue 1) and its name as
+// scripts call it, "HOST.frame" (upvalue 2). Lua names a function in an
+// argument error from the call site, which gives '?' through pcall; the
+// checks below name it from the closure instead, however it was called.
 CPGameHost& Host(lua_State* L)
 {
     return *static_cast<CPGameHost*>(lua_touserdata(L, lua_upvalueindex(1)));
 }
 
+// Lua's argument error, "bad argument #2 to 'HOST.script' (reason)", with the
+// caller's position in front as Lua puts it.
+int ArgError(lua_State* L, int index, const char* reason)
+{
+    return luaL_error(L, "bad argument #%d to '%s' (%s)", index, lua_tostring(L, lua_upvalueindex(2)), reason);
+}
+
+int TypeError(lua_State* L, int index, const char* expected)
+{
+    return ArgError(L, index, lua_pushfstring(L, "%s expected, got %s", expected, luaL_typename(L, index)));
+}
+
+// A number or a numeric string, as luaL_checknumber takes it.
+double CheckNumber(lua_State* L, int index)
+{
+    const double value = lua_tonumber(L, index);
+    if (value == 0.0 && !lua_isnumber(L, index))
+        TypeError(L, index, "number");
+    return value;
+}
+
+// Truncated toward zero, as the engine's functions truncate.
+int32_t CheckInt(lua_State* L, int index)
+{
+    return TruncateToInt(CheckNumber(L, index));
+}
+
+// A string or a number as its text, as luaL_checklstring takes it.
+const char* CheckText(lua_State* L, int index, size_t* length = nullptr)
+{
+    const char* text = lua_tolstring(L, index, length);
+    if (!text)
+        TypeError(L, index, "string");
+    return text;
+}
+
 WORD CheckWord(lua_State* L, int index)
 {
-    const int32_t value = ScriptCheckInt(L, index);
+    const int32_t value = CheckInt(L, index);
     return static_cast<WORD>(value < 0 ? 0 : value > 0xFFFF ? 0xFFFF : value);
 }
 
 // A whole number from 0 to 2^32 - 1; NaN gives 0, others the nearest limit.
 uint32_t CheckUnsigned(lua_State* L, int index)
 {
-    const double value = luaL_checknumber(L, index);
+    const double value = CheckNumber(L, index);
     if (!(value > 0.0))
         return 0;
     if (value >= 4294967295.0)
@@ -55,18 +97,17 @@ uint32_t CheckUnsigned(lua_State* L, int index)
 
 // A time that is negative, NaN or infinite (or becomes so as a float) would run the
 // clocks back or leave them NaN for the rest of the run; a count must be a whole
-// number of 0 or more. Either is refused before any frame runs. The message
-// names the function as scripts call it, which luaL_argerror cannot.
+// number of 0 or more. Either is refused before any frame runs.
 int Frame(lua_State* L)
 {
-    const double seconds = luaL_checknumber(L, 1);
+    const double seconds = CheckNumber(L, 1);
     if (!(seconds >= 0.0 && seconds <= std::numeric_limits<float>::max()))
-        return luaL_error(L, "bad argument #1 to 'HOST.frame' (frame time must be a finite number of 0 or more)");
+        return ArgError(L, 1, "frame time must be a finite number of 0 or more");
     int32_t count = 1;
     if (!lua_isnoneornil(L, 2)) {
-        const double wanted = luaL_checknumber(L, 2);
+        const double wanted = CheckNumber(L, 2);
         if (!(wanted >= 0.0 && wanted <= 2147483647.0) || wanted != std::floor(wanted))
-            return luaL_error(L, "bad argument #2 to 'HOST.frame' (frame count must be a whole number of 0 or more)");
+            return ArgError(L, 2, "frame count must be a whole number of 0 or more");
         count = static_cast<int32_t>(wanted);
     }
     const float frameTime = static_cast<float>(seconds);
@@ -105,7 +146,7 @@ int Seed(lua_State* L)
 int Script(lua_State* L)
 {
     // Every check comes before the first C++ object: a Lua error skips destructors.
-    const char* name = luaL_checkstring(L, 1);
+    const char* name = CheckText(L, 1);
     const bool list = lua_istable(L, 2);
     int count = 0;
     if (list) {
@@ -116,10 +157,10 @@ int Script(lua_State* L)
             if (type == LUA_TNIL)
                 break;
             if (type != LUA_TSTRING)
-                luaL_argerror(L, 2, "category names must be strings");
+                ArgError(L, 2, "category names must be strings");
         }
     } else if (!lua_isnoneornil(L, 2)) {
-        luaL_checkstring(L, 2);
+        CheckText(L, 2);
         count = 1;
     }
 
@@ -139,7 +180,7 @@ int Script(lua_State* L)
 
 int NewObject(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
+    const char* name = CheckText(L, 1);
     CPGameObject* parent = ScriptReadObject<CPGameObject>(L, 2);
     CPCommandTarget* handler = ScriptReadObject<CPCommandTarget>(L, 3);
     ScriptPushObject(L, Host(L).NewObject(name, parent, handler));
@@ -164,12 +205,12 @@ int Tasks(lua_State* L)
 }
 
 // The path argument of the file functions. A path holding a NUL byte, or one
-// that a symbolic link inside the root leads out of it, raises an error that
-// names the path (its NUL bytes shown as \0). No C++ object is alive when
-// the error leaves, as a Lua error skips destructors.
+// that a symbolic link inside the root leads out of it, raises an argument
+// error that names the path (its NUL bytes shown as \0). No C++ object is
+// alive when the error leaves, as a Lua error skips destructors.
 const char* CheckGamePath(lua_State* L, int index, size_t& length)
 {
-    const char* text = luaL_checklstring(L, index, &length);
+    const char* text = CheckText(L, index, &length);
     const char* reason = nullptr;
     if (std::memchr(text, '\0', length))
         reason = "it holds a NUL byte";
@@ -189,7 +230,7 @@ const char* CheckGamePath(lua_State* L, int index, size_t& length)
     luaL_addstring(&message, "\": ");
     luaL_addstring(&message, reason);
     luaL_pushresult(&message);
-    lua_error(L);
+    ArgError(L, index, lua_tostring(L, -1));
     return nullptr;
 }
 
@@ -229,7 +270,7 @@ std::vector<std::string> DirectoryPrefixes(const std::string& path)
 int WriteFile(lua_State* L)
 {
     size_t size = 0;
-    const char* bytes = luaL_checklstring(L, 2, &size);
+    const char* bytes = CheckText(L, 2, &size);
     size_t length = 0;
     const char* text = CheckGamePath(L, 1, length);
     const std::string path(text, length);
@@ -277,33 +318,33 @@ int ShellLog(lua_State* L)
 
 int MouseMove(lua_State* L)
 {
-    HostMouseMove(static_cast<float>(luaL_checknumber(L, 1)), static_cast<float>(luaL_checknumber(L, 2)));
+    HostMouseMove(static_cast<float>(CheckNumber(L, 1)), static_cast<float>(CheckNumber(L, 2)));
     return 0;
 }
 
 int Click(lua_State* L)
 {
-    HostClick(lua_isnoneornil(L, 1) ? 0 : ScriptCheckInt(L, 1));
+    HostClick(lua_isnoneornil(L, 1) ? 0 : CheckInt(L, 1));
     return 0;
 }
 
 int Key(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
+    const char* name = CheckText(L, 1);
     lua_pushboolean(L, HostKey(name, lua_toboolean(L, 2) != 0));
     return 1;
 }
 
 int KeyDown(lua_State* L)
 {
-    lua_pushboolean(L, HostKeyDown(luaL_checkstring(L, 1)));
+    lua_pushboolean(L, HostKeyDown(CheckText(L, 1)));
     return 1;
 }
 
 int Type(lua_State* L)
 {
     size_t size = 0;
-    const char* text = luaL_checklstring(L, 1, &size);
+    const char* text = CheckText(L, 1, &size);
     HostType(std::string(text, size));
     return 0;
 }
@@ -322,7 +363,7 @@ int Typed(lua_State* L)
 
 int AttachEnemy(lua_State* L)
 {
-    const char* typeName = luaL_checkstring(L, 2);
+    const char* typeName = CheckText(L, 2);
     CPGameObject* object = ScriptReadObject<CPGameObject>(L, 1);
     CPHostEnemies* enemies = GetHostEnemies();
     lua_pushboolean(L, object && enemies && enemies->Attach(*object, typeName) != nullptr);
@@ -346,7 +387,7 @@ int Dump(lua_State* L)
 // when no script object has the name.
 int Commands(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
+    const char* name = CheckText(L, 1);
     CPCommandDispatcher* dispatcher = GetCommandDispatcher();
     auto* object = dispatcher ? dynamic_cast<CPScriptObject*>(dispatcher->FindObject(name).Get()) : nullptr;
     if (!object) {
@@ -372,8 +413,8 @@ int Commands(lua_State* L)
 // Throttle and steering for a race vehicle; false for anything else.
 int SetControls(lua_State* L)
 {
-    const float throttle = static_cast<float>(luaL_checknumber(L, 2));
-    const float steering = static_cast<float>(luaL_checknumber(L, 3));
+    const float throttle = static_cast<float>(CheckNumber(L, 2));
+    const float steering = static_cast<float>(CheckNumber(L, 3));
     CPPlayer* vehicle = ScriptReadObject<CPPlayer>(L, 1);
     if (vehicle)
         vehicle->SetCarParams(throttle, steering);
@@ -381,7 +422,7 @@ int SetControls(lua_State* L)
     return 1;
 }
 
-// The level's player vehicle; nil without a level or a player.
+// The level's player vehicle; no result without a level or a player.
 int Player(lua_State* L)
 {
     const CPLevel* level = GetLevel();
@@ -391,7 +432,7 @@ int Player(lua_State* L)
     return 1;
 }
 
-// The handles of the level's other vehicles in its list order; an empty list
+// The handles of the level's vehicle list in its order; an empty list
 // without a level.
 int Vehicles(lua_State* L)
 {
@@ -450,8 +491,9 @@ void OpenHostLibrary(lua_State* L, CPGameHost& host)
     lua_newtable(L);
     for (const luaL_reg* entry = kHostFunctions; entry->name; ++entry) {
         lua_pushlightuserdata(L, &host);
-        lua_pushcclosure(L, entry->func, 1);
+        lua_pushfstring(L, "%s.%s", kHostTable, entry->name);
+        lua_pushcclosure(L, entry->func, 2);
         lua_setfield(L, -2, entry->name);
     }
-    lua_setglobal(L, "HOST");
+    lua_setglobal(L, kHostTable);
 }

@@ -65,11 +65,12 @@
 //   HOST.state_hash()           16 hexadecimal digits fingerprinting the race:
 //                               every vehicle's pose and the race state (see
 //                               PHostRaceState.h for what it covers).
-//   HOST.player()               the handle of the level's player vehicle; nil
-//                               without a level or a player.
-//   HOST.vehicles()             the handles of the level's other vehicles
-//                               (the opponents first) in the level's order;
-//                               an empty list without a level.
+//   HOST.player()               the handle of the level's player vehicle; no
+//                               result without a level or a player.
+//   HOST.vehicles()             the handles of the level's vehicle list in
+//                               its order (the opponents, then the player's
+//                               vehicle only in a "rolling" level); an empty
+//                               list without a level.
 //   HOST.attach_enemy(object, type)
 //                               hangs an enemy controller of that type
 //                               ("melee", "explosion", "hmgun", "rocket",
@@ -80,6 +81,8 @@
 //                               an object that is already an enemy.
 //
 // Paths are game paths: '\' or '/', any letter case, never outside the root.
+// Argument errors name the function as scripts call it, however it was
+// called: "bad argument #1 to 'HOST.frame' (number expected, got string)".
 // The interface only grows: later additions keep these functions as they are.
 #pragma once
 
