@@ -10,7 +10,8 @@
 -- HOST.commands hands them to this script.
 
 -- A lap's time in seconds: UpdateRoundsTime lists minutes, seconds,
--- hundredths and a done flag for each of the first ten laps.
+-- hundredths and whether the lap has begun (the lap in progress too) for
+-- each of the first ten laps.
 local function lapTime(lap)
   local _, times = UpdateRoundsTime()
   local i = 4 * (lap - 1)
@@ -27,7 +28,8 @@ SetNumRounds(2)
 InitLevel("level1", false)
 local car = HOST.player()
 if not car then
-  -- Nothing loaded: the game root lacks the level or the player's car.
+  -- Nothing loaded: the game root lacks the level, or both the player's car
+  -- and "wrong.rdf", which stands in for a missing car.
   DeleteLevel()
   io.stderr:write("No level to race: the game root holds no level \"level1\" with the car \"buggy\".\n",
     "Write the fixture level into a folder, then pass that folder with --data:\n",
