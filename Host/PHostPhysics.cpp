@@ -477,6 +477,9 @@ struct CPHostPhysics::Impl
                 continue;
             const D3DXMATRIX& pose = body.m_pose.m_matrix;
             object->SetSimulatedPose(D3DXVECTOR3(pose._41, pose._42, pose._43), body.m_pose.m_orientation);
+            // Its matrices, boxes and bounds follow at once: the game draws,
+            // aims, takes pickups and places the health bar by them.
+            object->UpdateTransform();
         }
     }
 

@@ -69,3 +69,27 @@ TEST(FixtureRace, OpponentsDriveRoundTheTrackTheSameWayEveryRun)
     EXPECT_EQ(first.opponentProgress, second.opponentProgress);
 }
 }
+
+TEST(FixtureRace, DrivenVehiclesCarryTheirMatricesAndBoundsAlong)
+{
+    // Where a vehicle is drawn, aims from, takes pickups and shows its health
+    // bar follows the body the physics moves, frame by frame.
+    FixtureRace fixture;
+    CPLevel& race = *fixture.race;
+    std::vector<D3DXVECTOR3> starts;
+    for (const auto& vehicle : race.vehicles)
+        starts.push_back(vehicle->GetPosition());
+    fixture.Frames(180);
+    for (size_t i = 0; i < race.vehicles.size(); ++i) {
+        SCOPED_TRACE(i);
+        const CPPlayer& vehicle = *race.vehicles[i];
+        const D3DXVECTOR3 at = vehicle.GetPosition();
+        const D3DXVECTOR3 moved = at - starts[i];
+        ASSERT_GT(D3DXVec3Length(&moved), 5.0f);
+        const D3DXMATRIX& world = vehicle.GetWorldMatrix();
+        EXPECT_NEAR(world._41, at.x, 1e-3f);
+        EXPECT_NEAR(world._42, at.y, 1e-3f);
+        EXPECT_NEAR(world._43, at.z, 1e-3f);
+        EXPECT_TRUE(vehicle.GetObjectBounds().Contains(at));
+    }
+}

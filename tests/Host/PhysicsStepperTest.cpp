@@ -125,11 +125,14 @@ TEST_F(Stepper, ADroppedCarSettlesOnItsWheels)
     }
     EXPECT_LT(Speed(car), 0.1f);
     EXPECT_GT(car.Data()->m_terrainTriangleCount, 0);
-    // The game object follows its body, and the car heard its sounds start.
+    // The game object follows its body, its matrices and bounds too, and the
+    // car heard its sounds start.
     D3DXVECTOR4 position;
     car.Body()->GetPosition(&position);
     EXPECT_EQ(car.Player()->GetPosition(), D3DXVECTOR3(position.x, position.y, position.z));
-    EXPECT_TRUE(car.Player()->IsDirty());
+    EXPECT_FALSE(car.Player()->IsDirty());
+    const D3DXMATRIX& world = car.Player()->GetWorldMatrix();
+    EXPECT_EQ(D3DXVECTOR3(world._41, world._42, world._43), D3DXVECTOR3(position.x, position.y, position.z));
     EXPECT_NEAR(position.z, 1.5f - 300.0f * 9.8f / 8000.0f, 0.1f);
     ASSERT_TRUE(car.Car()->GetSound(CPCar::kSoundEngine));
     EXPECT_TRUE(car.Car()->GetSound(CPCar::kSoundEngine)->IsPlaying());
