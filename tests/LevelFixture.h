@@ -219,9 +219,12 @@ inline std::string VehicleXml(bool player, int speed)
     xml += "<engine heat=\"0.05\" cool=\"0.1\"/>";
     const std::string limits = " min=\"" + std::to_string(speed) + "\" max=\"" + std::to_string(speed + 10) + "\"";
     if (player) {
-        xml += "<camera distance=\"8\" height=\"3\" angle=\"12\" angle_div=\"4\" distance_div=\"5\" blur=\"0.2\""
+        // The divisors keep the chase camera behind the car at race speeds:
+        // it tilts by speed / angle_div * 5 radians and pulls in by
+        // speed / distance_div.
+        xml += "<camera distance=\"8\" height=\"3\" angle=\"12\" angle_div=\"800\" distance_div=\"15\" blur=\"0.2\""
                " fov=\"60\"/>"
-               "<camera2 distance=\"11\" height=\"4\" angle=\"18\" angle_div=\"6\" distance_div=\"7\" blur=\"0.3\""
+               "<camera2 distance=\"11\" height=\"4\" angle=\"18\" angle_div=\"1000\" distance_div=\"20\" blur=\"0.3\""
                " fov=\"55\"/>"
                "<camera3 distance=\"3\" height=\"1.5\" blur=\"0.1\"/>";
     } else {

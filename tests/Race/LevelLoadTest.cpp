@@ -187,7 +187,7 @@ TEST_F(LevelLoad, FixtureLevelBuildsTheWholeRace)
     EXPECT_TRUE(lvl.player->m_shadow);
     EXPECT_TRUE(lvl.vehicles[0]->m_shadow);
     EXPECT_EQ(lvl.camera1Distance, 8.0f);
-    EXPECT_EQ(lvl.camera1AngleDiv, 4.0f);
+    EXPECT_EQ(lvl.camera1AngleDiv, 800.0f);
     EXPECT_EQ(lvl.fov1, 60.0f);
     // The player's "camera2" wins over the opponents' "camera".
     EXPECT_EQ(lvl.camera2Distance, 11.0f);
