@@ -5,6 +5,7 @@
 #include "Host/PHostDevice.h"
 #include "Platform/MediaFile.h"
 #include "Host/PHostDraw.h"
+#include "Host/PHostSound.h"
 #include "Render/PRender.h"
 
 void (*g_HostFrameWork)() = nullptr;
@@ -47,6 +48,7 @@ void RunFrame(float frameTime)
     AdvanceFrameClock(frameTime);
     if (CPTaskManager* tasks = GetTaskManager())
         RunTasks(*tasks);
+    KeepHostMusicListed();
     if (g_HostFrameWork)
         g_HostFrameWork();
     // Drawing follows the tasks; a lost device draws nothing.

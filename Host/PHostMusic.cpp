@@ -55,6 +55,17 @@ void CPHostMusic::Update()
     }
 }
 
+bool CPHostMusic::HasMusicToRun() const
+{
+    if (!IsLoaded())
+        return false;
+    if (GetLoadCount() != m_handledLoad)
+        return true;
+    OAFilterState state = State_Stopped;
+    IMediaControl* control = GetMediaControl();
+    return control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
+}
+
 void CPHostMusic::Stop()
 {
     m_handledLoad = GetLoadCount();

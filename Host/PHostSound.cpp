@@ -106,6 +106,16 @@ bool CreateHostSound(HWND window)
     return sound.device != nullptr;
 }
 
+void KeepHostMusicListed()
+{
+    CPHostMusic* music = g_HostSound.music;
+    CPTaskManager* tasks = GetTaskManager();
+    // A listed task runs until the frame loop drops it, so one that does
+    // not run is no longer listed.
+    if (music && tasks && !music->IsRunning() && music->HasMusicToRun())
+        tasks->AddTask(music);
+}
+
 void DestroyHostSound()
 {
     HostSound& sound = g_HostSound;

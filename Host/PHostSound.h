@@ -13,3 +13,8 @@
 bool CreateHostSound(HWND window);
 // Destroys what CreateHostSound made and clears the global pointers.
 void DestroyHostSound();
+// Lists the music task again, after a frame's tasks have run, when a script's
+// KillAllTasks has ended it while music waits to be run or plays: a later
+// PlayMusic still starts and a playing file still loops. Music the script
+// stopped stays stopped.
+void KeepHostMusicListed();

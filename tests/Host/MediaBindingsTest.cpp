@@ -3,6 +3,7 @@
 // state it must leave behind.
 #include "Core/PGlobals.h"
 #include "Core/PLog.h"
+#include "Core/PTaskManager.h"
 #include "Host/PGameHost.h"
 #include "Host/PHostFrame.h"
 #include "Interface/PActionMap.h"
@@ -209,6 +210,36 @@ TEST_F(MediaBindings, MusicPlaysLoopedFromTheNextFrameOrAtOnceAndStops)
     EXPECT_EQ(graphs.back()->renderResult, VFW_E_UNKNOWN_FILE_TYPE);
     const std::string reason = "cannot read Data\\Music\\fast.wav: a sample rate of 1500000000 Hz (at most 384000)\n";
     EXPECT_EQ(std::count(log.begin(), log.end(), reason), 1) << (log.empty() ? "" : log.front());
+}
+
+TEST_F(MediaBindings, MusicStillPlaysAfterKillAllTasksButStoppedMusicStaysStopped)
+{
+    const auto& graphs = PlatformDShow::Graphs();
+    auto listed = [] {
+        for (const CPSmartPtr<CPTask>& task : GetTaskManager()->GetTasks())
+            if (task.Get() == GetMusic())
+                return true;
+        return false;
+    };
+    // Music loaded after every task was killed runs from the next frame.
+    Run("KillAllTasks()");
+    RunFrame(0.02f);
+    EXPECT_FALSE(listed());
+    Run("PlayMusic('theme.ogg')");
+    RunFrame(0.02f);
+    ASSERT_EQ(graphs.size(), 1u);
+    EXPECT_EQ(graphs.back()->state, State_Running);
+    EXPECT_TRUE(listed());
+
+    // Playing music goes on being looked after; stopped music stays stopped.
+    Run("KillAllTasks()");
+    RunFrame(0.02f);
+    EXPECT_TRUE(listed());
+    Run("StopMusic() KillAllTasks()");
+    RunFrame(0.02f);
+    RunFrame(0.02f);
+    EXPECT_FALSE(listed());
+    EXPECT_EQ(graphs.back()->state, State_Stopped);
 }
 
 TEST_F(MediaBindings, VolumesAndMouseAreConfigurationValues)
