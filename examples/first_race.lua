@@ -27,9 +27,10 @@ SetPlayerName("buggy")
 SetNumRounds(2)
 InitLevel("level1", false)
 local car = HOST.player()
-if not car then
-  -- Nothing loaded: the game root lacks the level, or both the player's car
-  -- and "wrong.rdf", which stands in for a missing car.
+if not car or GetPlayerMass() <= 0 then
+  -- Nothing to drive: the game root lacks the level or the player's car.
+  -- Without the car, "wrong.rdf" may stand in for it: a vehicle without a
+  -- body (no mass) that never moves.
   DeleteLevel()
   io.stderr:write("No level to race: the game root holds no level \"level1\" with the car \"buggy\".\n",
     "Write the fixture level into a folder, then pass that folder with --data:\n",

@@ -8,9 +8,12 @@
 #                 empty game root, where it must end with status 1
 #   LIMIT_EXPECT  patterns for the output when SetLevelTime gives 5 seconds
 #                 whatever the script asks for
+#   CAR_FILE      a file of the player's car in the fixture (a game path
+#                 with "/"): without it the script must end as over an
+#                 empty game root (EMPTY_EXPECT)
 # Invoked as:
 #   cmake -DHOST=... -DLEVEL_TOOL=... -DROOT=... -DSCRIPT=... -DEXPECT=...
-#         [-DEMPTY_EXPECT=...] [-DLIMIT_EXPECT=...] -P RunExample.cmake
+#         [-DEMPTY_EXPECT=...] [-DLIMIT_EXPECT=...] [-DCAR_FILE=...] -P RunExample.cmake
 
 # Fails unless each pattern starts a line of the text.
 function(expect_lines text patterns what)
@@ -62,5 +65,16 @@ if(LIMIT_EXPECT)
     message(FATAL_ERROR "${SCRIPT} with a time limit of 5 seconds failed (${result})")
   endif()
   expect_lines("${output}" "${LIMIT_EXPECT}" "with a time limit of 5 seconds printed")
+endif()
+
+if(CAR_FILE)
+  file(REMOVE ${ROOT}/${CAR_FILE})
+  execute_process(COMMAND ${HOST} --data ${ROOT} ${SCRIPT}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT result EQUAL 1)
+    message("${output}")
+    message(FATAL_ERROR "${SCRIPT} without ${CAR_FILE} ended with ${result}, not 1")
+  endif()
+  expect_lines("${errors}" "${EMPTY_EXPECT}" "without ${CAR_FILE} printed")
 endif()
 file(REMOVE_RECURSE ${ROOT})
