@@ -85,6 +85,10 @@ private:
         return false;
     }
 
+    // The type of the list whose header is at `at`: false when the file ends
+    // before it.
+    bool ReadListType(int64_t at, uint8_t (&type)[4]) { return Read(at + 8, type, sizeof(type)); }
+
     bool ChunkAllocates(const uint8_t* id, int64_t size, int64_t at, int64_t end)
     {
         return Allocates("a \"" + ChunkName(id) + "\" chunk", size, at, end);
@@ -129,7 +133,7 @@ private:
                 if (!fits(cur, size))
                     return cur + 7;
             }
-            int64_t pos = at + 8;
+            const int64_t pos = at + 8;
             const int64_t padded = size + (size & 1);
             if (LoadLe32(header) == 0) {
                 cur = pos + padded;
@@ -167,7 +171,7 @@ private:
                     return;
             } else if (IsAny(header, { "LIST", "list" })) {
                 uint8_t type[4];
-                if (size < 4 || !Read(at + 8, type, sizeof(type)))
+                if (size < 4 || !ReadListType(at, type))
                     return;
                 if (Is(type, "INFO"))
                     WalkInfo(at + 12, next);
@@ -206,7 +210,7 @@ private:
             if (Is(header, "LIST")) {
                 listEnd = at + 8 + size;
                 uint8_t type[4];
-                if (!Read(at + 8, type, sizeof(type)))
+                if (!ReadListType(at, type))
                     return;
                 if (Is(type, "movi")) {
                     if (size != 0)
@@ -253,7 +257,7 @@ private:
             const int64_t size = LoadLe32(header + 4);
             if (Is(header, "LIST")) {
                 uint8_t type[4];
-                if (size < 4 || !Read(at + 8, type, sizeof(type)))
+                if (size < 4 || !ReadListType(at, type))
                     return;
                 if (Is(type, "INFO"))
                     WalkInfo(at + 12, at + 8 + size);

@@ -51,6 +51,12 @@ protected:
 
     static std::string Folder(const Case& c) { return IsVideo(c) ? "Data/Video" : "Data/Music"; }
 
+    // The start of every log line about the file's content.
+    static std::string ReasonPrefix(const Case& c)
+    {
+        return "cannot read " + std::string(IsVideo(c) ? "Data\\Video\\" : "Data\\Music\\");
+    }
+
     // Plays the file through its script function; true when it plays.
     bool Play(const Case& c)
     {
@@ -68,7 +74,7 @@ protected:
     std::vector<std::string> Reasons(const Case& c) const
     {
         std::vector<std::string> reasons;
-        const std::string prefix = "cannot read " + std::string(IsVideo(c) ? "Data\\Video\\" : "Data\\Music\\");
+        const std::string prefix = ReasonPrefix(c);
         for (const std::string& line : m_video->log)
             if (line.compare(0, prefix.size(), prefix) == 0)
                 reasons.push_back(line);
@@ -88,8 +94,7 @@ TEST_F(MediaFiles, CutOrLooselySizedFilesPlayAndHostileOnesAreRefusedWithOneLine
         const bool played = Play(c);
         EXPECT_EQ(played, c.outcome == Outcome::Plays);
         const std::vector<std::string> expected = c.outcome == Outcome::Refused
-            ? std::vector<std::string> { "cannot read " + std::string(IsVideo(c) ? "Data\\Video\\" : "Data\\Music\\")
-                                         + c.name + ": " + c.reason + "\n" }
+            ? std::vector<std::string> { ReasonPrefix(c) + c.name + ": " + c.reason + "\n" }
             : std::vector<std::string> {};
         EXPECT_EQ(Reasons(c), expected);
     }
